@@ -1,0 +1,88 @@
+#include "comms/PortSettings.h"
+
+#include "core/Logging.h"
+#include "core/SettingsStore.h"
+#include "core/Strings.h"
+
+#include <QSerialPort>
+
+namespace {
+
+QString SectionFor(int port)
+{
+    return QString::fromLatin1(Str::kPortSettingsSection).arg(port);
+}
+
+constexpr QSerialPort::Parity kParities[PortTables::kParityCount] = {
+    QSerialPort::NoParity, QSerialPort::OddParity, QSerialPort::EvenParity,
+    QSerialPort::MarkParity, QSerialPort::SpaceParity};
+
+constexpr QSerialPort::StopBits kStops[PortTables::kStopBitsCount] = {
+    QSerialPort::OneStop, QSerialPort::OneAndHalfStop, QSerialPort::TwoStop};
+
+} // namespace
+
+bool LineSettings::IsValid() const
+{
+    return baud >= 0 && baud < PortTables::kBaudCount && dataBits >= 0 && dataBits < PortTables::kDataCount
+        && parity >= 0 && parity < PortTables::kParityCount && stopBits >= 0 && stopBits < PortTables::kStopBitsCount;
+}
+
+int LineSettings::BaudRate() const
+{
+    return baud >= 0 && baud < PortTables::kBaudCount ? PortTables::kBaudRates[baud] : 0;
+}
+
+int LineSettings::WriteTimeoutPerByte() const
+{
+    const int rate = BaudRate();
+    return rate > 0 ? 19200 / rate : 0;
+}
+
+PortSettingsRecord LoadPortSettings(int port)
+{
+    const QString section = SectionFor(port);
+    PortSettingsRecord record;
+    record.port = GetProfileInt(section, QStringLiteral("Port"), 0);
+    record.line.baud = GetProfileInt(section, QStringLiteral("Baud"), 0);
+    record.line.dataBits = GetProfileInt(section, QStringLiteral("Data"), 0);
+    record.line.stopBits = GetProfileInt(section, QStringLiteral("Stop"), 0);
+    record.line.parity = GetProfileInt(section, QStringLiteral("Parity"), 0);
+    record.line.shake = GetProfileInt(section, QStringLiteral("Shake"), 0);
+    return record;
+}
+
+void WritePortSettings(int port, const PortSettingsRecord& record)
+{
+    const QString section = SectionFor(port);
+    WriteProfileInt(section, QStringLiteral("Port"), record.port);
+    WriteProfileInt(section, QStringLiteral("Baud"), record.line.baud);
+    WriteProfileInt(section, QStringLiteral("Data"), record.line.dataBits);
+    WriteProfileInt(section, QStringLiteral("Stop"), record.line.stopBits);
+    WriteProfileInt(section, QStringLiteral("Parity"), record.line.parity);
+    WriteProfileInt(section, QStringLiteral("Shake"), record.line.shake);
+}
+
+bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line)
+{
+    if (!line.IsValid()) {
+        qCWarning(lcComms) << "stored line settings out of range" << line.baud << line.dataBits << line.parity
+                           << line.stopBits;
+        return false;
+    }
+    // DTR/DSR handshaking has no counterpart on Linux: the bit is kept in the store, not applied.
+    if (line.shake & ShakeDtrDsr)
+        qCDebug(lcComms) << "DTR/DSR handshake requested; not available, ignored";
+    QSerialPort::FlowControl flow = QSerialPort::NoFlowControl;
+    if (line.shake & ShakeRtsCts)
+        flow = QSerialPort::HardwareControl;
+    else if (line.shake & ShakeXonXoff)
+        flow = QSerialPort::SoftwareControl;
+    const bool ok = serial.setBaudRate(line.BaudRate())
+        && serial.setDataBits(QSerialPort::DataBits(PortTables::kDataBits[line.dataBits]))
+        && serial.setParity(kParities[line.parity]) && serial.setStopBits(kStops[line.stopBits])
+        && serial.setFlowControl(flow);
+    if (!ok)
+        qCWarning(lcComms) << "line settings refused:" << serial.errorString();
+    return ok;
+}

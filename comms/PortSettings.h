@@ -1,0 +1,47 @@
+#pragma once
+#include <QString>
+
+class QSerialPort;
+
+// The line settings of a COM port as stored per port ("COM%i Settings": Port, Baud, Data, Stop,
+// Parity, Shake), and the tables that turn the stored indexes into line settings. The remote
+// monitor keeps a record of its own but uses the same tables.
+namespace PortTables {
+inline constexpr int kBaudRates[] = {300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 128000, 256000};
+inline constexpr int kDataBits[] = {5, 6, 7, 8};
+inline constexpr int kParityCount = 5;    // None, Odd, Even, Mark, Space
+inline constexpr int kStopBitsCount = 3;  // 1, 1.5, 2
+inline constexpr int kBaudCount = int(sizeof(kBaudRates) / sizeof(kBaudRates[0]));
+inline constexpr int kDataCount = int(sizeof(kDataBits) / sizeof(kDataBits[0]));
+}
+
+enum ShakeBits { ShakeDtrDsr = 1, ShakeRtsCts = 2, ShakeXonXoff = 4 };
+
+struct LineSettings
+{
+    int baud = 5;      // index into kBaudRates
+    int dataBits = 3;  // index into kDataBits
+    int parity = 0;
+    int stopBits = 0;
+    int shake = 0;     // ShakeBits
+
+    // True when every index lies inside its table; a stored value outside must never index one.
+    bool IsValid() const;
+    int BaudRate() const;  // the rate itself; 0 when the index is out of range
+    // Milliseconds a write may take per byte: 19200 / rate, 0 above 19200 (no total limit).
+    int WriteTimeoutPerByte() const;
+};
+
+struct PortSettingsRecord
+{
+    int port = 0;  // the "Port" value, which names the port in the set-up failure message
+    LineSettings line{0, 0, 0, 0, 0};
+};
+
+// Reads "COM<n> Settings"; a missing key reads as 0, so a missing record means 300 baud, 5 data bits.
+PortSettingsRecord LoadPortSettings(int port);
+void WritePortSettings(int port, const PortSettingsRecord& record);
+
+// Applies the line settings and flow control to an open port. False when an index is out of its
+// table or the device refuses a setting.
+bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line);

@@ -1,0 +1,9 @@
+#pragma once
+#include <QLoggingCategory>
+
+// Diagnostics of each layer; silent unless QT_LOGGING_RULES enables them (e.g. "quorvel.*=true").
+Q_DECLARE_LOGGING_CATEGORY(lcComms)
+Q_DECLARE_LOGGING_CATEGORY(lcEvents)
+Q_DECLARE_LOGGING_CATEGORY(lcArchive)
+Q_DECLARE_LOGGING_CATEGORY(lcRemote)
+Q_DECLARE_LOGGING_CATEGORY(lcApp)

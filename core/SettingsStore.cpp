@@ -1,0 +1,95 @@
+#include "core/SettingsStore.h"
+
+#include "core/Strings.h"
+
+#include <QSettings>
+
+#include <array>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QSettings> g_store;
+
+// Bumped by every write and reset, so the hot readers below can keep their last answer: they run
+// for every event and a store lookup per flag would cost more than the rest of the event.
+quint64 g_generation = 1;
+
+QString KeyPath(const QString& section, const QString& key)
+{
+    return section + QLatin1Char('/') + key;
+}
+
+} // namespace
+
+QSettings& ProfileStore()
+{
+    if (!g_store)
+        g_store = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                              QString::fromLatin1(Str::kCompanyKey),
+                                              QString::fromLatin1(Str::kApplicationKey));
+    return *g_store;
+}
+
+void ResetProfileStore()
+{
+    g_store.reset();
+    ++g_generation;
+}
+
+int GetProfileInt(const QString& section, const QString& key, int defaultValue)
+{
+    bool ok = false;
+    const int value = ProfileStore().value(KeyPath(section, key)).toInt(&ok);
+    return ok ? value : defaultValue;
+}
+
+QString GetProfileString(const QString& section, const QString& key, const QString& defaultValue)
+{
+    return ProfileStore().value(KeyPath(section, key), defaultValue).toString();
+}
+
+void WriteProfileInt(const QString& section, const QString& key, int value)
+{
+    ProfileStore().setValue(KeyPath(section, key), value);
+    ++g_generation;
+}
+
+void WriteProfileString(const QString& section, const QString& key, const QString& value)
+{
+    ProfileStore().setValue(KeyPath(section, key), value);
+    ++g_generation;
+}
+
+void ReadEventViewSettings(int& call, int& fault, int& normal, int& system)
+{
+    static quint64 seen = 0;
+    static std::array<int, 4> flags{};
+    if (seen != g_generation) {
+        const QString section = QString::fromLatin1(Str::kSectionSettings);
+        flags = {GetProfileInt(section, QStringLiteral("Call"), 1),
+                 GetProfileInt(section, QStringLiteral("Fault"), 1),
+                 GetProfileInt(section, QStringLiteral("Normal"), 1),
+                 GetProfileInt(section, QStringLiteral("System"), 0)};
+        seen = g_generation;
+    }
+    call = flags[0];
+    fault = flags[1];
+    normal = flags[2];
+    system = flags[3];
+}
+
+int GetLineCount(int channel)
+{
+    static quint64 seen = 0;
+    static std::array<int, 17> counts{};
+    if (channel < 1 || channel > 16)
+        return 64;
+    if (seen != g_generation) {
+        counts.fill(0);
+        seen = g_generation;
+    }
+    if (counts[size_t(channel)] == 0)
+        counts[size_t(channel)] = GetProfileInt(QString::fromLatin1(Str::kSectionLines), QString::number(channel), 64);
+    return counts[size_t(channel)];
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+
+class QSettings;
+
+// The per-user settings store: $XDG_CONFIG_HOME/Brannock/Quorvel.ini, sections and value names
+// as the program has always used them. One instance serves the whole program (user-interface
+// thread only), so reading a value is a lookup in memory, not a file read.
+QSettings& ProfileStore();
+// Drops the open store so the next access opens it afresh (tests point QSettings elsewhere).
+void ResetProfileStore();
+
+int GetProfileInt(const QString& section, const QString& key, int defaultValue);
+QString GetProfileString(const QString& section, const QString& key, const QString& defaultValue);
+void WriteProfileInt(const QString& section, const QString& key, int value);
+void WriteProfileString(const QString& section, const QString& key, const QString& value);
+
+// The display flags "Call", "Fault", "Normal", "System" of section "Settings" (defaults 1, 1, 1, 0).
+// Every call answers what the store holds now; a write through this module applies from the next call.
+void ReadEventViewSettings(int& call, int& fault, int& normal, int& system);
+
+// Lines of the remote system on channel n (section "Lines", key n); 64 when nothing is stored.
+int GetLineCount(int channel);

@@ -1,0 +1,71 @@
+#pragma once
+
+// The program's user-visible texts, by their resource number. Every message, file name, section
+// and value name the program shows or stores comes from here, exactly as it stands.
+namespace Str {
+
+// Link layer
+inline constexpr char kThreadEventFailed[] = "Error: Failed to create event for thread!";           // 32827
+inline constexpr char kPortSetupFailed[] =
+    "Unable to setup configuration for Port COM%1, Check Registry contents\n";
+inline constexpr char kTxErrorLimit[] = "Transmit error: Transmit error count limit exceeded.";
+inline constexpr char kTxCheckLimit[] = "Transmit error: Error count limit exceeded.";
+inline constexpr char kTxResendLimit[] =
+    "Transmit error: Resend retry count limit exceeded.\nCheck that remote system is operational.";
+inline constexpr char kCommsErrorFormat[] = "<CE-%1>";
+
+// Messages and events
+inline constexpr char kFatalDiskError[] = "Fatal Hard Disk Error. Contact maintenance immediately";  // 32786
+inline constexpr char kRemotePortError[] = "Unable to open Com port for remote alarm monitor.";     // 61456
+inline constexpr char kAlarmFileName[] = "almdata.txt";
+inline constexpr char kAlarmFileOpenFailed[] = "Fatal error. Unable to load file ";                   // 32785
+inline constexpr char kAlarmFileInvalid[] = "Fatal Error:  text file \"%1\" is invalid";              // 32792
+inline constexpr char kAlarmFileHeader[] = " * File Type : Text Data File";                           // 32790
+// 32791: one blank, 78 asterisks and a slash.
+inline constexpr char kAlarmFileEndOfHeader[] =
+    " ******************************************************************************/";
+
+// Archive
+inline constexpr char kArchivesDir[] = "Archives";                                                     // 32809
+inline constexpr char kPrintDir[] = "Print";
+inline constexpr char kArchiveExtension[] = "krv";                                                     // 32782
+inline constexpr char kArchiveHeader[] = "KRV Archive [CDL] <19-98-9-7>%s @@###$$$$";                   // 32799
+inline constexpr char kArchiveNotFound[] = "Unable to find archive %1.";                               // 32823
+inline constexpr char kArchiveInvalid[] = "The file %1 is not a valid KRV archive";                    // 32800
+inline constexpr char kArchiveCorrupt[] = "Warning, Archive file is corrupt, data inconsistensies possible."; // 32822
+inline constexpr char kArchiveAlreadyOpen[] = "Archive %1 is already open";                            // 32798
+inline constexpr char kFailedToOpenDocument[] = "Failed to open document.";                            // 61697
+inline constexpr char kClockExpired[] = "MFC expires NOW! Goodbye!";                                   // 32787
+
+// Settings store
+inline constexpr char kCompanyKey[] = "Brannock";
+inline constexpr char kApplicationKey[] = "Quorvel";                                                   // 57344
+inline constexpr char kSectionSettings[] = "Settings";                                                 // 32772
+inline constexpr char kDefaultChannelName[] = "Channel %1";                                            // 32773
+inline constexpr char kSectionChannels[] = "Channels";                                                 // 32774
+inline constexpr char kSectionLines[] = "Lines";                                                       // 32818
+inline constexpr char kPortSettingsSection[] = "COM%1 Settings";
+
+// Start-up
+inline constexpr char kPortMapFile[] = "qvportmap.ini";
+inline constexpr char kPortMapSection[] = "ComPortAssignments";
+inline constexpr char kPortDevicesSection[] = "ComPortDevices";
+inline constexpr char kPortMapError[] =
+    "The port map qvportmap.ini does not assign a valid COM port to every channel.";
+inline constexpr char kNoRemovableDrives[] =
+    "Warning: No removable media drives fitted. You cannot back up archives.";                        // 32812
+inline constexpr char kPortNotConnected[] = "Port COM%1 not connected.";
+
+// Remote monitor
+inline constexpr char kRemoteSection[] = "RemoteMonitorSettings";                                      // 61447
+inline constexpr char kRemoteEnable[] = "EnableDisable";                                               // 61448
+inline constexpr char kRemotePort[] = "Port";                                                          // 61449
+inline constexpr char kRemoteBaud[] = "BaudRate";                                                      // 61450
+inline constexpr char kRemoteData[] = "DataBits";                                                      // 61451
+inline constexpr char kRemoteParity[] = "Parity";                                                      // 61452
+inline constexpr char kRemoteStop[] = "StopBits";                                                      // 61453
+inline constexpr char kRemoteFlow[] = "FlowControl";                                                   // 61454
+inline constexpr char kRemoteSettingsMissing[] =
+    "Failed to get remote monitor settings from registry, please configure.";                         // 61455
+
+} // namespace Str

@@ -1,0 +1,35 @@
+#pragma once
+#include <QString>
+
+// How the program speaks to the person at the station: a beep of a kind and a message box.
+// The windowed program shows real boxes, the headless one writes a line to standard error,
+// tests install a scripted fake that records every text and answers as told.
+class IUserMessages
+{
+public:
+    enum class Beep { Hand, Exclamation, Question, Asterisk };
+    enum class Icon { None, Stop, Exclamation, Question, Information };
+    enum class Buttons { Ok, OkCancel, YesNo, RetryCancel };
+    enum Answer { AnswerOk = 1, AnswerCancel = 2, AnswerRetry = 4, AnswerYes = 6, AnswerNo = 7 };
+
+    virtual ~IUserMessages() = default;
+    virtual void MessageBeep(Beep kind) = 0;
+    // Returns the button pressed (an Answer).
+    virtual int MessageBox(const QString& text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None) = 0;
+};
+
+// The program-wide instance; a console one until the application installs another.
+IUserMessages& UserMessages();
+// Installs messages (not owned); nullptr restores the console instance.
+void SetUserMessages(IUserMessages* messages);
+
+// Shows the operating system's text for an errno value in a box with the given icon.
+void ReportSystemError(int errorCode, IUserMessages::Icon icon);
+
+// Writes each box as one line on standard error and answers with the first button.
+class ConsoleMessages : public IUserMessages
+{
+public:
+    void MessageBeep(Beep kind) override;
+    int MessageBox(const QString& text, Buttons buttons, Icon icon) override;
+};

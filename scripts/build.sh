@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds into ./build (or $QUORVEL_BUILD).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${QUORVEL_BUILD:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$(nproc)"

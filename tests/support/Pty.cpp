@@ -1,0 +1,78 @@
+#include "tests/support/Pty.h"
+
+#include <QElapsedTimer>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+Pty::Pty()
+{
+    char name[256] = {};
+    int slave = -1;
+    if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0) {
+        m_master = -1;
+        return;
+    }
+    // Raw on both sides: the far end of a serial line sees bytes, not a terminal.
+    termios tio{};
+    ::tcgetattr(slave, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(slave, TCSANOW, &tio);
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    m_slaveKeep = slave;
+    m_slavePath = QString::fromLocal8Bit(name);
+}
+
+Pty::~Pty()
+{
+    Close();
+}
+
+void Pty::Close()
+{
+    if (m_slaveKeep >= 0)
+        ::close(m_slaveKeep);
+    if (m_master >= 0)
+        ::close(m_master);
+    m_slaveKeep = m_master = -1;
+}
+
+bool Pty::Write(const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0) {
+            done += n;
+        } else if (n < 0 && errno == EAGAIN) {
+            pollfd p{m_master, POLLOUT, 0};
+            ::poll(&p, 1, 100);
+        } else if (!(n < 0 && errno == EINTR)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QByteArray Pty::Read(int want, int timeoutMs)
+{
+    QByteArray out;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs && (want == 0 || out.size() < want)) {
+        pollfd p{m_master, POLLIN, 0};
+        if (::poll(&p, 1, int(qMax<qint64>(1, timeoutMs - timer.elapsed()))) <= 0)
+            continue;
+        char buf[4096];
+        const ssize_t n = ::read(m_master, buf, sizeof buf);
+        if (n > 0)
+            out.append(buf, n);
+        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            break;
+    }
+    return out;
+}
