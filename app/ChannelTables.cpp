@@ -1,0 +1,89 @@
+#include "app/ChannelTables.h"
+
+#include "core/SettingsStore.h"
+#include "core/Strings.h"
+
+#include <array>
+
+namespace {
+
+std::array<QString, kChannelCount> g_astrChannelNames;
+std::array<int, kChannelCount> g_anChannelPort{};
+std::array<CMessageInterpreter*, kChannelCount> g_apInterpreter{};
+
+bool IsIndex(int index)
+{
+    return index >= 0 && index < kChannelCount;
+}
+
+QString DefaultName(int index)
+{
+    return QString::fromLatin1(Str::kDefaultChannelName).arg(index + 1);
+}
+
+} // namespace
+
+bool IsUsableChannelName(const QString& name)
+{
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    if (name.trimmed().isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (QChar c : name) {
+        if (forbidden.contains(c) || c.unicode() < 0x20)
+            return false;
+    }
+    return true;
+}
+
+QString ReadChannelName(int index)
+{
+    const QString section = QString::fromLatin1(Str::kSectionChannels);
+    const QString key = QString::number(index + 1);
+    const QString stored = GetProfileString(section, key, QString());
+    if (IsUsableChannelName(stored))
+        return stored;
+    WriteProfileString(section, key, DefaultName(index));
+    return DefaultName(index);
+}
+
+void LoadChannelNames()
+{
+    for (int i = 0; i < kChannelCount; ++i)
+        g_astrChannelNames[size_t(i)] = ReadChannelName(i);
+}
+
+int GetChannelName(int index, QString& name)
+{
+    if (!IsIndex(index))
+        return 0;
+    name = g_astrChannelNames[size_t(index)];
+    return 1;
+}
+
+void SetChannelName(int index, const QString& name)
+{
+    if (IsIndex(index))
+        g_astrChannelNames[size_t(index)] = IsUsableChannelName(name) ? name : DefaultName(index);
+}
+
+int GetChannelPort(int channel)
+{
+    return IsIndex(channel - 1) ? g_anChannelPort[size_t(channel - 1)] : 0;
+}
+
+void SetChannelPort(int channel, int port)
+{
+    if (IsIndex(channel - 1))
+        g_anChannelPort[size_t(channel - 1)] = port;
+}
+
+CMessageInterpreter* GetChannelInterpreter(int channel)
+{
+    return IsIndex(channel - 1) ? g_apInterpreter[size_t(channel - 1)] : nullptr;
+}
+
+void SetChannelInterpreter(int channel, CMessageInterpreter* interpreter)
+{
+    if (IsIndex(channel - 1))
+        g_apInterpreter[size_t(channel - 1)] = interpreter;
+}

@@ -1,0 +1,22 @@
+#pragma once
+#include <QString>
+
+class CMessageInterpreter;
+
+// What the program keeps once per channel: its name, its COM port from the port map, and its
+// comms stack. Tables are indexed by channel number - 1.
+inline constexpr int kChannelCount = 16;
+
+// Reads the sixteen names from section "Channels", writing the default "Channel n" for a name that
+// is absent, empty, or unusable in a file name.
+void LoadChannelNames();
+QString ReadChannelName(int index);
+int GetChannelName(int index, QString& name);     // 1 and the name for index 0..15, else 0
+void SetChannelName(int index, const QString& name);
+int GetChannelPort(int channel);                  // the port map's COM number; 0 for none
+void SetChannelPort(int channel, int port);
+CMessageInterpreter* GetChannelInterpreter(int channel);
+void SetChannelInterpreter(int channel, CMessageInterpreter* interpreter);
+
+// A name can be part of an archive file name only if it keeps the file inside the Archives folder.
+bool IsUsableChannelName(const QString& name);
