@@ -18,6 +18,15 @@ inline constexpr char kCommsErrorFormat[] = "<CE-%1>";
 inline constexpr char kFatalDiskError[] = "Fatal Hard Disk Error. Contact maintenance immediately";  // 32786
 inline constexpr char kRemotePortError[] = "Unable to open Com port for remote alarm monitor.";     // 61456
 inline constexpr char kAlarmFileName[] = "almdata.txt";
+// Event lines, in printf form: they are filled with bytes (texts of the alarm file or of a message).
+inline constexpr char kEventTimeFormat[] = "HH:mm:ss";
+inline constexpr char kCodedEventLine[] = "%s %c %s Event %03d: %s %s";
+inline constexpr char kAlarmClearLine[] = "%s Alarm Clear: %s";                  // type 132
+inline constexpr char kIncomingClearDownLine[] = "%s Incoming Line %d Clear Down";  // type 143
+inline constexpr char kOperatorClearDownLine[] = "%s Operator's Line %d Clear Down";  // type 146
+inline constexpr char kAlarmRaisedLine[] = "%s Alarm: %s";                       // type 148
+inline constexpr char kIncomingOffHookLine[] = "%s Incoming Line %d Off Hook.";  // type 155
+inline constexpr char kOperatorOffHookLine[] = "%s Operator's Line %d Off Hook.";  // type 158
 inline constexpr char kAlarmFileOpenFailed[] = "Fatal error. Unable to load file ";                   // 32785
 inline constexpr char kAlarmFileInvalid[] = "Fatal Error:  text file \"%1\" is invalid";              // 32792
 inline constexpr char kAlarmFileHeader[] = " * File Type : Text Data File";                           // 32790
@@ -36,6 +45,7 @@ inline constexpr char kArchiveCorrupt[] = "Warning, Archive file is corrupt, dat
 inline constexpr char kArchiveAlreadyOpen[] = "Archive %1 is already open";                            // 32798
 inline constexpr char kFailedToOpenDocument[] = "Failed to open document.";                            // 61697
 inline constexpr char kClockExpired[] = "MFC expires NOW! Goodbye!";                                   // 32787
+inline constexpr char kInvalidArchiveSuffix[] = ".invalid";  // an invalid day archive is kept under its name plus this
 
 // Settings store
 inline constexpr char kCompanyKey[] = "Brannock";
