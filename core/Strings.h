@@ -75,6 +75,7 @@ inline constexpr char kRemoteData[] = "DataBits";                               
 inline constexpr char kRemoteParity[] = "Parity";                                                      // 61452
 inline constexpr char kRemoteStop[] = "StopBits";                                                      // 61453
 inline constexpr char kRemoteFlow[] = "FlowControl";                                                   // 61454
+inline constexpr char kComPortName[] = "COM%1";
 inline constexpr char kRemoteSettingsMissing[] =
     "Failed to get remote monitor settings from registry, please configure.";                         // 61455
 

@@ -1,0 +1,67 @@
+#pragma once
+#include "comms/PortSettings.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <thread>
+
+class QSerialPort;
+
+// The remote monitor port. One worker thread of its own owns the open device and carries out the
+// exchanges one after another: write a frame, wait up to a second for the monitor's reply, write the
+// frame once more when no acknowledgement came. The user-interface thread only queues frames, so a
+// slow or silent monitor never holds up the logging.
+class CRemotePort : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kReplyWaitMs = 1000;   // the monitor's time to answer a frame
+    static constexpr int kReplyBytes = 6;       // the longest reply read
+    static constexpr int kWriteWaitMs = 1000;   // a frame the driver has not taken by then counts as not written
+    static constexpr int kCloseGraceMs = 200;   // how long closing lets queued frames go out
+    static constexpr int kMaxQueued = 65536;    // frames waiting for a monitor that has fallen behind
+
+    explicit CRemotePort(QObject* parent = nullptr);
+    ~CRemotePort() override;
+
+    // Opens the device exclusively and applies the line settings (flow control is never applied).
+    // Returns 0, or the errno value of what failed: ENOENT, EACCES, EBUSY, EIO, or EINVAL for
+    // settings outside the tables. An open port is closed first.
+    int Open(const QString& devicePath, const LineSettings& line);
+    bool IsOpen() const { return m_open.load(); }
+    // Queues a frame for the worker; false when the port is not open or the queue is full.
+    bool Enqueue(const QByteArray& frame);
+    // Lets queued frames go out for at most graceMs, drops the rest and closes the device.
+    void Close(int graceMs = kCloseGraceMs);
+
+signals:
+    // Emitted on the worker thread when a frame could not be written, neither the first time nor
+    // the second. Not emitted once closing has begun.
+    void FrameFailed(const QByteArray& frame);
+
+private:
+    void Run(const QString& devicePath, const LineSettings& line, std::promise<int> opened);
+    bool Exchange(QSerialPort& port, const QByteArray& frame);
+    bool WriteFrame(QSerialPort& port, const QByteArray& frame);
+    QByteArray ReadReply(QSerialPort& port);
+    bool Abandoned();  // closing and out of time
+
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::deque<QByteArray> m_queue;
+    bool m_closing = false;
+    std::chrono::steady_clock::time_point m_deadline;
+    std::thread m_thread;
+    std::atomic<bool> m_open{false};
+};
+
+// The program's remote monitor port, opened at start-up when remote monitoring is configured and on.
+CRemotePort& RemotePort();

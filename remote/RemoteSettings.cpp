@@ -1,0 +1,63 @@
+#include "remote/RemoteSettings.h"
+
+#include "core/SettingsStore.h"
+#include "core/Strings.h"
+
+int g_nRemoteMonitorEnabled = 0;
+
+namespace {
+
+constexpr int kMissing = -1;
+
+int ReadKey(const char* key)
+{
+    return GetProfileInt(QString::fromLatin1(Str::kRemoteSection), QString::fromLatin1(key), kMissing);
+}
+
+void WriteKey(const char* key, int value)
+{
+    WriteProfileInt(QString::fromLatin1(Str::kRemoteSection), QString::fromLatin1(key), value);
+}
+
+} // namespace
+
+int ReadRemoteSettings(int& enabled, int& port, int& baud, int& dataBits, int& parity, int& stopBits,
+                       int& flowControl)
+{
+    enabled = ReadKey(Str::kRemoteEnable);
+    if (enabled == kMissing) {
+        enabled = 0;
+        port = 0;
+        baud = 5;
+        dataBits = 3;
+        parity = stopBits = flowControl = 0;
+        g_nRemoteMonitorEnabled = 0;
+        return 0;
+    }
+    g_nRemoteMonitorEnabled = enabled;
+    port = ReadKey(Str::kRemotePort);
+    baud = ReadKey(Str::kRemoteBaud);
+    dataBits = ReadKey(Str::kRemoteData);
+    parity = ReadKey(Str::kRemoteParity);
+    stopBits = ReadKey(Str::kRemoteStop);
+    flowControl = ReadKey(Str::kRemoteFlow);
+    return 1;
+}
+
+int WriteRemoteSettings(int enabled, int port, int baud, int dataBits, int parity, int stopBits, int flowControl)
+{
+    WriteKey(Str::kRemoteEnable, enabled);
+    WriteKey(Str::kRemotePort, port);
+    WriteKey(Str::kRemoteBaud, baud);
+    WriteKey(Str::kRemoteData, dataBits);
+    WriteKey(Str::kRemoteParity, parity);
+    WriteKey(Str::kRemoteStop, stopBits);
+    WriteKey(Str::kRemoteFlow, flowControl);
+    g_nRemoteMonitorEnabled = enabled;
+    return 1;
+}
+
+int IsRemoteConfigured()
+{
+    return ReadKey(Str::kRemoteEnable) != kMissing ? 1 : 0;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+// The remote monitoring settings record (section "RemoteMonitorSettings" of the settings store):
+// EnableDisable, Port, BaudRate, DataBits, Parity, StopBits, FlowControl. The indexes are those of
+// the port tables; FlowControl is kept for the dialog and never applied to the port.
+
+// The "EnableDisable" value last read or written; forwarding happens only while it is 1.
+// User-interface thread only.
+extern int g_nRemoteMonitorEnabled;
+
+// Nonzero when the record exists. A missing record gives enabled 0, port 0, 9600 baud, 8 data bits,
+// no parity, one stop bit, no flow control; keys missing from an existing record read as -1.
+int ReadRemoteSettings(int& enabled, int& port, int& baud, int& dataBits, int& parity, int& stopBits,
+                       int& flowControl);
+// Writes all seven values; always 1.
+int WriteRemoteSettings(int enabled, int port, int baud, int dataBits, int parity, int stopBits, int flowControl);
+// Nonzero when "EnableDisable" is stored at all.
+int IsRemoteConfigured();
