@@ -1,0 +1,145 @@
+#include "comms/ComPortDevices.h"
+#include "core/SettingsStore.h"
+#include "core/Strings.h"
+#include "remote/RemotePort.h"
+#include "remote/RemoteSettings.h"
+#include "remote/RemoteStartup.h"
+#include "tests/support/Pty.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TestStation.h"
+
+#include <QSerialPort>
+#include <QTest>
+
+#include <cerrno>
+#include <cstring>
+
+using Values = QMap<QString, int>;
+Q_DECLARE_METATYPE(Values)
+
+// The settings record, the list of free ports and the opening of the monitor port, on real
+// pseudo-terminals standing for COM ports.
+class RemoteSetupTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    static constexpr int kMonitorCom = 5;
+
+    static void Store(const Values& values)
+    {
+        for (auto it = values.begin(); it != values.end(); ++it)
+            WriteProfileInt(QString::fromLatin1(Str::kRemoteSection), it.key(), it.value());
+    }
+
+    static Values Complete(int enabled)
+    {
+        return {{"EnableDisable", enabled}, {"Port", kMonitorCom}, {"BaudRate", 11}, {"DataBits", 3},
+                {"Parity", 0},          {"StopBits", 0},         {"FlowControl", 1}};
+    }
+
+    static Values Without(Values values, const QString& key)
+    {
+        values.remove(key);
+        return values;
+    }
+
+private slots:
+    void cleanup()
+    {
+        RemotePort().Close(0);
+        ComPortDevices::Clear();
+    }
+
+    void missingRecordReadsDefaults()
+    {
+        TestStation station;
+        g_nRemoteMonitorEnabled = 1;
+        int v[7] = {-9, -9, -9, -9, -9, -9, -9};
+        QCOMPARE(ReadRemoteSettings(v[0], v[1], v[2], v[3], v[4], v[5], v[6]), 0);
+        QCOMPARE(QList<int>(v, v + 7), (QList<int>{0, 0, 5, 3, 0, 0, 0}));
+        QCOMPARE(g_nRemoteMonitorEnabled, 0);
+        QCOMPARE(IsRemoteConfigured(), 0);
+    }
+
+    void writtenRecordReadsBack()
+    {
+        TestStation station;
+        QCOMPARE(WriteRemoteSettings(1, 7, 11, 2, 4, 2, 2), 1);
+        QCOMPARE(g_nRemoteMonitorEnabled, 1);
+        g_nRemoteMonitorEnabled = 0;
+        int v[7] = {};
+        QCOMPARE(ReadRemoteSettings(v[0], v[1], v[2], v[3], v[4], v[5], v[6]), 1);
+        QCOMPARE(QList<int>(v, v + 7), (QList<int>{1, 7, 11, 2, 4, 2, 2}));
+        QCOMPARE(g_nRemoteMonitorEnabled, 1);
+        QCOMPARE(IsRemoteConfigured(), 1);
+    }
+
+    void openRemotePort_data()
+    {
+        QTest::addColumn<Values>("record");
+        QTest::addColumn<int>("opened");
+        QTest::addColumn<QString>("message");  // the one box shown, if any
+
+        QTest::newRow("missing record") << Values{} << 0
+                                        << QString::fromLatin1(Str::kRemoteSettingsMissing);
+        QTest::newRow("switched off") << Complete(0) << 0 << QString();
+        QTest::newRow("complete") << Complete(1) << 1 << QString();
+        QTest::newRow("port missing") << Without(Complete(1), "Port") << 0
+                                      << QString::fromLocal8Bit(std::strerror(ENOENT));
+        QTest::newRow("baud index missing") << Without(Complete(1), "BaudRate") << 0
+                                            << QString::fromLocal8Bit(std::strerror(EINVAL));
+        QTest::newRow("stop index missing") << Without(Complete(1), "StopBits") << 0
+                                            << QString::fromLocal8Bit(std::strerror(EINVAL));
+        Values outOfTable = Complete(1);
+        outOfTable["Parity"] = 5;
+        QTest::newRow("parity beyond the table") << outOfTable << 0
+                                                 << QString::fromLocal8Bit(std::strerror(EINVAL));
+    }
+
+    void openRemotePort()
+    {
+        QFETCH(Values, record);
+        QFETCH(int, opened);
+        QFETCH(QString, message);
+        TestStation station;
+        ScriptedMessages messages;
+        Pty line;
+        ComPortDevices::Set(kMonitorCom, line.SlavePath());
+        Store(record);
+
+        QCOMPARE(OpenRemotePort(), opened);
+        QCOMPARE(RemotePort().IsOpen(), bool(opened));
+        QCOMPARE(messages.texts, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(messages.beeps.isEmpty(), message.isEmpty());
+        if (!opened) {
+            // A rejected record leaves the device free.
+            QSerialPort free(line.SlavePath());
+            QVERIFY(free.open(QIODevice::ReadWrite));
+        }
+    }
+
+    void portListLeavesOutHeldPorts()
+    {
+        TestStation station;
+        for (int n = 1; n <= ComPortDevices::kMaxPort; ++n)
+            ComPortDevices::Set(n, station.Path(QStringLiteral("no-such-device-%1").arg(n)));
+        Pty com1, com2, com3, com7;
+        ComPortDevices::Set(1, com1.SlavePath());
+        ComPortDevices::Set(2, com2.SlavePath());
+        ComPortDevices::Set(3, com3.SlavePath());
+        ComPortDevices::Set(7, com7.SlavePath());
+        QSerialPort channel1(com1.SlavePath()), channel2(com2.SlavePath());
+        QVERIFY(channel1.open(QIODevice::ReadWrite));
+        QVERIFY(channel2.open(QIODevice::ReadWrite));
+        QCOMPARE(RemotePort().Open(com7.SlavePath(), LineSettings{}), 0);
+
+        QCOMPARE(BuildPortList(), (QStringList{"COM3"}));
+        // Probing closed COM3 again.
+        QSerialPort again(com3.SlavePath());
+        QVERIFY(again.open(QIODevice::ReadWrite));
+    }
+};
+
+QTEST_GUILESS_MAIN(RemoteSetupTest)
+#include "tst_remotesetup.moc"
