@@ -1,0 +1,261 @@
+#include "comms/CommsProtocol.h"
+
+#include "core/Logging.h"
+#include "core/Strings.h"
+
+#include <QCoreApplication>
+#include <QTimerEvent>
+
+#include <cstring>
+
+CCommsProtocol::CCommsProtocol(int /*unused*/, int resendLimit, int errorLimit, QObject* parent)
+    : CPacketComms(parent),
+      m_pMessageQueue(std::make_unique<CPriorityQueue>(kQueueEntries, CPriorityQueue::kEntrySize, CompareFirstByte)),
+      m_pFrameQueue(std::make_unique<CPriorityQueue>(kQueueEntries, CPriorityQueue::kEntrySize, CompareFirstByte)),
+      m_messageOverflow(*m_pMessageQueue),
+      m_frameOverflow(*m_pFrameQueue)
+{
+    Reset();
+    m_nResendLimit = resendLimit;
+    m_nErrorLimit = errorLimit;
+}
+
+CCommsProtocol::~CCommsProtocol() = default;
+
+void CCommsProtocol::Reset()
+{
+    m_nResendCount = 0;
+    m_nErrorCount = 0;
+    m_nErrorLimit = 5;
+    m_nResendLimit = 4;
+    m_nTxSequence = 0;
+    m_nTxState = 0;
+}
+
+int CCommsProtocol::Send(const char* data, int count)
+{
+    if (m_nTxState != 0 || count < 0 || count > kTxDataSize)
+        return 0;
+    std::memcpy(m_txData, data, size_t(count));
+    m_nTxLength = count;
+    OnTxEvent(0);
+    return 1;
+}
+
+void CCommsProtocol::SendControl()
+{
+    m_pTxFrame = BuildFrame(m_txData, m_nTxLength, &m_nTxFrameLength);
+    WriteBytes(m_pTxFrame, m_nTxFrameLength);
+}
+
+void CCommsProtocol::ResendLast()
+{
+    if (m_pTxFrame)
+        WriteBytes(m_pTxFrame, m_nTxFrameLength);
+}
+
+void CCommsProtocol::ReportError(const char* text)
+{
+    QueueMessage(WM_COMMS_ERROR, text, int(std::strlen(text)));
+}
+
+void CCommsProtocol::OnRxData(int count, const char* bytes)
+{
+    // Every frame the block completes counts, and a frame the block leaves unfinished goes on in
+    // the next one: the driver may hand a frame over in pieces.
+    for (int i = 0; i < count; ++i) {
+        const int result = ReceiveByte(bytes[i], 0);
+        if (result != NoFrame)
+            HandleFrame(result);
+    }
+}
+
+void CCommsProtocol::HandleFrame(int result)
+{
+    if (result == CrcFrameComplete) {
+        const int ok = CheckCrcFrame();
+        m_wRxCrc = 0;
+        QueueFrame(ok);  // the sender of a CRC frame expects no reply
+        return;
+    }
+    if (m_rxFrame.length >= 2 && m_rxFrame.data[0] == 'R' && m_rxFrame.data[1] == 'U') {
+        SendReply(kAck);  // a probe: answered, nothing goes up
+        m_rxFrame.ResetBuffer();
+        return;
+    }
+    const int ok = CheckBlock();
+    SendReply(ok ? kAck : kNak);
+    QueueFrame(ok);
+}
+
+void CCommsProtocol::SendReply(char reply)
+{
+    m_txData[0] = reply;
+    m_nTxLength = 1;
+    SendControl();
+}
+
+void CCommsProtocol::QueueFrame(int ok)
+{
+    m_nFrameOutLength = ExtractFrame(m_frameOut);
+    m_frameOverflow.Push(m_frameOut, m_nFrameOutLength);
+    QCoreApplication::postEvent(this, new CCommsEvent(WM_RX_FRAME, ok));
+}
+
+void CCommsProtocol::QueueMessage(CommsMessage message, const char* data, int length)
+{
+    m_messageOverflow.Push(data, length);
+    QCoreApplication::postEvent(this, new CCommsEvent(message, length));
+}
+
+void CCommsProtocol::OnRxFrame(int ok, CPriorityQueue* /*queue: always the frame queue*/)
+{
+    // Each WM_RX_FRAME has its entry; should one ever find the queue empty, it does nothing.
+    if (m_pFrameQueue->Count() == 0)
+        return;
+    m_pFrameQueue->Pop(m_rxMessage, &m_nRxMessageLength);
+    m_bLastFrameOk = ok;
+    OnRxEvent(0);
+}
+
+void CCommsProtocol::OnRxEvent(int /*event: the receive machine knows only event 0*/)
+{
+    m_nRxState = RxDeliver();
+}
+
+int CCommsProtocol::RxDeliver()
+{
+    if (m_bLastFrameOk)
+        QueueMessage(WM_RX_MESSAGE, m_rxMessage, m_nRxMessageLength);
+    return m_nRxState;
+}
+
+void CCommsProtocol::OnTxEvent(int event)
+{
+    using Action = int (CCommsProtocol::*)();
+    // By state (idle, awaiting reply) and event (send request, reply received, reply timer, spare).
+    static constexpr Action kTransmitTable[2][4] = {
+        {&CCommsProtocol::TxStart, &CCommsProtocol::TxError, &CCommsProtocol::TxError, &CCommsProtocol::TxError},
+        {&CCommsProtocol::TxError, &CCommsProtocol::TxCheckReply, &CCommsProtocol::TxResend, &CCommsProtocol::TxResend},
+    };
+    if (m_nTxState < 0 || m_nTxState > 1 || event < 0 || event > 3)
+        return;
+    m_nTxState = (this->*kTransmitTable[m_nTxState][event])();
+}
+
+int CCommsProtocol::TxStart()
+{
+    m_txData[0] = kPoll;
+    m_txData[1] = char(m_nTxSequence & 0xFF);
+    ++m_nTxSequence;
+    m_nTxLength = 2;
+    SendControl();
+    m_replyTimer.start(kReplyTimeMs, this);
+    return 1;
+}
+
+int CCommsProtocol::TxError()
+{
+    // Reported once, when the count reaches the limit; the counts are not reset here.
+    if (++m_nErrorCount == m_nErrorLimit)
+        ReportError(Str::kTxErrorLimit);
+    m_wRxCrc = 0;
+    return 0;
+}
+
+int CCommsProtocol::TxCheckReply()
+{
+    const bool sameSequence = m_txData[1] == m_rxMessage[1];
+    if (sameSequence && m_bLastFrameOk) {
+        m_replyTimer.stop();
+        m_nResendCount = 0;
+        return 0;
+    }
+    if (sameSequence) {
+        ResendLast();
+        m_replyTimer.start(kReplyTimeMs, this);
+        ++m_nResendCount;
+        return 1;
+    }
+    if (m_bLastFrameOk)
+        return 0;
+    // Compared before counting, so the message comes at the error after the limit.
+    if (m_nErrorCount++ == m_nErrorLimit) {
+        ReportError(Str::kTxCheckLimit);
+        Reset();
+    }
+    return 0;
+}
+
+int CCommsProtocol::TxResend()
+{
+    ResendLast();
+    m_replyTimer.start(kReplyTimeMs, this);
+    if (++m_nResendCount == m_nResendLimit) {
+        ReportError(Str::kTxResendLimit);
+        m_replyTimer.stop();
+        Reset();
+        return 0;
+    }
+    return 1;
+}
+
+bool CCommsProtocol::event(QEvent* event)
+{
+    const auto* message = static_cast<const CCommsEvent*>(event);
+    switch (int(event->type())) {
+    case WM_RX_DATA:
+        OnRxData(int(message->Bytes().size()), message->Bytes().constData());
+        return true;
+    case WM_RX_FRAME:
+        OnRxFrame(message->WParam(), m_pFrameQueue.get());
+        m_frameOverflow.Refill();
+        return true;
+    case WM_RX_MESSAGE:
+        OnRxMessage(message->WParam(), m_pMessageQueue.get());
+        m_messageOverflow.Refill();
+        return true;
+    case WM_COMMS_ERROR:
+        OnCommsError(message->WParam(), m_pMessageQueue.get());
+        m_messageOverflow.Refill();
+        return true;
+    default:
+        return CPacketComms::event(event);
+    }
+}
+
+void CCommsProtocol::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_replyTimer.timerId())
+        OnTimer(kReplyTimerId);
+    else
+        CPacketComms::timerEvent(event);
+}
+
+void CCommsProtocol::OnTimer(int id)
+{
+    if (id == kReplyTimerId)
+        OnTxEvent(2);
+    else
+        CPacketComms::OnTimer(id);
+}
+
+void CCommsProtocol::OnRxMessage(int /*length*/, CPriorityQueue* queue)
+{
+    TakeAndTrace("message", queue);
+}
+
+void CCommsProtocol::OnCommsError(int /*length*/, CPriorityQueue* queue)
+{
+    TakeAndTrace("comms error", queue);
+}
+
+void CCommsProtocol::TakeAndTrace(const char* what, CPriorityQueue* queue)
+{
+    char entry[CPriorityQueue::kEntrySize];
+    int length = 0;
+    if (queue->Count() == 0)
+        return;
+    queue->Pop(entry, &length);
+    qCDebug(lcComms) << what << QByteArray(entry, qBound(0, length, CPriorityQueue::kEntrySize)).toHex(' ');
+}

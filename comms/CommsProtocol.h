@@ -1,0 +1,95 @@
+#pragma once
+#include "comms/CommsEvent.h"
+#include "comms/PacketComms.h"
+#include "comms/PriorityQueue.h"
+#include "comms/QueueOverflow.h"
+
+#include <QBasicTimer>
+
+#include <memory>
+
+// The link layer of a channel. It has received bytes framed, answers every block-check frame at
+// once with ACK (or NAK when its check fails) and every "RU" probe with ACK, and hands each frame
+// that passed its check up the stack as WM_RX_MESSAGE through the message queue. It also carries
+// the transmit machine (poll with sequence number, reply timer, resends, error limits), which
+// reports reaching a limit as WM_COMMS_ERROR.
+//
+// The top of the stack derives from this class and overrides OnRxMessage and OnCommsError; each
+// takes one entry off the queue it is given.
+class CCommsProtocol : public CPacketComms
+{
+    Q_OBJECT
+public:
+    static constexpr int kReplyTimerId = 1282;
+    static constexpr int kReplyTimeMs = 128;
+    static constexpr int kQueueEntries = 32;
+    static constexpr int kTxDataSize = 520;
+    static constexpr char kAck = 0x06;
+    static constexpr char kNak = 0x15;
+    static constexpr char kPoll = 'Q';
+
+    // The first value is not used. Start-up passes 3, 3, 3.
+    CCommsProtocol(int unused, int resendLimit, int errorLimit, QObject* parent = nullptr);
+    ~CCommsProtocol() override;
+
+    void Reset();
+    // Starts a transmission when the transmit machine is idle; 0 when it is busy or count does not
+    // fit the payload buffer.
+    int Send(const char* data, int count);
+    void SendControl();
+    void ResendLast();
+    // Queues the text on the message queue and posts WM_COMMS_ERROR.
+    void ReportError(const char* text);
+
+    void OnRxData(int count, const char* bytes);
+    void OnRxFrame(int ok, CPriorityQueue* queue);
+
+protected:
+    bool event(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void OnTimer(int id) override;
+
+    // WM_RX_MESSAGE and WM_COMMS_ERROR; the defaults take one entry off the queue and trace it.
+    virtual void OnRxMessage(int length, CPriorityQueue* queue);
+    virtual void OnCommsError(int length, CPriorityQueue* queue);
+
+    // Each action returns the next state of its machine.
+    virtual void OnTxEvent(int event);
+    virtual void OnRxEvent(int event);
+    virtual int TxStart();
+    virtual int TxError();
+    virtual int TxCheckReply();
+    virtual int TxResend();
+    virtual int RxDeliver();
+
+    int m_bLastFrameOk = 0;
+    int m_nErrorCount = 0;
+    int m_nErrorLimit = 5;
+    int m_nResendCount = 0;
+    int m_nResendLimit = 4;
+    int m_nTxSequence = 0;
+    int m_nTxState = 0;
+    int m_nRxState = 0;
+    char m_rxMessage[CPriorityQueue::kEntrySize] = {};
+    int m_nRxMessageLength = 0;
+    char m_txData[kTxDataSize] = {};
+    int m_nTxLength = 0;
+    int m_nTxFrameLength = 0;
+    const char* m_pTxFrame = nullptr;
+    char m_frameOut[CPriorityQueue::kEntrySize] = {};
+    int m_nFrameOutLength = 0;
+    // Completed frames, and application messages with error texts; both ordered by first byte.
+    std::unique_ptr<CPriorityQueue> m_pMessageQueue;
+    std::unique_ptr<CPriorityQueue> m_pFrameQueue;
+
+private:
+    void HandleFrame(int result);
+    void SendReply(char reply);
+    void QueueFrame(int ok);
+    void QueueMessage(CommsMessage message, const char* data, int length);
+    void TakeAndTrace(const char* what, CPriorityQueue* queue);
+
+    CQueueOverflow m_messageOverflow;
+    CQueueOverflow m_frameOverflow;
+    QBasicTimer m_replyTimer;
+};

@@ -1,0 +1,58 @@
+#pragma once
+#include "comms/PortSettings.h"
+
+#include <QObject>
+#include <QString>
+
+class CPortWorker;
+class QThread;
+
+// The bottom layer of a channel's comms stack: one COM port, opened by number and configured from
+// its "COM<n> Settings" record. A worker thread per open port owns the device, reads it and posts
+// what arrives to this object as WM_RX_DATA; writes are handed to that worker, so the caller never
+// waits for the line. Lives on the user-interface thread, like every layer derived from it.
+class CSerialComms : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CSerialComms(QObject* parent = nullptr);
+    ~CSerialComms() override;  // ends the worker if the port is still open
+
+    // Opens the device of COM port nPort; nonzero when it is open and its worker reads it.
+    int OpenPort(int nPort);
+    int OpenDevice(const QString& devicePath);
+    // Applies the port's stored line settings to the open device; 0 (after telling the user) when
+    // the record holds a value outside its table or the device refuses a setting.
+    int ConfigurePort();
+    // Returns only after the worker thread has ended. Always 1.
+    int ClosePort();
+    // Nonzero when the bytes were handed to the port's worker, 0 when no port is open.
+    int WriteBytes(const char* buffer, int count);
+    void LoadPortSettings();
+    int IsConnected() const { return m_bConnected; }
+
+signals:
+    // The open port stopped delivering (hang-up, device removed, read error). The object is no
+    // longer connected; OpenPort may be called again.
+    void PortLost();
+
+protected:
+    LineSettings Line() const;
+
+    int m_nBaud = 5;
+    int m_nDataBits = 3;
+    int m_nFlowControl = 0;
+    int m_nParity = 0;
+    int m_nPort = 0;
+    int m_nStopBits = 0;
+    int m_bConnected = 0;
+
+private:
+    void StartWorker();
+    void StopWorker();
+    void OnWorkerLost(int generation);
+
+    QThread* m_pThread = nullptr;
+    CPortWorker* m_pWorker = nullptr;  // lives on m_pThread and is deleted there when it ends
+    int m_nGeneration = 0;             // tells a stale loss report from an earlier opening
+};
