@@ -1,0 +1,43 @@
+#include "archive/ArchiveFormat.h"
+
+#include "core/Clock.h"
+#include "core/Logging.h"
+#include "core/Strings.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/file.h>
+
+QByteArray ArchiveHeader()
+{
+    return QByteArray(Str::kArchiveHeader);
+}
+
+bool IsArchiveHeader(const QByteArray& bytes)
+{
+    static_assert(sizeof(Str::kArchiveHeader) == kArchiveHeaderSize + 1, "the header is 41 characters");
+    return bytes == QByteArrayView(Str::kArchiveHeader, kArchiveHeaderSize);
+}
+
+QDateTime GetTodayKey(QString& key)
+{
+    const QDateTime now = Clock::Now();
+    key = now.toString(QStringLiteral("yyyyMMdd"));
+    return now;
+}
+
+bool OpenArchiveFile(QFile& file, int openMode, int lockOperation, QString& error)
+{
+    if (!file.open(QIODevice::OpenMode(openMode))) {
+        error = file.errorString();
+        return false;
+    }
+    if (::flock(file.handle(), lockOperation | LOCK_NB) == 0)
+        return true;
+    error = QString::fromLocal8Bit(std::strerror(errno));
+    qCDebug(lcArchive) << "flock failed on" << file.fileName() << error;
+    file.close();
+    return false;
+}

@@ -1,0 +1,21 @@
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+class QFile;
+
+// The archive file: the 41-byte header text, then records back to back, nothing else.
+inline constexpr int kArchiveHeaderSize = 41;
+
+// True when the bytes are exactly the header text (a shorter read never matches).
+bool IsArchiveHeader(const QByteArray& bytes);
+QByteArray ArchiveHeader();
+
+// Sets key to the local date of now as "yyyyMMdd" and returns now.
+QDateTime GetTodayKey(QString& key);
+
+// Opens an archive file and locks it with flock (LOCK_EX: no other opener that locks; LOCK_SH:
+// readers together, no writer), not waiting. On failure the file is closed again and error
+// tells why.
+bool OpenArchiveFile(QFile& file, int openMode, int lockOperation, QString& error);

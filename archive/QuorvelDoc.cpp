@@ -1,0 +1,127 @@
+#include "archive/QuorvelDoc.h"
+
+#include "archive/ArchiveFormat.h"
+#include "archive/IDocView.h"
+#include "core/Logging.h"
+#include "core/SettingsStore.h"
+#include "core/Strings.h"
+#include "core/UserMessages.h"
+#include "events/DisplayObj.h"
+#include "events/StoringArchive.h"
+
+#include <QSemaphore>
+
+QSemaphore* CQuorvelDoc::s_pEventLock = nullptr;
+
+CQuorvelDoc::CQuorvelDoc(QObject* parent)
+    : QObject(parent)
+{
+}
+
+CQuorvelDoc::CQuorvelDoc(const QString& title, QObject* parent)
+    : QObject(parent)
+    , m_strTitle(title)
+{
+}
+
+CQuorvelDoc::~CQuorvelDoc()
+{
+    CloseArchive();
+    // The view may be gone already: the records go without telling it.
+    m_events.clear();
+}
+
+void CQuorvelDoc::SetEventLock(QSemaphore* lock)
+{
+    s_pEventLock = lock;
+}
+
+void CQuorvelDoc::SetConnection(int connected, int channel)
+{
+    m_bConnected = connected;
+    m_nChannel = channel;
+}
+
+void CQuorvelDoc::AddEvent(CDisplayObj* pRecord)
+{
+    std::unique_ptr<CDisplayObj> record(pRecord);
+    if (s_pEventLock && !s_pEventLock->tryAcquire(1, 10)) {
+        qCDebug(lcArchive) << "event lock busy; record not listed";
+        return;
+    }
+    int call = 0, fault = 0, normal = 0, system = 0;
+    ReadEventViewSettings(call, fault, normal, system);
+    if (record->PassesFilter(call, fault, normal, system)) {
+        m_events.push_back(std::move(record));
+        if (m_pView) {
+            m_pView->ScrollBy(0, 1);
+            m_pView->UpdateAllViews();
+        }
+    }
+    if (s_pEventLock)
+        s_pEventLock->release();
+}
+
+void CQuorvelDoc::ClearEvents()
+{
+    m_events.clear();
+    if (m_pView) {
+        m_pView->ResetDisplay();
+        m_pView->UpdateScrollRange();
+    }
+}
+
+int CQuorvelDoc::HandleMessage(const char* data, int length)
+{
+    // A box of a day switch under way let this message in: it is recorded once the switch is done.
+    if (m_bSwitching) {
+        m_pendingMessages.append(QByteArray(data, qMax(0, length)));
+        return 1;
+    }
+    const int result = RecordMessage(data, length);
+    while (!m_pendingMessages.isEmpty()) {
+        const QByteArray message = m_pendingMessages.takeFirst();
+        if (!RecordMessage(message.constData(), int(message.size()))) {
+            // Its caller was told it would be recorded, so the loss is reported here.
+            UserMessages().MessageBeep(IUserMessages::Beep::Hand);
+            UserMessages().MessageBox(QString::fromLatin1(Str::kFatalDiskError));
+        }
+    }
+    return result;
+}
+
+int CQuorvelDoc::RecordMessage(const char* data, int length)
+{
+    QString key;
+    const QDateTime now = GetTodayKey(key);
+    if (m_strDateKey != key && !SwitchDay(key, now))
+        return 0;
+
+    std::unique_ptr<CDisplayObj> record(length == 3
+        ? new CDisplayObj(quint8(data[0]), quint8(data[1]), quint8(data[2]), m_nChannel)
+        : new CDisplayObj(data, length, m_nChannel));
+    record->Serialize(*m_pArchive);
+    if (m_pArchive->HasError()) {
+        const QString error = m_pArchive->ErrorString();
+        // Settled before the box, which may let the next message in.
+        m_strDateKey.clear();
+        record.reset();
+        UserMessages().MessageBox(error);
+        return 0;
+    }
+    AddEvent(record.release());
+    return 1;
+}
+
+void CQuorvelDoc::FlushArchive()
+{
+    if (m_pArchive)
+        m_pArchive->Flush();
+}
+
+void CQuorvelDoc::CloseArchive()
+{
+    m_pArchive.reset();
+    if (m_file.isOpen())
+        m_file.close();
+}

@@ -1,0 +1,116 @@
+#pragma once
+#include "events/LoadingArchive.h"
+
+#include <QByteArrayList>
+#include <QDateTime>
+#include <QFile>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class CDisplayObj;
+class CMessageInterpreter;
+class CStoringArchive;
+class IDocView;
+class QFileInfo;
+class QSemaphore;
+
+// A channel's document: the day's event list, the day's archive file and the stream that
+// appends to it. A live document has its channel name as title and receives every message of
+// the channel through HandleMessage; a document made for viewing is filled from an archive by
+// OnOpenDocument and never writes.
+//
+// Archive files are locked with flock: the open day archive exclusively (others may still read
+// it without a lock, but no locking opener gets in), today's file exclusively while it is
+// reloaded, a viewed archive shared.
+class CQuorvelDoc : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr qint64 kMaxArchiveAge = 2419200;  // seconds: 28 days
+
+    explicit CQuorvelDoc(QObject* parent = nullptr);
+    explicit CQuorvelDoc(const QString& title, QObject* parent = nullptr);
+    ~CQuorvelDoc() override;  // flushes and closes the day's archive
+
+    // The application's event lock (a semaphore of one), shared by all documents. Without one
+    // the list is changed unguarded.
+    static void SetEventLock(QSemaphore* lock);
+
+    void SetView(IDocView* view) { m_pView = view; }
+    IDocView* GetView() const { return m_pView; }
+    QString GetTitle() const { return m_strTitle; }
+    void SetTitle(const QString& title) { m_strTitle = title; }
+    void SetInterpreter(CMessageInterpreter* interpreter) { m_pInterpreter = interpreter; }
+    CMessageInterpreter* GetInterpreter() const { return m_pInterpreter; }
+
+    void SetConnection(int connected, int channel);
+    int GetChannel() const { return m_nChannel; }
+    int IsPortConnected() const { return m_bConnected; }
+
+    int GetEventCount() const { return int(m_events.size()); }
+    CDisplayObj* GetEvent(int index) const { return m_events[size_t(index)].get(); }
+    // Takes the record: keeps it in the list when it passes the display flags, else destroys it.
+    void AddEvent(CDisplayObj* record);
+    void ClearEvents();
+
+    // Archives the message and lists it; 1 when it was recorded, 0 when it was lost.
+    int HandleMessage(const char* data, int length);
+    int HandleMessage(const QByteArray& message) { return HandleMessage(message.constData(), int(message.size())); }
+
+    // With 1 the pattern of all the channel's archives, with 0 the path of today's archive.
+    QString BuildArchivePath(int wildcard) const;
+    // Loads today's records at start-up; 1 when today's file was read.
+    int ReloadToday();
+    // Reads a whole archive from its first byte; 1 when the header matched and the records were read.
+    int ReadArchive(CLoadingArchive& ar);
+    // Opens an earlier day's archive for viewing; 1 when it was read.
+    int OnOpenDocument(const QString& path);
+
+    // The channel's oldest archive and the disk figures. age is now minus the oldest archive's
+    // creation time in seconds (0 without archives, -1 when the clock is past its range).
+    void ScanArchives(const QDateTime& now, qint64& age, quint64& free, quint64& diskSize, QString& oldestPath,
+                      quint64& oldestSize);
+
+    // When an archive file was first written: its birth time, else midnight of the date in its name.
+    static QDateTime ArchiveCreationTime(const QFileInfo& info);
+
+public slots:
+    // Hands the buffered records to the operating system; runs whenever the thread goes idle.
+    void FlushArchive();
+
+private:
+    struct ReadOutcome
+    {
+        CLoadingArchive::Status status = CLoadingArchive::Ok;  // Ok or FileError
+        bool corrupt = false;
+        QString error;
+    };
+
+    int RecordMessage(const char* data, int length);
+    bool SwitchDay(const QString& key, const QDateTime& now);
+    bool KeepDiskInBounds(const QDateTime& now);
+    void CloseArchive();
+    QString ArchivePathFor(const QString& dateKey) const;
+    ReadOutcome ReadRecords(CLoadingArchive& ar);
+    int ReportReadOutcome(const ReadOutcome& outcome);
+
+    int m_bConnected = 0;
+    QFile m_file;
+    QString m_strDateKey;
+    std::unique_ptr<CStoringArchive> m_pArchive;
+    QString m_strArchivePath;
+    std::vector<std::unique_ptr<CDisplayObj>> m_events;
+    int m_nChannel = -1;
+    CMessageInterpreter* m_pInterpreter = nullptr;
+    IDocView* m_pView = nullptr;
+    QString m_strTitle;
+
+    bool m_bSwitching = false;       // a day switch is under way (its boxes let messages in)
+    QByteArrayList m_pendingMessages;  // messages that came in during a day switch
+    QMetaObject::Connection m_idleFlush;
+
+    static QSemaphore* s_pEventLock;
+};

@@ -1,0 +1,288 @@
+// The daily archive of CQuorvelDoc: day switch, housekeeping, reading archives back.
+#include "archive/QuorvelDoc.h"
+
+#include "archive/ArchiveFormat.h"
+#include "archive/DiskSpace.h"
+#include "archive/IDocView.h"
+#include "core/Logging.h"
+#include "core/StartupMessage.h"
+#include "core/Station.h"
+#include "core/Strings.h"
+#include "core/UserMessages.h"
+#include "events/DisplayObj.h"
+#include "events/StoringArchive.h"
+
+#include <QAbstractEventDispatcher>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QScopedValueRollback>
+
+#include <sys/file.h>
+
+namespace {
+
+const QString kExtension = QLatin1Char('.') + QLatin1String(Str::kArchiveExtension);
+
+// The last second the file times and date arithmetic were made for.
+QDateTime EndOfClockRange()
+{
+    return QDateTime(QDate(2037, 12, 31), QTime(23, 59, 59));
+}
+
+// The channel name as it may stand in a file name: never a path of its own.
+QString FileTitle(const QString& title)
+{
+    static const QRegularExpression unsafe(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
+    QString safe = title;
+    return safe.replace(unsafe, QStringLiteral("_"));
+}
+
+// An invalid day archive is kept beside the valid one that replaces it, under a name that is
+// not one of the channel's archives, so housekeeping never removes it.
+void SetAsideInvalidArchive(const QString& path)
+{
+    const QString base = path + QLatin1String(Str::kInvalidArchiveSuffix);
+    QString target = base;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = base + QLatin1Char('.') + QString::number(n);
+    if (!QFile::rename(path, target))
+        qCWarning(lcArchive) << "could not move the invalid archive" << path << "aside";
+}
+
+} // namespace
+
+QString CQuorvelDoc::ArchivePathFor(const QString& dateKey) const
+{
+    return StationPath(QLatin1String(Str::kArchivesDir)) + QLatin1Char('/') + FileTitle(m_strTitle)
+        + QLatin1Char(' ') + dateKey + kExtension;
+}
+
+QString CQuorvelDoc::BuildArchivePath(int wildcard) const
+{
+    if (wildcard)
+        return ArchivePathFor(QStringLiteral("*"));
+    QString key;
+    GetTodayKey(key);
+    return ArchivePathFor(key);
+}
+
+bool CQuorvelDoc::SwitchDay(const QString& key, const QDateTime& now)
+{
+    // The boxes below let messages in; they wait in m_pendingMessages until the switch is done.
+    const QScopedValueRollback<bool> switching(m_bSwitching, true);
+    m_strDateKey.clear();
+    if (m_file.isOpen()) {
+        CloseArchive();
+        ClearEvents();
+    }
+    if (!KeepDiskInBounds(now))
+        return false;
+
+    m_strArchivePath = ArchivePathFor(key);
+    m_file.setFileName(m_strArchivePath);
+    QString error;
+    if (!OpenArchiveFile(m_file, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered, LOCK_EX, error)) {
+        qCWarning(lcArchive) << "cannot open" << m_strArchivePath << error;
+        UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
+        UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveNotFound).arg(m_strArchivePath),
+                                  IUserMessages::Buttons::Ok, IUserMessages::Icon::Stop);
+        return false;
+    }
+    if (m_file.size() == 0 && m_file.write(ArchiveHeader()) != kArchiveHeaderSize) {
+        error = m_file.errorString();
+        m_file.close();
+        UserMessages().MessageBox(error);
+        return false;
+    }
+    m_pArchive = std::make_unique<CStoringArchive>(m_file);
+    // Records wait in the buffer only while messages keep coming: a crash must not take the
+    // last ones with it.
+    if (!m_idleFlush) {
+        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
+            m_idleFlush = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &CQuorvelDoc::FlushArchive);
+    }
+    m_strDateKey = key;
+    qCDebug(lcArchive) << "day archive" << m_strArchivePath;
+    return true;
+}
+
+QDateTime CQuorvelDoc::ArchiveCreationTime(const QFileInfo& info)
+{
+    const QDateTime born = info.birthTime();
+    if (born.isValid())
+        return born;
+    const QString name = info.fileName();
+    const QDate date = QDate::fromString(name.mid(name.size() - kExtension.size() - 8, 8), QStringLiteral("yyyyMMdd"));
+    return date.isValid() ? date.startOfDay() : info.lastModified();
+}
+
+void CQuorvelDoc::ScanArchives(const QDateTime& now, qint64& age, quint64& free, quint64& diskSize,
+                               QString& oldestPath, quint64& oldestSize)
+{
+    // The channel's archives are "<name> *.krv"; the name is matched as it stands, not as a pattern.
+    const QString prefix = FileTitle(m_strTitle) + QLatin1Char(' ');
+    const QDir archives(StationPath(QLatin1String(Str::kArchivesDir)));
+    const QFileInfoList files = archives.entryInfoList({QLatin1Char('*') + kExtension}, QDir::Files, QDir::Unsorted);
+
+    QDateTime oldest = EndOfClockRange();
+    bool found = false;
+    for (const QFileInfo& info : files) {
+        const QString name = info.fileName();
+        if (!name.startsWith(prefix) || name.size() < prefix.size() + kExtension.size())
+            continue;
+        found = true;
+        const QDateTime created = ArchiveCreationTime(info);
+        if (created < oldest) {
+            oldest = created;
+            oldestPath = info.absoluteFilePath();
+            oldestSize = quint64(info.size());
+        }
+    }
+    if (!found)
+        oldest = now;
+    age = oldest.msecsTo(now) / 1000;
+
+    const DiskFigures disk = QueryDiskFigures(StationDir());
+    free = disk.valid ? disk.available : 0;
+    if (disk.valid)
+        diskSize = disk.total;
+
+    if (now >= EndOfClockRange()) {
+        UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
+        UserMessages().MessageBox(QString::fromLatin1(Str::kClockExpired));
+        age = -1;
+    }
+}
+
+// Removes the channel's oldest archive past 28 days, then asks for a twentieth of the disk free.
+bool CQuorvelDoc::KeepDiskInBounds(const QDateTime& now)
+{
+    qint64 age = 0;
+    quint64 free = 0;
+    quint64 diskSize = 0;  // stays 0 when the disk cannot be measured: logging goes on then
+    QString oldestPath;
+    quint64 oldestSize = 0;
+    ScanArchives(now, age, free, diskSize, oldestPath, oldestSize);
+    if (age > kMaxArchiveAge && !oldestPath.isEmpty()) {
+        if (QFile::remove(oldestPath)) {
+            qCDebug(lcArchive) << "removed old archive" << oldestPath;
+            free += oldestSize;
+        } else {
+            qCWarning(lcArchive) << "could not remove old archive" << oldestPath;
+        }
+    }
+    if (free < diskSize / 20) {
+        qCWarning(lcArchive) << "too little free space:" << free << "of" << diskSize;
+        return false;
+    }
+    return true;
+}
+
+CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadRecords(CLoadingArchive& ar)
+{
+    ReadOutcome outcome;
+    for (;;) {
+        auto record = std::make_unique<CDisplayObj>();
+        const CLoadingArchive::Status status = record->Serialize(ar);
+        if (status == CLoadingArchive::EndOfData)
+            return outcome;
+        if (status == CLoadingArchive::FileError) {
+            outcome.status = status;
+            outcome.error = ar.ErrorString();
+            return outcome;
+        }
+        // A damaged string length: the partly read record is kept and reading goes on after it.
+        if (status == CLoadingArchive::Corrupt)
+            outcome.corrupt = true;
+        AddEvent(record.release());
+    }
+}
+
+// Boxes come after reading, once the file is closed: a message let in by a box must find the
+// day's file free for its day switch.
+int CQuorvelDoc::ReportReadOutcome(const ReadOutcome& outcome)
+{
+    if (outcome.corrupt)
+        UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveCorrupt), IUserMessages::Buttons::Ok,
+                                  IUserMessages::Icon::Exclamation);
+    if (outcome.status == CLoadingArchive::FileError) {
+        UserMessages().MessageBox(outcome.error);
+        return 0;
+    }
+    return 1;
+}
+
+int CQuorvelDoc::ReloadToday()
+{
+    QString key;
+    GetTodayKey(key);
+    m_strArchivePath = ArchivePathFor(key);
+    // A file of its own: the day switch never shares the day's append file with this reader.
+    QFile file(m_strArchivePath);
+    QString error;
+    if (!OpenArchiveFile(file, QIODevice::ReadOnly, LOCK_EX, error))
+        return 0;
+    const QByteArray header = file.read(kArchiveHeaderSize);
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        file.close();
+        UserMessages().MessageBox(error);
+        return 0;
+    }
+    if (!IsArchiveHeader(header)) {
+        file.close();
+        SetAsideInvalidArchive(m_strArchivePath);
+        SetStartupMessage(QString::fromLatin1(Str::kArchiveInvalid).arg(m_strArchivePath));
+        return 0;
+    }
+    CLoadingArchive ar(file);
+    const ReadOutcome outcome = ReadRecords(ar);
+    file.close();
+    return ReportReadOutcome(outcome);
+}
+
+int CQuorvelDoc::ReadArchive(CLoadingArchive& ar)
+{
+    QByteArray header(kArchiveHeaderSize, Qt::Uninitialized);
+    const CLoadingArchive::Status status = ar.ReadBytes(header.data(), kArchiveHeaderSize);
+    if (status == CLoadingArchive::FileError) {
+        UserMessages().MessageBox(ar.ErrorString());
+        return 0;
+    }
+    if (status != CLoadingArchive::Ok || !IsArchiveHeader(header))
+        return 0;
+    return ReportReadOutcome(ReadRecords(ar));
+}
+
+int CQuorvelDoc::OnOpenDocument(const QString& path)
+{
+    QString key;
+    GetTodayKey(key);
+    if (path.contains(key)) {
+        UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
+        UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveAlreadyOpen).arg(path));
+        return 0;
+    }
+    QFile file(path);
+    QString error;
+    if (!OpenArchiveFile(file, QIODevice::ReadOnly, LOCK_SH, error)) {
+        UserMessages().MessageBox(QString::fromLatin1(Str::kFailedToOpenDocument) + QLatin1Char('\n') + error);
+        return 0;
+    }
+    if (!IsArchiveHeader(file.read(kArchiveHeaderSize))) {
+        file.close();
+        UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
+        UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveInvalid).arg(path));
+        return 0;
+    }
+    file.seek(0);
+    m_strArchivePath = path;
+    m_strTitle = QFileInfo(path).fileName();
+    CLoadingArchive ar(file);
+    ReadArchive(ar);
+    file.close();
+    if (m_pView)
+        m_pView->UpdateScrollRange();
+    return 1;
+}

@@ -1,0 +1,148 @@
+#include "events/LoadingArchive.h"
+
+#include <QFileDevice>
+
+#include <cstring>
+#include <limits>
+
+CLoadingArchive::CLoadingArchive(QFileDevice& file)
+    : m_file(file)
+    , m_fileLeft(qMax<qint64>(0, file.size() - file.pos()))
+{
+}
+
+CLoadingArchive::Status CLoadingArchive::Fill()
+{
+    if (m_used < m_end)
+        std::memmove(m_buffer, m_buffer + m_used, size_t(m_end - m_used));
+    m_end -= m_used;
+    m_used = 0;
+    const qint64 want = qMin<qint64>(kBufferSize - m_end, m_fileLeft);
+    if (want <= 0)
+        return Ok;
+    const qint64 got = m_file.read(m_buffer + m_end, want);
+    if (got < 0) {
+        m_errorString = m_file.errorString();
+        return FileError;
+    }
+    // A file that shrank under us simply ends here.
+    m_fileLeft = got < want ? 0 : m_fileLeft - got;
+    m_end += int(got);
+    return Ok;
+}
+
+CLoadingArchive::Status CLoadingArchive::ReadBytes(char* data, qint64 length)
+{
+    if (length > Remaining())
+        return EndOfData;
+    while (length > 0) {
+        if (m_used == m_end) {
+            const Status status = Fill();
+            if (status != Ok)
+                return status;
+            if (m_end == 0)
+                return EndOfData;
+        }
+        const int chunk = int(qMin<qint64>(length, m_end - m_used));
+        std::memcpy(data, m_buffer + m_used, size_t(chunk));
+        m_used += chunk;
+        data += chunk;
+        length -= chunk;
+    }
+    return Ok;
+}
+
+CLoadingArchive::Status CLoadingArchive::ReadUInt8(quint8& value)
+{
+    char byte = 0;
+    const Status status = ReadBytes(&byte, 1);
+    value = quint8(byte);
+    return status;
+}
+
+CLoadingArchive::Status CLoadingArchive::ReadUInt16(quint16& value)
+{
+    unsigned char bytes[2] = {};
+    const Status status = ReadBytes(reinterpret_cast<char*>(bytes), 2);
+    value = quint16(bytes[0] | (bytes[1] << 8));
+    return status;
+}
+
+CLoadingArchive::Status CLoadingArchive::ReadUInt32(quint32& value)
+{
+    unsigned char bytes[4] = {};
+    const Status status = ReadBytes(reinterpret_cast<char*>(bytes), 4);
+    value = quint32(bytes[0]) | quint32(bytes[1]) << 8 | quint32(bytes[2]) << 16 | quint32(bytes[3]) << 24;
+    return status;
+}
+
+CLoadingArchive::Status CLoadingArchive::ReadInt32(qint32& value)
+{
+    quint32 raw = 0;
+    const Status status = ReadUInt32(raw);
+    value = qint32(raw);
+    return status;
+}
+
+// 1-byte length below 0xFF, else a 16-bit one below 0xFFFF, else a 32-bit one. The 16-bit value
+// 0xFFFE marks a string of 16-bit characters whose own length prefix follows.
+CLoadingArchive::Status CLoadingArchive::ReadLength(quint32& length, bool& wide)
+{
+    wide = false;
+    quint8 byte = 0;
+    Status status = ReadUInt8(byte);
+    if (status != Ok || byte < 0xFF) {
+        length = byte;
+        return status;
+    }
+    quint16 word = 0;
+    status = ReadUInt16(word);
+    if (status == Ok && word == 0xFFFE) {
+        wide = true;
+        status = ReadUInt8(byte);
+        if (status != Ok || byte < 0xFF) {
+            length = byte;
+            return status;
+        }
+        status = ReadUInt16(word);
+    }
+    if (status != Ok || word < 0xFFFF) {
+        length = word;
+        return status;
+    }
+    return ReadUInt32(length);
+}
+
+CLoadingArchive::Status CLoadingArchive::ReadString(std::unique_ptr<char[]>& text, int& length)
+{
+    text.reset();
+    length = 0;
+    quint32 count = 0;
+    bool wide = false;
+    const Status status = ReadLength(count, wide);
+    if (status != Ok)
+        return status;
+    const qint64 bytes = wide ? 2 * qint64(count) : qint64(count);
+    // A damaged length must not make us allocate what the file cannot hold.
+    if (bytes > Remaining() || count > quint32(std::numeric_limits<int>::max()))
+        return Corrupt;
+    if (count == 0)
+        return Ok;
+    std::unique_ptr<char[]> result(new char[count]);
+    if (!wide) {
+        const Status read = ReadBytes(result.get(), bytes);
+        if (read != Ok)
+            return read;
+    } else {
+        for (quint32 i = 0; i < count; ++i) {
+            quint16 unit = 0;
+            const Status read = ReadUInt16(unit);
+            if (read != Ok)
+                return read;
+            result[i] = unit <= 0xFF ? char(unit) : '?';
+        }
+    }
+    text = std::move(result);
+    length = int(count);
+    return Ok;
+}

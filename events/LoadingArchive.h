@@ -1,0 +1,48 @@
+#pragma once
+#include <QString>
+
+#include <memory>
+
+class QFileDevice;
+
+// Reads the archive byte form from an open file through a 4096-byte buffer. It reads no
+// further than the bytes the file held when the stream was made, so records appended while
+// the file is being read are not read back a second time.
+class CLoadingArchive
+{
+public:
+    enum Status {
+        Ok,
+        EndOfData,  // fewer bytes left than the value needs: the normal end of a record stream
+        Corrupt,    // a string length beyond the bytes left; its prefix is consumed, reading may go on
+        FileError,  // the file could not be read
+    };
+    static constexpr int kBufferSize = 4096;
+
+    explicit CLoadingArchive(QFileDevice& file);
+    CLoadingArchive(const CLoadingArchive&) = delete;
+    CLoadingArchive& operator=(const CLoadingArchive&) = delete;
+
+    Status ReadUInt32(quint32& value);
+    Status ReadInt32(qint32& value);
+    Status ReadBytes(char* data, qint64 length);
+    // A counted string in single-byte or 16-bit characters, delivered as single bytes into a
+    // new array of exactly `length` bytes (null when empty).
+    Status ReadString(std::unique_ptr<char[]>& text, int& length);
+
+    qint64 Remaining() const { return m_end - m_used + m_fileLeft; }
+    QString ErrorString() const { return m_errorString; }
+
+private:
+    Status Fill();
+    Status ReadLength(quint32& length, bool& wide);
+    Status ReadUInt8(quint8& value);
+    Status ReadUInt16(quint16& value);
+
+    QFileDevice& m_file;
+    qint64 m_fileLeft;  // bytes still in the file, up to the size it had at the start
+    int m_used = 0;
+    int m_end = 0;
+    QString m_errorString;
+    char m_buffer[kBufferSize];
+};
