@@ -1,0 +1,34 @@
+#include "tests/comms/LineProbe.h"
+
+// The kernel's own termios2 carries the speed as a number; glibc's <termios.h> cannot be mixed in.
+#include <asm/ioctls.h>
+#include <asm/termbits.h>
+
+extern "C" int ioctl(int fd, unsigned long request, ...);
+
+LineProbe LineProbe::Read(int fd)
+{
+    LineProbe probe;
+    termios2 tio{};
+    if (ioctl(fd, TCGETS2, &tio) != 0)
+        return probe;
+    probe.ok = true;
+    probe.speed = tio.c_ospeed;
+    switch (tio.c_cflag & CSIZE) {
+    case CS5: probe.dataBits = 5; break;
+    case CS6: probe.dataBits = 6; break;
+    case CS7: probe.dataBits = 7; break;
+    default: probe.dataBits = 8; break;
+    }
+    if (tio.c_cflag & PARENB) {
+        const bool odd = tio.c_cflag & PARODD;
+        if (tio.c_cflag & CMSPAR)
+            probe.parity = odd ? Mark : Space;
+        else
+            probe.parity = odd ? Odd : Even;
+    }
+    probe.twoStopBits = tio.c_cflag & CSTOPB;
+    probe.rtsCts = tio.c_cflag & CRTSCTS;
+    probe.xonXoff = (tio.c_iflag & IXON) && (tio.c_iflag & IXOFF);
+    return probe;
+}
