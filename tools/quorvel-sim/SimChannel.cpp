@@ -1,0 +1,244 @@
+#include "SimChannel.h"
+
+#include "SimFrames.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr qint64 kNsPerSecond = 1000000000;
+constexpr int kBitsPerByte = 10;             // start bit, eight data bits, stop bit
+constexpr int kTextOneIn = 8;                // with --text, one message in eight is a text message
+constexpr size_t kForwardableKept = 65536;
+constexpr int kLongestReply = 256;
+
+// Text message types: the sum of the two type bytes.
+constexpr int kTextTypes[] = {132, 146, 155, 158};
+constexpr int kAlarmClear = 132;
+
+const char* const kClearedTexts[] = {"Zone 3 restored", "Front door closed", "Mains restored", "Tamper cleared"};
+
+} // namespace
+
+SimChannel::Counts& SimChannel::Counts::operator+=(const Counts& o)
+{
+    sent += o.sent;
+    acked += o.acked;
+    naked += o.naked;
+    missing += o.missing;
+    unexpected += o.unexpected;
+    block += o.block;
+    crc += o.crc;
+    corrupt += o.corrupt;
+    text += o.text;
+    return *this;
+}
+
+SimChannel::SimChannel(int channel, const SimOptions& options)
+    : m_channel(channel)
+    , m_options(options)
+    , m_bytesPerNs(double(options.baud) / kBitsPerByte / kNsPerSecond)
+    , m_random(options.seed * 7919u + quint32(channel))
+{
+}
+
+void SimChannel::OnOpened(qint64 nowNs)
+{
+    m_startAt = nowNs + qint64(m_options.startDelayMs) * 1000000;
+    m_lastTick = m_startAt;
+    m_nextDue = m_startAt;
+    m_credit = 0;
+}
+
+bool SimChannel::Finished() const
+{
+    return m_stopped || (m_options.count >= 0 && m_counts.sent >= m_options.count && m_pieces.isEmpty());
+}
+
+void SimChannel::Tick(qint64 now)
+{
+    if (!IsOpened() || m_startAt < 0 || now < m_startAt)
+        return;
+    // The line's bytes accrue with time; a short reserve only, so a stall is not followed by a burst.
+    m_credit = qMin(m_credit + double(now - m_lastTick) * m_bytesPerNs, m_bytesPerNs * 20e6 + 64);
+    m_lastTick = now;
+
+    if (!m_pieces.isEmpty()) {
+        if (now >= m_pieceDue && !HasOutput()) {
+            Queue(m_pieces.takeFirst());
+            m_pieceDue = now + qint64(1 + m_random() % 3) * 1000000;
+        }
+        Flush();
+        return;
+    }
+    const qint64 period = m_options.rate > 0 ? qint64(kNsPerSecond / m_options.rate) : 0;
+    while (!HasOutput() && !Finished() && now >= m_nextDue) {
+        if (m_pending.isEmpty())
+            m_pending = NextFrame();
+        if (m_credit < m_pending.size())
+            break;
+        m_credit -= m_pending.size();
+        m_nextDue = qMax(m_nextDue + period, now - kNsPerSecond);
+        if (m_options.split && m_pending.size() > 1) {
+            // Two or three pieces, cut at random places, with a pause of a few milliseconds between.
+            const int cuts = 1 + int(m_random() % 2);
+            int from = 0;
+            for (int i = 0; i < cuts && from < m_pending.size() - 1; ++i) {
+                const int at = from + 1 + int(m_random() % quint32(m_pending.size() - from - 1));
+                m_pieces << m_pending.mid(from, at - from);
+                from = at;
+            }
+            m_pieces << m_pending.mid(from);
+            m_pending.clear();
+            Queue(m_pieces.takeFirst());
+            m_pieceDue = now + qint64(1 + m_random() % 3) * 1000000;
+            break;
+        }
+        Queue(m_pending);
+        m_pending.clear();
+    }
+    Flush();
+}
+
+QByteArray SimChannel::NextMessage()
+{
+    QByteArray message;
+    if (m_options.text && m_random() % kTextOneIn == 0) {
+        const int type = kTextTypes[m_random() % 4];
+        message.append(char(0x80)).append(char(type - 0x80));
+        if (type == kAlarmClear)
+            message.append(kClearedTexts[m_random() % 4]);
+        else
+            message.append(QByteArray::number(1 + m_random() % 64).rightJustified(2, '0'));
+        ++m_counts.text;
+        return message;
+    }
+    const int alarm = m_options.alarms.at(int(m_random() % quint32(m_options.alarms.size())));
+    message.append(char(m_random() % 4)).append(char(alarm)).append(char(m_random() % 256));
+    return message;
+}
+
+QByteArray SimChannel::NextFrame()
+{
+    const QByteArray message = NextMessage();
+    ++m_counts.sent;
+    const bool corrupt = m_options.corruptEvery > 0 && m_counts.sent % m_options.corruptEvery == 0;
+    bool block = m_options.form == SimOptions::Form::Block
+        || (m_options.form == SimOptions::Form::Mixed && m_random() % 2 == 0);
+    // An ETX inside the data could end a block-check frame early.
+    if (message.contains(SimFrames::kEtx))
+        block = false;
+    if (corrupt) {
+        ++m_counts.corrupt;
+    } else {
+        m_forwardable.push_back(message.left(3));
+        if (m_forwardable.size() > kForwardableKept)
+            m_forwardable.pop_front();
+    }
+    QByteArray frame;
+    if (block) {
+        ++m_counts.block;
+        m_expected.push_back(corrupt ? 'N' : 'A');
+        frame = SimFrames::BlockFrame(message, corrupt);
+    } else {
+        ++m_counts.crc;
+        frame = SimFrames::CrcFrame(message, corrupt);
+    }
+    if (m_options.verbose)
+        Log(QStringLiteral("sent%1 %2").arg(corrupt ? QStringLiteral(" corrupt") : QString(),
+                                            QString::fromLatin1(frame.toHex(' '))));
+    return frame;
+}
+
+void SimChannel::OnBytes(const char* bytes, int count)
+{
+    static const QByteArray ack = SimFrames::TerminalAck();
+    static const QByteArray nak = SimFrames::TerminalNak();
+    static const QByteArray start("\xFF\x02", 2);
+    m_rx.append(bytes, count);
+    for (;;) {
+        const qsizetype begin = m_rx.indexOf(start);
+        if (begin < 0) {
+            // Keep a last FF: it may start the next frame.
+            const bool keep = !m_rx.isEmpty() && m_rx.back() == char(0xFF);
+            if (m_rx.size() > (keep ? 1 : 0)) {
+                ++m_counts.unexpected;
+                if (m_options.verbose)
+                    Log(QStringLiteral("unexpected %1").arg(QString::fromLatin1(m_rx.toHex(' '))));
+            }
+            m_rx = keep ? QByteArray(1, char(0xFF)) : QByteArray();
+            return;
+        }
+        if (begin > 0) {
+            ++m_counts.unexpected;
+            m_rx.remove(0, begin);
+        }
+        // The end is FF 03; FF FF inside stands for one FF.
+        qsizetype end = -1;
+        for (qsizetype i = 2; i + 1 < m_rx.size(); ++i) {
+            if (m_rx.at(i) != char(0xFF))
+                continue;
+            if (m_rx.at(i + 1) == char(0x03)) {
+                end = i + 2;
+                break;
+            }
+            ++i;
+        }
+        if (end < 0) {
+            if (m_rx.size() > kLongestReply) {
+                ++m_counts.unexpected;
+                m_rx.clear();
+            }
+            return;
+        }
+        const QByteArray frame = m_rx.left(end);
+        m_rx.remove(0, end);
+        if (frame == ack) {
+            Reply(true);
+        } else if (frame == nak) {
+            Reply(false);
+        } else {
+            ++m_counts.unexpected;
+            if (m_options.verbose)
+                Log(QStringLiteral("unexpected %1").arg(QString::fromLatin1(frame.toHex(' '))));
+        }
+    }
+}
+
+void SimChannel::Reply(bool ack)
+{
+    ++(ack ? m_counts.acked : m_counts.naked);
+    const char wanted = m_expected.empty() ? 0 : m_expected.front();
+    if (!m_expected.empty())
+        m_expected.pop_front();
+    const bool expected = wanted == (ack ? 'A' : 'N');
+    if (!expected)
+        ++m_counts.unexpected;
+    if (m_options.verbose)
+        Log(QStringLiteral("%1%2").arg(ack ? QStringLiteral("ack") : QStringLiteral("nak"),
+                                       expected ? QString() : QStringLiteral(" unexpected")));
+}
+
+bool SimChannel::TakeForwarded(char status, char alarm, char value)
+{
+    const QByteArray record = QByteArray(1, status) + alarm + value;
+    for (size_t i = 0; i < m_forwardable.size(); ++i) {
+        if (m_forwardable[i] == record) {
+            m_forwardable.erase(m_forwardable.begin(), m_forwardable.begin() + qsizetype(i) + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+SimChannel::Counts SimChannel::Totals() const
+{
+    Counts counts = m_counts;
+    counts.missing = qint64(m_expected.size());
+    return counts;
+}
+
+void SimChannel::Log(const QString& what) const
+{
+    std::printf("channel %d: %s\n", m_channel, qPrintable(what));
+}
