@@ -14,19 +14,6 @@ LineProbe LineProbe::Read(int fd)
         return probe;
     probe.ok = true;
     probe.speed = tio.c_ospeed;
-    switch (tio.c_cflag & CSIZE) {
-    case CS5: probe.dataBits = 5; break;
-    case CS6: probe.dataBits = 6; break;
-    case CS7: probe.dataBits = 7; break;
-    default: probe.dataBits = 8; break;
-    }
-    if (tio.c_cflag & PARENB) {
-        const bool odd = tio.c_cflag & PARODD;
-        if (tio.c_cflag & CMSPAR)
-            probe.parity = odd ? Mark : Space;
-        else
-            probe.parity = odd ? Odd : Even;
-    }
     probe.twoStopBits = tio.c_cflag & CSTOPB;
     probe.rtsCts = tio.c_cflag & CRTSCTS;
     probe.xonXoff = (tio.c_iflag & IXON) && (tio.c_iflag & IXOFF);

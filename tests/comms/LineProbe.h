@@ -4,12 +4,8 @@
 // Linux reports its slave's settings), speeds other than the classic ones included.
 struct LineProbe
 {
-    enum Parity { None, Odd, Even, Mark, Space };
-
     bool ok = false;
     unsigned speed = 0;
-    int dataBits = 0;
-    Parity parity = None;
     bool twoStopBits = false;
     bool rtsCts = false;
     bool xonXoff = false;

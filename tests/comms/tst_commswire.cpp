@@ -1,4 +1,121 @@
+#include "comms/ComPortDevices.h"
+#include "comms/PortSettings.h"
+#include "core/Strings.h"
+#include "tests/comms/RecordingProtocol.h"
+#include "tests/support/Pty.h"
+#include "tests/support/TestStation.h"
+
 #include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+namespace {
+
+constexpr int kPort = 4;
+
+QByteArray Hex(const char* hex)
+{
+    return QByteArray::fromHex(hex);
+}
+
+const QByteArray kAckFrame = Hex("FF0206C660FF03");
+const QByteArray kNakFrame = Hex("FF02159442FF03");
+
+} // namespace
+
+// The whole link on a real pseudo-terminal: the test plays the remote alarm system on the master.
+class TestCommsWire : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void exchange_data();
+    void exchange();
+    void unansweredPollIsResentThenReported();
+
+private:
+    std::unique_ptr<TestStation> m_station;
+    std::unique_ptr<Pty> m_pty;
+    std::unique_ptr<RecordingProtocol> m_stack;
+};
+
+void TestCommsWire::init()
+{
+    m_station = std::make_unique<TestStation>();
+    m_pty = std::make_unique<Pty>();
+    QVERIFY(m_pty->IsOpen());
+    ComPortDevices::Set(kPort, m_pty->SlavePath());
+    WritePortSettings(kPort, PortSettingsRecord{kPort, LineSettings{5, 3, 0, 0, 0}});  // 9600 8N1
+    m_stack = std::make_unique<RecordingProtocol>();
+    QCOMPARE(m_stack->OpenPort(kPort), 1);
+}
+
+void TestCommsWire::cleanup()
+{
+    m_stack.reset();
+    m_pty.reset();
+    m_station.reset();
+    ComPortDevices::Clear();
+}
+
+void TestCommsWire::exchange_data()
+{
+    QTest::addColumn<QByteArrayList>("writes");  // each written on its own, with a pause between
+    QTest::addColumn<QByteArray>("replies");
+    QTest::addColumn<QByteArrayList>("messages");
+
+    QTest::newRow("block frame") << QByteArrayList{Hex("02414203030D")} << kAckFrame << QByteArrayList{"AB"};
+    QTest::newRow("check fails") << QByteArrayList{Hex("02414203040D")} << kNakFrame << QByteArrayList{};
+    QTest::newRow("probe") << QByteArrayList{Hex("02525503070D")} << kAckFrame << QByteArrayList{};
+    QTest::newRow("probe, then a frame") << QByteArrayList{Hex("02525503070D"), Hex("02414203030D")}
+                                         << kAckFrame + kAckFrame << QByteArrayList{"AB"};
+    QTest::newRow("CRC frame") << QByteArrayList{Hex("FF026162639DD6FF03")} << QByteArray() << QByteArrayList{"abc"};
+    QTest::newRow("block frame in two writes") << QByteArrayList{Hex("024142"), Hex("03030D")} << kAckFrame
+                                               << QByteArrayList{"AB"};
+    QTest::newRow("two frames in one write") << QByteArrayList{Hex("FF026162639DD6FF03" "02414203030D")} << kAckFrame
+                                             << QByteArrayList{"abc", "AB"};
+
+    QByteArrayList blockBytes;
+    for (char ch : Hex("02414203030D"))
+        blockBytes.append(QByteArray(1, ch));
+    QTest::newRow("block frame byte by byte") << blockBytes << kAckFrame << QByteArrayList{"AB"};
+    QByteArrayList crcBytes;
+    for (char ch : Hex("FF0206FFFF41E9BAFF03"))
+        crcBytes.append(QByteArray(1, ch));
+    QTest::newRow("CRC frame byte by byte") << crcBytes << QByteArray() << QByteArrayList{Hex("06FF41")};
+}
+
+void TestCommsWire::exchange()
+{
+    QFETCH(QByteArrayList, writes);
+    QFETCH(QByteArray, replies);
+    QFETCH(QByteArrayList, messages);
+
+    for (const QByteArray& bytes : writes) {
+        QVERIFY(m_pty->Write(bytes));
+        QTest::qWait(20);  // each write reaches the stack as a block of its own
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_stack->messages.size(), messages.size(), 5000);
+    QCOMPARE(m_stack->messages, messages);
+    // What the terminal wrote back; a little longer for a reply that should not come at all.
+    const QByteArray written = m_pty->Read(int(replies.size()), replies.isEmpty() ? 300 : 5000);
+    QCOMPARE(written.toHex(' '), replies.toHex(' '));
+    QCOMPARE(m_pty->Read(0, 100).toHex(' '), QByteArray());
+    QCOMPARE(m_stack->IsConnected(), 1);
+}
+
+void TestCommsWire::unansweredPollIsResentThenReported()
+{
+    // Both limits 3: the poll and three resends 128 ms apart, then the resend limit is reported.
+    const QByteArray poll = Hex("FF0251008E3DFF03");
+    QCOMPARE(m_stack->Send("", 0), 1);
+    QCOMPARE(m_stack->m_nTxState, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_stack->errors, QByteArrayList{Str::kTxResendLimit}, 10000);
+    QCOMPARE(m_pty->Read(int(4 * poll.size()), 5000).toHex(' '), poll.repeated(4).toHex(' '));
+    QCOMPARE(m_pty->Read(0, 400).toHex(' '), QByteArray());  // no fifth
+    QCOMPARE(m_stack->m_nTxState, 0);
+    QCOMPARE(m_stack->m_nResendLimit, 4);
+    QCOMPARE(m_stack->m_nErrorLimit, 5);
+}
+
+QTEST_MAIN(TestCommsWire)
 #include "tst_commswire.moc"

@@ -1,4 +1,221 @@
+#include "comms/CommsEvent.h"
+#include "comms/ComPortDevices.h"
+#include "comms/PortSettings.h"
+#include "comms/SerialComms.h"
+#include "core/Strings.h"
+#include "tests/comms/LineProbe.h"
+#include "tests/support/Pty.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TestStation.h"
+
+#include <QDir>
 #include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+namespace {
+
+constexpr int kPort = 7;
+
+// The port layer alone, keeping the chunks it is handed.
+class RxRecorder : public CSerialComms
+{
+public:
+    QByteArrayList chunks;
+    QByteArray Received() const { return chunks.join(); }
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() != QEvent::Type(WM_RX_DATA))
+            return CSerialComms::event(event);
+        chunks.append(static_cast<CCommsEvent*>(event)->Bytes());
+        return true;
+    }
+};
+
+int ThreadCount()
+{
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+void StoreRecord(int port, int baud, int data, int stop, int parity, int shake)
+{
+    WritePortSettings(port, PortSettingsRecord{port, LineSettings{baud, data, parity, stop, shake}});
+}
+
+} // namespace
+
+class TestSerialComms : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void recordConfiguresTheLine_data();
+    void recordConfiguresTheLine();
+    void indexOutsideItsTableClosesThePort_data();
+    void indexOutsideItsTableClosesThePort();
+    void portInUseCannotBeOpenedTwice();
+    void receivedBytesComeInChunksOfEighty();
+    void closeEndsAWaitingWorkerAndItsThread();
+    void hangUpIsReportedAndThePortReopens();
+
+private:
+    std::unique_ptr<TestStation> m_station;
+    std::unique_ptr<Pty> m_pty;
+};
+
+void TestSerialComms::init()
+{
+    m_station = std::make_unique<TestStation>();
+    m_pty = std::make_unique<Pty>();
+    QVERIFY(m_pty->IsOpen());
+    ComPortDevices::Set(kPort, m_pty->SlavePath());
+}
+
+void TestSerialComms::cleanup()
+{
+    ComPortDevices::Clear();
+    m_pty.reset();
+    m_station.reset();
+}
+
+void TestSerialComms::recordConfiguresTheLine_data()
+{
+    // A pseudo-terminal keeps 8 data bits and no parity whatever it is told, so those two are
+    // left at 8N here; speed, stop bits and flow control read back as set.
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QList<int>>("record");  // Baud, Data, Stop, Parity, Shake
+    QTest::addColumn<unsigned>("speed");
+    QTest::addColumn<bool>("twoStop");
+    QTest::addColumn<bool>("rtsCts");
+    QTest::addColumn<bool>("xonXoff");
+
+    QTest::newRow("missing record: 300 baud") << false << QList<int>{} << 300u << false << false << false;
+    QTest::newRow("9600, no handshake") << true << QList<int>{5, 3, 0, 0, 0} << 9600u << false << false << false;
+    QTest::newRow("19200, 2 stop bits, hardware") << true << QList<int>{7, 3, 2, 0, 3} << 19200u << true << true
+                                                  << false;
+    QTest::newRow("56000") << true << QList<int>{9, 3, 0, 0, 0} << 56000u << false << false << false;
+    QTest::newRow("128000") << true << QList<int>{10, 3, 0, 0, 0} << 128000u << false << false << false;
+    QTest::newRow("256000, xon/xoff") << true << QList<int>{11, 3, 0, 0, 4} << 256000u << false << false << true;
+}
+
+void TestSerialComms::recordConfiguresTheLine()
+{
+    QFETCH(bool, stored);
+    QFETCH(QList<int>, record);
+    if (stored)
+        StoreRecord(kPort, record[0], record[1], record[2], record[3], record[4]);
+
+    CSerialComms comms;
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    QCOMPARE(comms.IsConnected(), 1);
+    const LineProbe line = LineProbe::Read(m_pty->MasterFd());
+    QVERIFY(line.ok);
+    QTEST(line.speed, "speed");
+    QTEST(line.twoStopBits, "twoStop");
+    QTEST(line.rtsCts, "rtsCts");
+    QTEST(line.xonXoff, "xonXoff");
+}
+
+void TestSerialComms::indexOutsideItsTableClosesThePort_data()
+{
+    QTest::addColumn<QList<int>>("record");  // Baud, Data, Stop, Parity, Shake
+    QTest::newRow("baud 12") << QList<int>{12, 3, 0, 0, 0};
+    QTest::newRow("baud -1") << QList<int>{-1, 3, 0, 0, 0};
+    QTest::newRow("data 4") << QList<int>{5, 4, 0, 0, 0};
+    QTest::newRow("stop 3") << QList<int>{5, 3, 3, 0, 0};
+    QTest::newRow("parity 5") << QList<int>{5, 3, 0, 5, 0};
+}
+
+void TestSerialComms::indexOutsideItsTableClosesThePort()
+{
+    QFETCH(QList<int>, record);
+    StoreRecord(kPort, record[0], record[1], record[2], record[3], record[4]);
+    ScriptedMessages messages;
+
+    CSerialComms comms;
+    QCOMPARE(comms.OpenPort(kPort), 0);
+    QCOMPARE(comms.IsConnected(), 0);
+    QCOMPARE(messages.texts, QStringList{QString::fromLatin1(Str::kPortSetupFailed).arg(kPort)});
+    QCOMPARE(messages.icons, QList<IUserMessages::Icon>{IUserMessages::Icon::Information});
+
+    // Closed for real: with a sound record the port opens at once.
+    StoreRecord(kPort, 5, 3, 0, 0, 0);
+    CSerialComms again;
+    QCOMPARE(again.OpenPort(kPort), 1);
+}
+
+void TestSerialComms::portInUseCannotBeOpenedTwice()
+{
+    StoreRecord(kPort, 5, 3, 0, 0, 0);
+    CSerialComms first;
+    CSerialComms second;
+    QCOMPARE(first.OpenPort(kPort), 1);
+    QCOMPARE(second.OpenPort(kPort), 0);
+    QCOMPARE(second.IsConnected(), 0);
+    QCOMPARE(first.IsConnected(), 1);
+
+    first.ClosePort();
+    QCOMPARE(second.OpenPort(kPort), 1);
+}
+
+void TestSerialComms::receivedBytesComeInChunksOfEighty()
+{
+    StoreRecord(kPort, 11, 3, 0, 0, 0);
+    RxRecorder comms;
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    QByteArray sent;
+    for (int i = 0; i < 90; ++i)
+        sent.append(char(i));
+    QVERIFY(m_pty->Write(sent));
+    QTRY_COMPARE_WITH_TIMEOUT(comms.Received().size(), sent.size(), 5000);
+    QCOMPARE(comms.Received(), sent);
+    for (const QByteArray& chunk : comms.chunks)
+        QVERIFY(chunk.size() <= 80);
+}
+
+void TestSerialComms::closeEndsAWaitingWorkerAndItsThread()
+{
+    StoreRecord(kPort, 5, 3, 0, 0, 0);
+    const int threadsBefore = ThreadCount();
+    CSerialComms comms;
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    QCOMPARE(ThreadCount(), threadsBefore + 1);
+
+    // Nothing arrives: the worker sits waiting for the line.
+    QTest::qWait(50);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(comms.ClosePort(), 1);
+    // A generous bound: a worker that cannot be woken would hold close for good.
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(comms.IsConnected(), 0);
+    QCOMPARE(ThreadCount(), threadsBefore);
+    QCOMPARE(comms.ClosePort(), 1);
+}
+
+void TestSerialComms::hangUpIsReportedAndThePortReopens()
+{
+    StoreRecord(kPort, 5, 3, 0, 0, 0);
+    const int threadsBefore = ThreadCount();
+    RxRecorder comms;
+    QSignalSpy lost(&comms, &CSerialComms::PortLost);
+    QCOMPARE(comms.OpenPort(kPort), 1);
+
+    m_pty->Close();
+    QTRY_COMPARE_WITH_TIMEOUT(lost.size(), 1, 5000);
+    QCOMPARE(comms.IsConnected(), 0);
+    QCOMPARE(ThreadCount(), threadsBefore);
+
+    // The device comes back under another path; the layer above opens the same COM number again.
+    Pty replacement;
+    ComPortDevices::Set(kPort, replacement.SlavePath());
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    comms.chunks.clear();
+    QVERIFY(replacement.Write("again"));
+    QTRY_COMPARE_WITH_TIMEOUT(comms.Received(), QByteArray("again"), 5000);
+    QCOMPARE(lost.size(), 1);
+}
+
+QTEST_MAIN(TestSerialComms)
 #include "tst_serialcomms.moc"
