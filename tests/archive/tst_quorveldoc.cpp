@@ -1,0 +1,478 @@
+#include "archive/ArchiveFormat.h"
+#include "archive/DiskSpace.h"
+#include "archive/IDocView.h"
+#include "archive/QuorvelDoc.h"
+#include "core/Clock.h"
+#include "core/SettingsStore.h"
+#include "core/StartupMessage.h"
+#include "core/Strings.h"
+#include "events/DisplayObj.h"
+#include "events/StoringArchive.h"
+#include "tests/events/AlarmFixture.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TestStation.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSemaphore>
+#include <QTemporaryFile>
+#include <QTimer>
+#include <QEventLoop>
+#include <QTest>
+
+#include <memory>
+#include <sys/file.h>
+
+namespace {
+
+class RecordingView : public IDocView
+{
+public:
+    void ScrollBy(int columns, int lines) override { scrolls.append({columns, lines}); }
+    void UpdateScrollRange() override { ++scrollRanges; }
+    void ResetDisplay() override { ++resets; }
+    void UpdateAllViews() override { ++updates; }
+    QList<QPair<int, int>> scrolls;
+    int scrollRanges = 0;
+    int resets = 0;
+    int updates = 0;
+};
+
+const QByteArray kDoorOpen("\x01\x07\x03", 3);  // coded alarm 7: kind 0
+const QByteArray kLineClear("\x92\x00" "05", 4);   // type 146: kind 1
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray StoredRecords(const QList<QByteArray>& messages)
+{
+    QTemporaryFile file;
+    if (!file.open())
+        return {};
+    {
+        CStoringArchive ar(file);
+        for (const QByteArray& m : messages) {
+            std::unique_ptr<CDisplayObj> record(m.size() == 3
+                ? new CDisplayObj(quint8(m[0]), quint8(m[1]), quint8(m[2]), 2)
+                : new CDisplayObj(m.constData(), int(m.size()), 2));
+            record->Serialize(ar);
+        }
+    }
+    file.seek(0);
+    return file.readAll();
+}
+
+QDateTime At(int day, const QTime& time)
+{
+    return QDateTime(QDate(2024, 5, day), time);
+}
+
+} // namespace
+
+class TestQuorvelDoc : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void dayArchiveAcrossMidnight();
+    void restartSameDayAppends();
+    void filteredRecordsAreArchived();
+    void eventLockBusy();
+    void invalidTodayFileIsKept();
+    void damagedArchives_data();
+    void damagedArchives();
+    void viewingRefusals();
+    void archiveInUseCannotBeAppended();
+    void housekeepingAge();
+    void oneRemovalPerDaySwitch();
+    void freeSpace_data();
+    void freeSpace();
+    void clockGuard();
+    void messageDuringDaySwitchBox();
+    void messageDuringReloadBox();
+    void bufferReachesFileWhenIdle();
+
+private:
+    QString Archive(const QString& name) const { return m_station->Path(QStringLiteral("Archives/") + name); }
+    std::unique_ptr<CQuorvelDoc> LiveDoc(const QString& title = QStringLiteral("North Gate"));
+
+    std::unique_ptr<TestStation> m_station;
+    std::unique_ptr<ScriptedMessages> m_messages;
+    RecordingView m_view;
+};
+
+void TestQuorvelDoc::init()
+{
+    m_station = std::make_unique<TestStation>();
+    m_messages = std::make_unique<ScriptedMessages>();
+    m_view = RecordingView();
+    QVERIFY(QDir().mkpath(m_station->Path(QStringLiteral("Archives"))));
+    QVERIFY(LoadAlarmFixture({{7, {"ALARM", "Y", "10", "", "Door open"}}}));
+    Clock::SetNow(At(6, QTime(10, 0)));
+}
+
+void TestQuorvelDoc::cleanup()
+{
+    SetDiskFiguresQuery({});
+    CQuorvelDoc::SetEventLock(nullptr);
+    TakeStartupMessage();
+    m_messages.reset();
+    m_station.reset();
+}
+
+std::unique_ptr<CQuorvelDoc> TestQuorvelDoc::LiveDoc(const QString& title)
+{
+    auto doc = std::make_unique<CQuorvelDoc>(title);
+    doc->SetConnection(1, 2);
+    doc->SetView(&m_view);
+    return doc;
+}
+
+void TestQuorvelDoc::dayArchiveAcrossMidnight()
+{
+    auto doc = LiveDoc();
+    QCOMPARE(doc->BuildArchivePath(1), Archive(QStringLiteral("North Gate *.krv")));
+    Clock::SetNow(At(6, QTime(23, 59, 58)));
+    QCOMPARE(doc->BuildArchivePath(0), Archive(QStringLiteral("North Gate 20240506.krv")));
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QCOMPARE(doc->GetEventCount(), 3);
+    QCOMPARE(m_view.scrolls.size(), 3);
+    QCOMPARE(m_view.scrolls.first(), qMakePair(0, 1));
+    QVERIFY(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))).size() < 41 + 3 * 61);  // still buffered
+    const QByteArray firstDay = ArchiveHeader() + StoredRecords({kDoorOpen, kDoorOpen, kDoorOpen});
+
+    Clock::SetNow(At(7, QTime(0, 0, 1)));
+    QCOMPARE(doc->HandleMessage(kLineClear), 1);
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))), firstDay);
+    QCOMPARE(m_view.resets, 1);
+    QCOMPARE(doc->GetEventCount(), 1);
+    QCOMPARE(doc->GetEvent(0)->GetText(), QByteArray("00:00:01 Operator's Line 5 Clear Down"));
+    doc.reset();
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240507.krv"))), ArchiveHeader() + StoredRecords({kLineClear}));
+    QVERIFY(m_messages->texts.isEmpty());
+}
+
+void TestQuorvelDoc::restartSameDayAppends()
+{
+    auto doc = LiveDoc();
+    QCOMPARE(doc->ReloadToday(), 0);  // no file yet, no message
+    doc->HandleMessage(kDoorOpen);
+    doc->HandleMessage(kLineClear);
+    doc.reset();
+
+    doc = LiveDoc();
+    QCOMPARE(doc->ReloadToday(), 1);
+    QCOMPARE(doc->GetEventCount(), 2);
+    QCOMPARE(doc->GetEvent(0)->GetText(), QByteArray("10:00:00 R A Event 007: Door open 13"));
+    QCOMPARE(doc->GetEvent(1)->GetChannel(), -1);
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QCOMPARE(doc->GetEventCount(), 3);  // the reload's records stay: no file was open
+    doc.reset();
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))),
+             ArchiveHeader() + StoredRecords({kDoorOpen, kLineClear, kDoorOpen}));
+    QVERIFY(m_messages->texts.isEmpty());
+}
+
+void TestQuorvelDoc::filteredRecordsAreArchived()
+{
+    WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("Call"), 0);
+    WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("Fault"), 0);
+    const QByteArray unknownType("\x01\x01xyz", 5);
+    auto doc = LiveDoc();
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QCOMPARE(doc->HandleMessage(unknownType), 1);
+    QCOMPARE(doc->HandleMessage(kLineClear), 1);
+    QCOMPARE(doc->GetEventCount(), 1);
+    QCOMPARE(doc->GetEvent(0)->GetKind(), int(CDisplayObj::KIND_EVENT));
+    doc.reset();
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))),
+             ArchiveHeader() + StoredRecords({kDoorOpen, unknownType, kLineClear}));
+}
+
+void TestQuorvelDoc::eventLockBusy()
+{
+    QSemaphore lock(1);
+    CQuorvelDoc::SetEventLock(&lock);
+    auto doc = LiveDoc();
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QCOMPARE(lock.available(), 1);
+    lock.acquire();
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);  // archived, not listed
+    lock.release();
+    QCOMPARE(doc->GetEventCount(), 1);
+    doc.reset();
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))).size(), 41 + 2 * 61);
+}
+
+void TestQuorvelDoc::invalidTodayFileIsKept()
+{
+    QByteArray other = ArchiveHeader().replace("%s", "XY") + "old bytes";
+    m_station->WriteFile(QStringLiteral("Archives/North Gate 20240506.krv"), other);
+    auto doc = LiveDoc();
+    QCOMPARE(doc->ReloadToday(), 0);
+    QCOMPARE(TakeStartupMessage(), QStringLiteral("The file %1 is not a valid KRV archive")
+                                       .arg(Archive(QStringLiteral("North Gate 20240506.krv"))));
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    doc.reset();
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv.invalid"))), other);
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))), ArchiveHeader() + StoredRecords({kDoorOpen}));
+
+    // A second invalid file the same day does not replace the first one kept.
+    m_station->WriteFile(QStringLiteral("Archives/North Gate 20240506.krv"), "short");
+    doc = LiveDoc();
+    QCOMPARE(doc->ReloadToday(), 0);
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv.invalid"))), other);
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv.invalid.2"))), QByteArray("short"));
+    QVERIFY(m_messages->texts.isEmpty());
+}
+
+void TestQuorvelDoc::damagedArchives_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("records");  // records listed
+    QTest::addColumn<bool>("warned");
+    Clock::SetNow(At(6, QTime(10, 0)));
+    const QByteArray good = StoredRecords({kDoorOpen, kLineClear});
+    QTest::newRow("header only") << ArchiveHeader() << 1 << 0 << false;
+    QTest::newRow("two records") << ArchiveHeader() + good << 1 << 2 << false;
+    QTest::newRow("record cut in its integers") << ArchiveHeader() + good + good.left(10) << 1 << 2 << false;
+    QTest::newRow("record cut in its last field") << ArchiveHeader() + good + good.left(good.size() / 2 - 2) << 1 << 2
+                                                  << false;
+    // The partly read record is kept (kind 0 is listed), then reading goes on after the length.
+    QTest::newRow("huge length") << ArchiveHeader() + good + QByteArray::fromHex("00000000 00000000 00000000 00000000 03000000 ffffffffffff7f")
+                                 << 1 << 3 << true;
+    QByteArray junk(5000, '\xff');
+    QTest::newRow("junk after the header") << ArchiveHeader() + good + junk << 1 << 2 << true;
+    QTest::newRow("shorter than the header") << ArchiveHeader().left(40) << 0 << 0 << false;
+    QTest::newRow("other header") << ArchiveHeader().replace("%s", "%d") + good << 0 << 0 << false;
+    QTest::newRow("header with a zero byte") << ArchiveHeader().replace('%', '\0') + good << 0 << 0 << false;
+}
+
+void TestQuorvelDoc::damagedArchives()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, records);
+    QFETCH(bool, warned);
+    const QString path = Archive(QStringLiteral("North Gate 20240101.krv"));
+    m_station->WriteFile(QStringLiteral("Archives/North Gate 20240101.krv"), bytes);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    CQuorvelDoc reader;
+    CLoadingArchive ar(file);
+    QTEST(reader.ReadArchive(ar), "result");
+    QCOMPARE(reader.GetEventCount(), records);
+    const QStringList warning{QString::fromLatin1(Str::kArchiveCorrupt)};
+    QCOMPARE(m_messages->texts, warned ? warning : QStringList());
+    if (records >= 2)
+        QCOMPARE(reader.GetEvent(1)->GetText(), QByteArray("10:00:00 Operator's Line 5 Clear Down"));
+
+    // Opened for viewing, the same file gives the same list, or the invalid-archive refusal.
+    m_messages->texts.clear();
+    CQuorvelDoc viewer;
+    viewer.SetView(&m_view);
+    QTEST(viewer.OnOpenDocument(path), "result");
+    QCOMPARE(viewer.GetEventCount(), records);
+    QFETCH(int, result);
+    const QStringList invalid{QStringLiteral("The file %1 is not a valid KRV archive").arg(path)};
+    QCOMPARE(m_messages->texts, result ? (warned ? warning : QStringList()) : invalid);
+    QCOMPARE(m_view.scrollRanges, result);
+}
+
+void TestQuorvelDoc::viewingRefusals()
+{
+    const QByteArray archive = ArchiveHeader() + StoredRecords({kDoorOpen});
+    m_station->WriteFile(QStringLiteral("20240506/North Gate 20240101.krv"), archive);
+    CQuorvelDoc viewer;
+    // Today's date anywhere in the path, a directory name too.
+    const QString todayDir = m_station->Path(QStringLiteral("20240506/North Gate 20240101.krv"));
+    QCOMPARE(viewer.OnOpenDocument(todayDir), 0);
+    QCOMPARE(m_messages->texts.value(0), QStringLiteral("Archive %1 is already open").arg(todayDir));
+    QCOMPARE(m_messages->beeps.value(0), IUserMessages::Beep::Asterisk);
+    QCOMPARE(viewer.OnOpenDocument(m_station->Path(QStringLiteral("missing 20240101.krv"))), 0);
+    QVERIFY(m_messages->texts.value(1).startsWith(QStringLiteral("Failed to open document.")));
+    QCOMPARE(viewer.GetEventCount(), 0);
+}
+
+void TestQuorvelDoc::archiveInUseCannotBeAppended()
+{
+    m_station->WriteFile(QStringLiteral("Archives/North Gate 20240506.krv"), ArchiveHeader());
+    QFile other(Archive(QStringLiteral("North Gate 20240506.krv")));
+    QVERIFY(other.open(QIODevice::ReadOnly));
+    QCOMPARE(::flock(other.handle(), LOCK_SH), 0);
+    auto doc = LiveDoc();
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 0);
+    QCOMPARE(m_messages->texts, QStringList{QStringLiteral("Unable to find archive %1.")
+                                                .arg(Archive(QStringLiteral("North Gate 20240506.krv")))});
+    QCOMPARE(m_messages->icons.value(0), IUserMessages::Icon::Stop);
+    QCOMPARE(doc->GetEventCount(), 0);
+    other.close();
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);  // the next message tries again
+    // While the live document holds the file, nobody else gets a lock on it.
+    QVERIFY(other.open(QIODevice::ReadOnly));
+    QVERIFY(::flock(other.handle(), LOCK_SH | LOCK_NB) != 0);
+}
+
+void TestQuorvelDoc::housekeepingAge()
+{
+    for (const qint64 extra : {0, 1}) {
+        m_station->WriteFile(QStringLiteral("Archives/North Gate 20240101.krv"), ArchiveHeader());
+        m_station->WriteFile(QStringLiteral("Archives/North Gate.krv.invalid"), ArchiveHeader());
+        const QDateTime created = CQuorvelDoc::ArchiveCreationTime(QFileInfo(Archive(QStringLiteral("North Gate 20240101.krv"))));
+        QVERIFY(created.isValid());
+        Clock::SetNow(created.addSecs(CQuorvelDoc::kMaxArchiveAge + extra));
+        auto doc = LiveDoc();
+        qint64 age = 0;
+        quint64 free = 0, disk = 0, size = 0;
+        QString oldest;
+        doc->ScanArchives(Clock::Now(), age, free, disk, oldest, size);
+        QCOMPARE(age, CQuorvelDoc::kMaxArchiveAge + extra);
+        QCOMPARE(oldest, Archive(QStringLiteral("North Gate 20240101.krv")));
+        QCOMPARE(size, quint64(41));
+        QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+        QCOMPARE(QFileInfo::exists(Archive(QStringLiteral("North Gate 20240101.krv"))), extra == 0);
+        QVERIFY(QFileInfo::exists(Archive(QStringLiteral("North Gate.krv.invalid"))));
+    }
+    // Midnight of the date in the name stands in where the file system keeps no creation time.
+    QFileInfo named(Archive(QStringLiteral("Gate 20240101.krv")));
+    QCOMPARE(CQuorvelDoc::ArchiveCreationTime(named), QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
+}
+
+void TestQuorvelDoc::oneRemovalPerDaySwitch()
+{
+    // Three old archives, oldest first; a channel whose name only starts the same is not matched.
+    const QStringList old{QStringLiteral("North Gate 20240101.krv"), QStringLiteral("North Gate 20240102.krv"),
+                          QStringLiteral("North Gate 20240103.krv")};
+    for (const QString& name : old) {
+        m_station->WriteFile(QStringLiteral("Archives/") + name, ArchiveHeader());
+        QTest::qSleep(20);  // distinct creation times
+    }
+    m_station->WriteFile(QStringLiteral("Archives/North Gates 20231201.krv"), ArchiveHeader());
+    const QDateTime newest = CQuorvelDoc::ArchiveCreationTime(QFileInfo(Archive(old.last())));
+    Clock::SetNow(newest.addDays(40));
+    auto doc = LiveDoc();
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QVERIFY(!QFileInfo::exists(Archive(old[0])));
+    QVERIFY(QFileInfo::exists(Archive(old[1])));
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);  // same day: no switch, no removal
+    QVERIFY(QFileInfo::exists(Archive(old[1])));
+    Clock::SetNow(newest.addDays(41));
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QVERIFY(!QFileInfo::exists(Archive(old[1])));
+    QVERIFY(QFileInfo::exists(Archive(old[2])));
+    QVERIFY(QFileInfo::exists(Archive(QStringLiteral("North Gates 20231201.krv"))));
+}
+
+void TestQuorvelDoc::freeSpace_data()
+{
+    QTest::addColumn<quint64>("available");
+    QTest::addColumn<bool>("oldArchive");  // a 41-byte archive past 28 days
+    QTest::addColumn<int>("result");
+    QTest::newRow("exactly a twentieth") << quint64(1000) << false << 1;
+    QTest::newRow("one byte less") << quint64(999) << false << 0;
+    QTest::newRow("removal brings it up") << quint64(959) << true << 1;
+    QTest::newRow("removal not enough") << quint64(958) << true << 0;
+}
+
+void TestQuorvelDoc::freeSpace()
+{
+    QFETCH(quint64, available);
+    QFETCH(bool, oldArchive);
+    SetDiskFiguresQuery([available](const QString&) { return DiskFigures{true, available, 20000}; });
+    if (oldArchive)
+        m_station->WriteFile(QStringLiteral("Archives/North Gate 20240101.krv"), ArchiveHeader());
+    Clock::SetNow(QDateTime::currentDateTime().addDays(30));
+    auto doc = LiveDoc();
+    QTEST(doc->HandleMessage(kDoorOpen), "result");
+    QFETCH(int, result);
+    QCOMPARE(QFileInfo::exists(doc->BuildArchivePath(0)), result == 1);
+    QCOMPARE(doc->GetEventCount(), result);
+    QVERIFY(m_messages->texts.isEmpty());  // the interpreter reports the loss
+    if (!result) {
+        SetDiskFiguresQuery([](const QString&) { return DiskFigures{true, 5000, 20000}; });
+        QCOMPARE(doc->HandleMessage(kDoorOpen), 1);  // every later message tries again
+    }
+}
+
+void TestQuorvelDoc::clockGuard()
+{
+    m_station->WriteFile(QStringLiteral("Archives/North Gate 20240101.krv"), ArchiveHeader());
+    Clock::SetNow(QDateTime(QDate(2037, 12, 31), QTime(23, 59, 59)));
+    auto doc = LiveDoc();
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QCOMPARE(m_messages->texts, QStringList{QStringLiteral("MFC expires NOW! Goodbye!")});
+    QCOMPARE(m_messages->beeps, QList<IUserMessages::Beep>{IUserMessages::Beep::Asterisk});
+    QVERIFY(QFileInfo::exists(Archive(QStringLiteral("North Gate 20240101.krv"))));
+    QVERIFY(QFileInfo::exists(Archive(QStringLiteral("North Gate 20371231.krv"))));
+    QCOMPARE(doc->GetEventCount(), 1);
+}
+
+void TestQuorvelDoc::messageDuringDaySwitchBox()
+{
+    // The clock-guard box of the day switch lets the next message in.
+    Clock::SetNow(QDateTime(QDate(2038, 1, 1), QTime(9, 0)));
+    auto doc = LiveDoc();
+    int reentered = 0;
+    m_messages->onBox = [&] {
+        if (reentered++ == 0)
+            QCOMPARE(doc->HandleMessage(kLineClear), 1);
+    };
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QCOMPARE(reentered, 1);
+    QCOMPARE(doc->GetEventCount(), 2);
+    QCOMPARE(doc->GetEvent(1)->GetKind(), int(CDisplayObj::KIND_EVENT));
+    doc.reset();
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20380101.krv"))),
+             ArchiveHeader() + StoredRecords({kDoorOpen, kLineClear}));
+
+    // When the switch fails, the message that came in is reported lost.
+    QVERIFY(QDir(m_station->Path(QStringLiteral("Archives"))).removeRecursively());
+    m_messages->texts.clear();
+    reentered = 0;
+    doc = LiveDoc();
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 0);
+    QCOMPARE(m_messages->texts.count(QStringLiteral("Fatal Hard Disk Error. Contact maintenance immediately")), 1);
+    QCOMPARE(doc->GetEventCount(), 0);
+}
+
+void TestQuorvelDoc::messageDuringReloadBox()
+{
+    // Today's file ends in a damaged string length: the corrupt-archive warning lets a message in.
+    const QByteArray damaged = ArchiveHeader() + StoredRecords({kLineClear})
+        + QByteArray::fromHex("00000000 00000000 01000000 00000000 03000000 ffffffffffff7f");
+    m_station->WriteFile(QStringLiteral("Archives/North Gate 20240506.krv"), damaged);
+    auto doc = LiveDoc();
+    int reentered = 0;
+    m_messages->onBox = [&] {
+        if (reentered++ == 0)
+            QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    };
+    QCOMPARE(doc->ReloadToday(), 1);
+    QCOMPARE(m_messages->texts, QStringList{QString::fromLatin1(Str::kArchiveCorrupt)});
+    QCOMPARE(doc->GetEventCount(), 3);  // the record, the partly read one, the new message
+    QCOMPARE(doc->GetEvent(2)->GetText(), QByteArray("10:00:00 R A Event 007: Door open 13"));
+    doc.reset();
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))), damaged + StoredRecords({kDoorOpen}));
+}
+
+void TestQuorvelDoc::bufferReachesFileWhenIdle()
+{
+    auto doc = LiveDoc();
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QCOMPARE(QFileInfo(doc->BuildArchivePath(0)).size(), qint64(41));
+    // An event loop that waits for something to happen: the records go to the file before it waits.
+    QEventLoop loop;
+    QTimer::singleShot(100, &loop, &QEventLoop::quit);
+    loop.exec();
+    QCOMPARE(QFileInfo(doc->BuildArchivePath(0)).size(), qint64(41 + 2 * 61));
+}
+
+QTEST_GUILESS_MAIN(TestQuorvelDoc)
+#include "tst_quorveldoc.moc"
