@@ -18,6 +18,11 @@ constexpr int kAlarmClear = 132;
 
 const char* const kClearedTexts[] = {"Zone 3 restored", "Front door closed", "Mains restored", "Tamper cleared"};
 
+quint32 Record(char status, char alarm, char value)
+{
+    return quint32(quint8(status)) << 16 | quint32(quint8(alarm)) << 8 | quint8(value);
+}
+
 } // namespace
 
 SimChannel::Counts& SimChannel::Counts::operator+=(const Counts& o)
@@ -71,8 +76,13 @@ void SimChannel::Tick(qint64 now)
         Flush();
         return;
     }
+    // Bytes the line has not taken yet hold new frames back: the far end is not reading.
+    if (HasOutput()) {
+        Flush();
+        return;
+    }
     const qint64 period = m_options.rate > 0 ? qint64(kNsPerSecond / m_options.rate) : 0;
-    while (!HasOutput() && !Finished() && now >= m_nextDue) {
+    while (!Finished() && now >= m_nextDue) {
         if (m_pending.isEmpty())
             m_pending = NextFrame();
         if (m_credit < m_pending.size())
@@ -125,13 +135,13 @@ QByteArray SimChannel::NextFrame()
     const bool corrupt = m_options.corruptEvery > 0 && m_counts.sent % m_options.corruptEvery == 0;
     bool block = m_options.form == SimOptions::Form::Block
         || (m_options.form == SimOptions::Form::Mixed && m_random() % 2 == 0);
-    // An ETX inside the data could end a block-check frame early.
-    if (message.contains(SimFrames::kEtx))
+    // The block form is delimited by ETX, check byte, CR: some data holding an ETX would be cut short.
+    if (block && !SimFrames::BlockFrameIsDelimited(SimFrames::BlockFrame(message, corrupt)))
         block = false;
     if (corrupt) {
         ++m_counts.corrupt;
     } else {
-        m_forwardable.push_back(message.left(3));
+        m_forwardable.push_back(Record(message.at(0), message.at(1), message.at(2)));
         if (m_forwardable.size() > kForwardableKept)
             m_forwardable.pop_front();
     }
@@ -221,7 +231,7 @@ void SimChannel::Reply(bool ack)
 
 bool SimChannel::TakeForwarded(char status, char alarm, char value)
 {
-    const QByteArray record = QByteArray(1, status) + alarm + value;
+    const quint32 record = Record(status, alarm, value);
     for (size_t i = 0; i < m_forwardable.size(); ++i) {
         if (m_forwardable[i] == record) {
             m_forwardable.erase(m_forwardable.begin(), m_forwardable.begin() + qsizetype(i) + 1);

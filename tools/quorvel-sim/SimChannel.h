@@ -53,6 +53,6 @@ private:
     qint64 m_pieceDue = 0;
     QByteArray m_rx;
     std::deque<char> m_expected;           // 'A' or 'N' per block-check frame not yet answered
-    std::deque<QByteArray> m_forwardable;  // first three bytes of each good message sent
+    std::deque<quint32> m_forwardable;     // first three bytes of each good message sent
     Counts m_counts;
 };

@@ -47,6 +47,18 @@ QByteArray BlockFrame(const QByteArray& data, bool corrupt)
     return frame;
 }
 
+bool BlockFrameIsDelimited(const QByteArray& frame)
+{
+    for (qsizetype i = 1; i < frame.size(); ++i) {
+        if (frame.at(i) != kEtx || i + 2 >= frame.size())
+            continue;
+        if (frame.at(i + 2) == kCr)
+            return i + 3 == frame.size();
+        i += 2;  // the byte after the check byte is taken as data, whatever it is
+    }
+    return false;
+}
+
 QByteArray CrcFrame(const QByteArray& data, bool corrupt)
 {
     quint16 crc = Crc16(data);

@@ -16,6 +16,9 @@ quint16 Crc16(const QByteArray& data);
 
 // 02, data, 03, XOR of the data, 0D. A corrupt frame carries a wrong check byte.
 QByteArray BlockFrame(const QByteArray& data, bool corrupt);
+// True when a block-check frame ends at its own CR: a receiver takes any 03 as the ETX, the byte
+// after it as the check byte and a CR after that as the end, and otherwise goes on with data.
+bool BlockFrameIsDelimited(const QByteArray& frame);
 // FF 02, data, CRC high byte then low byte, FF 03; every FF inside is doubled. A corrupt frame
 // carries a wrong CRC.
 QByteArray CrcFrame(const QByteArray& data, bool corrupt);
