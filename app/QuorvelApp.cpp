@@ -1,17 +1,223 @@
 #include "app/QuorvelApp.h"
 
+#include "app/ChannelTables.h"
+#include "app/HeadlessConsole.h"
+#include "app/MessageInterpreter.h"
+#include "app/PortMap.h"
+#include "app/SignalWatcher.h"
+#include "archive/QuorvelDoc.h"
+#include "core/Logging.h"
+#include "core/SettingsStore.h"
+#include "core/StartupMessage.h"
+#include "core/Station.h"
+#include "core/Strings.h"
+#include "core/UserMessages.h"
+#include "events/AlarmTexts.h"
+#include "remote/RemoteMonitor.h"
+#include "remote/RemotePort.h"
+#include "remote/RemoteSettings.h"
+#include "remote/RemoteStartup.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QSettings>
+
+#include <cstdio>
+
+namespace {
+
+// Where the station lives: --station, else $QUORVEL_STATION, else the user's data folder.
+QString ChooseStationDir(const QCommandLineParser& parser, const QCommandLineOption& stationOption)
+{
+    if (parser.isSet(stationOption))
+        return parser.value(stationOption);
+    const QString fromEnvironment = qEnvironmentVariable("QUORVEL_STATION");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    return QDir::homePath() + QStringLiteral("/.local/share/Brannock/Quorvel");
+}
+
+// 1 when the folder exists afterwards; only its last level is made.
+int CreateFolder(const QString& path)
+{
+    return QDir(path).exists() || QDir().mkdir(path) ? 1 : 0;
+}
+
+} // namespace
+
+CQuorvelApp::CQuorvelApp()
+{
+    m_reconnectTimer.setInterval(kReconnectIntervalMs);
+    connect(&m_reconnectTimer, &QTimer::timeout, this, &CQuorvelApp::RetryLostPorts);
+}
+
+CQuorvelApp::~CQuorvelApp()
+{
+    m_reconnectTimer.stop();
+    CloseChannelPorts();
+    // Comms stacks go before the documents they feed; each document flushes its archive as it goes.
+    for (Channel& channel : m_channels)
+        channel.interpreter.reset();
+    for (int n = 1; n <= kChannelCount; ++n)
+        SetChannelInterpreter(n, nullptr);
+    for (Channel& channel : m_channels) {
+        channel.document.reset();
+        channel.view.reset();
+    }
+    CQuorvelDoc::SetEventLock(nullptr);
+    CMessageInterpreter::SetRemoteMonitor(nullptr);
+    RemotePort().Close();
+    m_pRemoteMonitor.reset();
+}
+
+bool CQuorvelApp::InitInstance()
+{
+    ProfileStore();
+    LoadChannelNames();
+    if (!LoadAlarmTexts())
+        return false;
+    CQuorvelDoc::SetEventLock(&m_hEventLock);
+
+    OnFileNew();
+
+    const QString pending = TakeStartupMessage();
+    if (!pending.isEmpty()) {
+        UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
+        UserMessages().MessageBox(pending);
+    }
+    if (!CreateFolder(QString::fromLatin1(Str::kArchivesDir))) {
+        qCWarning(lcApp) << "Unable to create Archives directory";
+        return false;
+    }
+    if (!CreateFolder(QString::fromLatin1(Str::kPrintDir))) {
+        qCWarning(lcApp) << "Unable to create Print directory";
+        return false;
+    }
+    m_reconnectTimer.start();
+    return true;
+}
+
+void CQuorvelApp::OnFileNew()
+{
+    if (ReadPortMap(QString::fromLatin1(Str::kPortMapFile)) < kChannelCount) {
+        qCDebug(lcApp) << "Port Map init error";
+        UserMessages().MessageBeep(IUserMessages::Beep::Hand);
+        UserMessages().MessageBox(QString::fromLatin1(Str::kPortMapError), IUserMessages::Buttons::Ok,
+                                  IUserMessages::Icon::Stop);
+    }
+
+    bool anyFailed = false;
+    for (int n = kChannelCount; n >= 1; --n) {
+        Channel& channel = m_channels[size_t(n - 1)];
+        QString name;
+        GetChannelName(n - 1, name);
+        channel.document = std::make_unique<CQuorvelDoc>(name);
+        channel.view = std::make_unique<CHeadlessConsole>(*channel.document);
+        channel.document->SetView(channel.view.get());
+        channel.interpreter = std::make_unique<CMessageInterpreter>(3, 3, 3, channel.document.get());
+        SetChannelInterpreter(n, channel.interpreter.get());
+        channel.document->SetInterpreter(channel.interpreter.get());
+        connect(channel.interpreter.get(), &CSerialComms::PortLost, this, [this, n] { OnPortLost(n); });
+        if (!OpenChannelPort(n))
+            anyFailed = true;
+    }
+
+    for (int n = 1; n <= kChannelCount; ++n)
+        m_channels[size_t(n - 1)].document->ReloadToday();
+
+    m_availablePorts = BuildPortList();
+    if (IsRemoteConfigured())
+        OpenRemotePort();
+    m_pRemoteMonitor = std::make_unique<CRemoteMonitor>();
+    CMessageInterpreter::SetRemoteMonitor(m_pRemoteMonitor.get());
+    connect(m_pRemoteMonitor.get(), &CRemoteMonitor::SendFailed, this, [] {
+        UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
+        UserMessages().MessageBox(QString::fromLatin1(Str::kRemotePortError));
+    });
+
+    if (anyFailed)
+        UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
+}
+
+bool CQuorvelApp::OpenChannelPort(int n)
+{
+    Channel& channel = m_channels[size_t(n - 1)];
+    const bool open = channel.interpreter->OpenPort(GetChannelPort(n)) != 0;
+    channel.document->SetConnection(channel.interpreter->IsConnected(), n);
+    if (!open)
+        qCInfo(lcApp) << "channel" << n << "not connected, COM" << GetChannelPort(n);
+    return open;
+}
+
+void CQuorvelApp::OnPortLost(int n)
+{
+    qCWarning(lcApp) << "channel" << n << "lost its port COM" << GetChannelPort(n);
+    Document(n)->SetConnection(0, n);
+}
+
+void CQuorvelApp::RetryLostPorts()
+{
+    // A channel with an assigned port that is not open (never opened, or its device went away)
+    // tries again with its stored settings; the others are not touched.
+    for (int n = 1; n <= kChannelCount; ++n) {
+        Channel& channel = m_channels[size_t(n - 1)];
+        if (channel.interpreter && GetChannelPort(n) > 0 && !channel.interpreter->IsConnected()
+            && OpenChannelPort(n))
+            qCInfo(lcApp) << "channel" << n << "connected again on COM" << GetChannelPort(n);
+    }
+}
+
+void CQuorvelApp::CloseChannelPorts()
+{
+    for (int n = 1; n <= kChannelCount; ++n) {
+        if (CMessageInterpreter* interpreter = GetChannelInterpreter(n))
+            interpreter->ClosePort();
+    }
+}
+
+CQuorvelDoc* CQuorvelApp::Document(int channel) const
+{
+    return channel >= 1 && channel <= kChannelCount ? m_channels[size_t(channel - 1)].document.get() : nullptr;
+}
 
 int RunQuorvel(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Alarm-logging workstation"));
+    parser.setApplicationDescription(QStringLiteral(
+        "Alarm-logging workstation: logs up to sixteen remote alarm systems on serial lines."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption headlessOption(QStringLiteral("headless"),
+                                            QStringLiteral("Run without windows: event lines go to standard output."));
+    const QCommandLineOption stationOption(
+        QStringLiteral("station"),
+        QStringLiteral("Station directory (default: $QUORVEL_STATION, else ~/.local/share/Brannock/Quorvel)."),
+        QStringLiteral("dir"));
+    parser.addOption(headlessOption);
+    parser.addOption(stationOption);
     parser.process(app);
-    return 0;
+
+    const QString station = ChooseStationDir(parser, stationOption);
+    if (!QDir(station).exists() || !QDir::setCurrent(station)) {
+        std::fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(Str::kNoStationDir).arg(station)));
+        return 1;
+    }
+    SetStationDir(QDir::currentPath());
+
+    SignalWatcher stopSignals;
+    QObject::connect(&stopSignals, &SignalWatcher::StopRequested, &app, &QCoreApplication::quit);
+
+    int result = 1;
+    {
+        CQuorvelApp quorvel;
+        if (quorvel.InitInstance())
+            result = app.exec();
+    }
+    ProfileStore().sync();
+    return result;
 }

@@ -1,4 +1,54 @@
 #pragma once
+#include <QObject>
+#include <QSemaphore>
+#include <QStringList>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+class CHeadlessConsole;
+class CMessageInterpreter;
+class CQuorvelDoc;
+class CRemoteMonitor;
 
 // Runs the program: parses the command line, starts the station and its event loop.
 int RunQuorvel(int argc, char* argv[]);
+
+// The application: owns the sixteen channels (document, first view, comms stack), the event lock
+// and the remote monitor, starts them in their order and stops them in theirs.
+class CQuorvelApp : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kReconnectIntervalMs = 3000;
+
+    CQuorvelApp();
+    ~CQuorvelApp() override;  // closes the ports, then the documents, then the remote monitor port
+
+    // Start-up in the station directory (already current). False when the program must end.
+    bool InitInstance();
+    void CloseChannelPorts();
+
+    CQuorvelDoc* Document(int channel) const;
+    const QStringList& AvailablePorts() const { return m_availablePorts; }
+
+private:
+    struct Channel
+    {
+        std::unique_ptr<CQuorvelDoc> document;
+        std::unique_ptr<CHeadlessConsole> view;
+        std::unique_ptr<CMessageInterpreter> interpreter;
+    };
+
+    void OnFileNew();
+    bool OpenChannelPort(int channel);
+    void OnPortLost(int channel);
+    void RetryLostPorts();
+
+    std::array<Channel, 16> m_channels;
+    QSemaphore m_hEventLock{1};
+    std::unique_ptr<CRemoteMonitor> m_pRemoteMonitor;
+    QStringList m_availablePorts;
+    QTimer m_reconnectTimer;
+};

@@ -2,6 +2,7 @@
 #include <QLoggingCategory>
 
 // Diagnostics of each layer; silent unless QT_LOGGING_RULES enables them (e.g. "quorvel.*=true").
+// Nothing here logs at critical level, so by default they print nothing.
 Q_DECLARE_LOGGING_CATEGORY(lcComms)
 Q_DECLARE_LOGGING_CATEGORY(lcEvents)
 Q_DECLARE_LOGGING_CATEGORY(lcArchive)

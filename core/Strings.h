@@ -64,6 +64,7 @@ inline constexpr char kPortMapError[] =
     "The port map qvportmap.ini does not assign a valid COM port to every channel.";
 inline constexpr char kNoRemovableDrives[] =
     "Warning: No removable media drives fitted. You cannot back up archives.";                        // 32812
+inline constexpr char kNoStationDir[] = "Station directory %1 does not exist.";
 inline constexpr char kPortNotConnected[] = "Port COM%1 not connected.";
 
 // Remote monitor

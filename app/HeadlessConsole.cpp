@@ -1,0 +1,22 @@
+#include "app/HeadlessConsole.h"
+
+#include "archive/QuorvelDoc.h"
+#include "events/DisplayObj.h"
+
+#include <cstdio>
+
+CHeadlessConsole::CHeadlessConsole(CQuorvelDoc& document)
+    : m_document(document)
+{
+}
+
+void CHeadlessConsole::ScrollBy(int, int lines)
+{
+    const int count = m_document.GetEventCount();
+    for (int i = qMax(0, count - lines); i < count; ++i) {
+        // Record texts are bytes; they go out as they are, like the archive holds them.
+        const QByteArray line = m_document.GetTitle().toLocal8Bit() + ": " + m_document.GetEvent(i)->GetText() + '\n';
+        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    }
+    std::fflush(stdout);
+}

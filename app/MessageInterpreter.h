@@ -1,0 +1,30 @@
+#pragma once
+#include "comms/CommsProtocol.h"
+
+class CQuorvelDoc;
+class CRemoteMonitor;
+
+// The top of a channel's comms stack: takes each application message the link layer delivers,
+// forwards it to the remote monitor when remote monitoring is on, and hands it to the channel
+// document, which decodes, archives and lists it.
+class CMessageInterpreter : public CCommsProtocol
+{
+    Q_OBJECT
+public:
+    CMessageInterpreter(int nFirst, int nResendLimit, int nErrorLimit, CQuorvelDoc* document,
+                        QObject* parent = nullptr);
+    ~CMessageInterpreter() override;
+
+    // The application's remote monitor, shared by all channels (not owned).
+    static void SetRemoteMonitor(CRemoteMonitor* monitor);
+
+protected:
+    void OnRxMessage(int length, CPriorityQueue* queue) override;
+    void OnCommsError(int length, CPriorityQueue* queue) override;
+
+private:
+    void Forward(const char* message, int length);
+
+    CQuorvelDoc* m_pDocument;
+    static CRemoteMonitor* s_pRemoteMonitor;
+};
