@@ -3,6 +3,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <initializer_list>
+#include <utility>
+
 namespace {
 
 constexpr int kChannels = 16;
@@ -12,6 +15,19 @@ bool ToNumber(const QString& text, double min, double& value)
     bool ok = false;
     value = text.toDouble(&ok);
     return ok && value >= min;
+}
+
+// The value named by text among the choices; false when it names none.
+template <typename Value>
+bool Choose(const QString& text, std::initializer_list<std::pair<const char*, Value>> choices, Value& value)
+{
+    for (const auto& [name, choice] : choices) {
+        if (text == QLatin1String(name)) {
+            value = choice;
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -118,14 +134,8 @@ bool ParseSimOptions(const QCoreApplication& app, SimOptions& o, QString& error)
             return error = QStringLiteral("--count: a number of 0 or more"), false;
         o.count = qint64(number);
     }
-    const QString formName = parser.value(form);
-    if (formName == QLatin1String("block"))
-        o.form = SimOptions::Form::Block;
-    else if (formName == QLatin1String("crc"))
-        o.form = SimOptions::Form::Crc;
-    else if (formName == QLatin1String("mixed"))
-        o.form = SimOptions::Form::Mixed;
-    else
+    using Form = SimOptions::Form;
+    if (!Choose(parser.value(form), {{"block", Form::Block}, {"crc", Form::Crc}, {"mixed", Form::Mixed}}, o.form))
         return error = QStringLiteral("--form: block, crc or mixed"), false;
     if (parser.isSet(corrupt)) {
         if (!ToNumber(parser.value(corrupt), 1, number))
@@ -145,12 +155,8 @@ bool ParseSimOptions(const QCoreApplication& app, SimOptions& o, QString& error)
     if (!ToNumber(parser.value(startDelay), 0, number))
         return error = QStringLiteral("--start-delay: milliseconds"), false;
     o.startDelayMs = int(number);
-    const QString unplayedHow = parser.value(unplayed);
-    if (unplayedHow == QLatin1String("missing"))
-        o.unplayed = SimOptions::Unplayed::Missing;
-    else if (unplayedHow == QLatin1String("omit"))
-        o.unplayed = SimOptions::Unplayed::Omit;
-    else
+    using Unplayed = SimOptions::Unplayed;
+    if (!Choose(parser.value(unplayed), {{"missing", Unplayed::Missing}, {"omit", Unplayed::Omit}}, o.unplayed))
         return error = QStringLiteral("--unplayed: missing or omit"), false;
     o.verbose = parser.isSet(verbose);
     return true;
