@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QSerialPort>
+#include <QThread>
 
 #include <cerrno>
 
@@ -46,10 +47,13 @@ int CRemotePort::Open(const QString& devicePath, const LineSettings& line)
         return ENOENT;
     std::promise<int> opened;
     std::future<int> result = opened.get_future();
-    m_thread = std::thread(&CRemotePort::Run, this, devicePath, line, std::move(opened));
+    // A QThread, not a bare thread: the serial port's socket notifiers need Qt's thread data.
+    m_thread.reset(QThread::create(&CRemotePort::Run, this, devicePath, line, std::move(opened)));
+    m_thread->start();
     const int error = result.get();
     if (error != 0) {
-        m_thread.join();
+        m_thread->wait();
+        m_thread.reset();
         return error;
     }
     m_open = true;
@@ -74,7 +78,7 @@ bool CRemotePort::Enqueue(const QByteArray& frame)
 
 void CRemotePort::Close(int graceMs)
 {
-    if (!m_thread.joinable())
+    if (!m_thread)
         return;
     {
         std::lock_guard<std::mutex> lock(m_lock);
@@ -82,7 +86,8 @@ void CRemotePort::Close(int graceMs)
         m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
     }
     m_wake.notify_one();
-    m_thread.join();
+    m_thread->wait();
+    m_thread.reset();
     std::lock_guard<std::mutex> lock(m_lock);
     if (!m_queue.empty())
         qCDebug(lcRemote) << m_queue.size() << "frames for the remote monitor dropped at close";

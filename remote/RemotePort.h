@@ -11,9 +11,10 @@
 #include <deque>
 #include <future>
 #include <mutex>
-#include <thread>
+#include <memory>
 
 class QSerialPort;
+class QThread;
 
 // The remote monitor port. One worker thread of its own owns the open device and carries out the
 // exchanges one after another: write a frame, wait up to a second for the monitor's reply, write the
@@ -59,7 +60,7 @@ private:
     std::deque<QByteArray> m_queue;
     bool m_closing = false;
     std::chrono::steady_clock::time_point m_deadline;
-    std::thread m_thread;
+    std::unique_ptr<QThread> m_thread;
     std::atomic<bool> m_open{false};
 };
 
