@@ -1,6 +1,7 @@
 #include "app/HeadlessConsole.h"
 
 #include "archive/QuorvelDoc.h"
+#include "core/Strings.h"
 #include "events/DisplayObj.h"
 
 #include <cstdio>
@@ -19,4 +20,12 @@ void CHeadlessConsole::ScrollBy(int, int lines)
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
     }
     std::fflush(stdout);
+}
+
+void CHeadlessConsole::ShowConnection(int port, bool connected)
+{
+    const QString text = QString::fromLatin1(connected ? Str::kPortConnectedAgain : Str::kPortNotConnected).arg(port);
+    const QByteArray line = (m_document.GetTitle() + QStringLiteral(": ") + text).toLocal8Bit() + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    std::fflush(stderr);
 }

@@ -5,6 +5,7 @@ class CQuorvelDoc;
 
 // The first view of a channel document when the station runs without windows: every record that
 // enters the list is written to standard output as "<channel name>: <event line>", flushed at once.
+// Changes of the line's state go to standard error, as "<channel name>: <notice>".
 class CHeadlessConsole : public IDocView
 {
 public:
@@ -14,6 +15,9 @@ public:
     void UpdateScrollRange() override {}
     void ResetDisplay() override {}
     void UpdateAllViews() override {}
+
+    // The state of the channel's line, on standard error where the operator's notices go.
+    void ShowConnection(int port, bool connected);
 
 private:
     CQuorvelDoc& m_document;

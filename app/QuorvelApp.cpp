@@ -119,8 +119,10 @@ void CQuorvelApp::OnFileNew()
         SetChannelInterpreter(n, channel.interpreter.get());
         channel.document->SetInterpreter(channel.interpreter.get());
         connect(channel.interpreter.get(), &CSerialComms::PortLost, this, [this, n] { OnPortLost(n); });
-        if (!OpenChannelPort(n))
+        if (!OpenChannelPort(n)) {
+            channel.view->ShowConnection(GetChannelPort(n), false);
             anyFailed = true;
+        }
     }
 
     for (int n = 1; n <= kChannelCount; ++n)
@@ -152,8 +154,8 @@ bool CQuorvelApp::OpenChannelPort(int n)
 
 void CQuorvelApp::OnPortLost(int n)
 {
-    qCWarning(lcApp) << "channel" << n << "lost its port COM" << GetChannelPort(n);
     Document(n)->SetConnection(0, n);
+    m_channels[size_t(n - 1)].view->ShowConnection(GetChannelPort(n), false);
 }
 
 void CQuorvelApp::RetryLostPorts()
@@ -164,7 +166,7 @@ void CQuorvelApp::RetryLostPorts()
         Channel& channel = m_channels[size_t(n - 1)];
         if (channel.interpreter && GetChannelPort(n) > 0 && !channel.interpreter->IsConnected()
             && OpenChannelPort(n))
-            qCInfo(lcApp) << "channel" << n << "connected again on COM" << GetChannelPort(n);
+            channel.view->ShowConnection(GetChannelPort(n), true);
     }
 }
 

@@ -66,6 +66,7 @@ inline constexpr char kNoRemovableDrives[] =
     "Warning: No removable media drives fitted. You cannot back up archives.";                        // 32812
 inline constexpr char kNoStationDir[] = "Station directory %1 does not exist.";
 inline constexpr char kPortNotConnected[] = "Port COM%1 not connected.";
+inline constexpr char kPortConnectedAgain[] = "Port COM%1 connected again.";
 
 // Remote monitor
 inline constexpr char kRemoteSection[] = "RemoteMonitorSettings";                                      // 61447

@@ -23,6 +23,10 @@ Pty::Pty()
     ::cfmakeraw(&tio);
     ::tcsetattr(slave, TCSANOW, &tio);
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    // A program the test starts must not inherit the line's far end, or closing it here would not
+    // hang the line up.
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave, F_SETFD, FD_CLOEXEC);
     m_slaveKeep = slave;
     m_slavePath = QString::fromLocal8Bit(name);
 }
@@ -75,4 +79,17 @@ QByteArray Pty::Read(int want, int timeoutMs)
             break;
     }
     return out;
+}
+
+void Pty::ReleaseSlave()
+{
+    if (m_slaveKeep >= 0)
+        ::close(m_slaveKeep);
+    m_slaveKeep = -1;
+}
+
+bool Pty::PeerOpen() const
+{
+    pollfd p{m_master, POLLOUT, 0};
+    return m_master >= 0 && ::poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP);
 }

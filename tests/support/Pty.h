@@ -21,6 +21,11 @@ public:
     QByteArray Read(int want, int timeoutMs);
     void Close();  // hangs the line up: the slave side sees an error or end of data
 
+    // Lets go of the slave end this object holds, so PeerOpen() tells whether another process has
+    // the line open (a master reports a hang-up while nobody holds its slave).
+    void ReleaseSlave();
+    bool PeerOpen() const;
+
 private:
     int m_master = -1;
     int m_slaveKeep = -1;  // held so the line stays up until the program opens it

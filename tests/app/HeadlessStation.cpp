@@ -1,0 +1,160 @@
+#include "tests/app/HeadlessStation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QtEndian>
+
+#include <csignal>
+
+const QByteArray kAck = QByteArray::fromHex("ff0206c660ff03");
+const QByteArray kNak = QByteArray::fromHex("ff02159442ff03");
+
+namespace {
+
+// Alarm numbers 0..5; 0 and 5 count, 1 is a line-state alarm, 2 is a fault.
+const char kAlarmFile[] =
+    "Test station alarm table\r\n"
+    " * File Type : Text Data File\r\n"
+    " ******************************************************************************/\r\n"
+    "unread line\r\n"
+    "0\r\nALARM\r\nY\r\n10\r\n\r\nDoor open\r\n\r\n\r\n"
+    "1\r\nEVENT\r\nY\r\n0\r\nALM_LINE_INCOMING\r\nLine busy\r\n\r\n\r\n"
+    "2\r\nFAULT\r\nN\r\n\r\n\r\nMains failure\r\n\r\n\r\n"
+    "3\r\nSYSTEM\r\nN\r\n\r\n\r\nPrinter restarted\r\n\r\n\r\n"
+    "4\r\nTEST\r\nN\r\n\r\n\r\nWalk test\r\n\r\n\r\n"
+    "5\r\nALARM\r\nY\r\n10\r\n\r\nFire zone\r\n\r\n\r\n";
+
+quint16 Crc16(const QByteArray& data)
+{
+    quint16 crc = 0;
+    for (char c : data) {
+        crc ^= quint16(quint8(c)) << 8;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x8000) ? quint16((crc << 1) ^ 0x1021) : quint16(crc << 1);
+    }
+    return crc;
+}
+
+} // namespace
+
+QByteArray BlockFrame(const QByteArray& data, int checkAdjust)
+{
+    quint8 check = 0;
+    for (char c : data)
+        check ^= quint8(c);
+    return QByteArray("\x02") + data + '\x03' + char(check + checkAdjust) + '\x0d';
+}
+
+QByteArray CrcFrame(const QByteArray& data)
+{
+    QByteArray frame("\xff\x02", 2);
+    for (char c : data) {
+        frame += c;
+        if (quint8(c) == 0xFF)
+            frame += c;
+    }
+    const quint16 crc = Crc16(data);
+    frame += char(crc >> 8);   // received high byte first
+    frame += char(crc & 0xFF);
+    return frame + QByteArray("\xff\x03", 2);
+}
+
+HeadlessStation::HeadlessStation()
+{
+    WriteFile(QStringLiteral("almdata.txt"), kAlarmFile);
+    m_process.setStandardOutputFile(Path(QStringLiteral("stdout.txt")));
+    m_process.setStandardErrorFile(Path(QStringLiteral("stderr.txt")));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
+    env.remove(QStringLiteral("QUORVEL_STATION"));
+    m_process.setProcessEnvironment(env);
+}
+
+HeadlessStation::~HeadlessStation()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+void HeadlessStation::WriteFile(const QString& name, const QByteArray& bytes) const
+{
+    QDir().mkpath(QFileInfo(Path(name)).absolutePath());
+    QFile file(Path(name));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
+void HeadlessStation::SetSetting(const QString& key, const QVariant& value) const
+{
+    QSettings settings(Path(QStringLiteral("config/Brannock/Quorvel.ini")), QSettings::IniFormat);
+    settings.setValue(key, value);
+}
+
+void HeadlessStation::WritePortMap(const std::map<int, int>& channelPorts, const std::map<int, QString>& devices) const
+{
+    QByteArray map = "[ComPortAssignments]\n";
+    for (const auto& [channel, port] : channelPorts)
+        map += "Channel" + QByteArray::number(channel) + "=COM" + QByteArray::number(port) + "\n";
+    map += "[ComPortDevices]\n";
+    for (const auto& [port, device] : devices)
+        map += "COM" + QByteArray::number(port) + "=" + device.toLocal8Bit() + "\n";
+    WriteFile(QStringLiteral("qvportmap.ini"), map);
+}
+
+bool HeadlessStation::Start()
+{
+    const QString program = qEnvironmentVariable("QUORVEL_BUILD_DIR") + QStringLiteral("/quorvel");
+    m_process.start(program, {QStringLiteral("--headless"), QStringLiteral("--station"), Dir()});
+    return m_process.waitForStarted(10000);
+}
+
+int HeadlessStation::Stop()
+{
+    ::kill(pid_t(m_process.processId()), SIGTERM);
+    if (!m_process.waitForFinished(10000))
+        return -1;
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
+QStringList HeadlessStation::OutputLines() const
+{
+    QFile file(Path(QStringLiteral("stdout.txt")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString HeadlessStation::Errors() const
+{
+    QFile file(Path(QStringLiteral("stderr.txt")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+}
+
+QList<QPair<int, QByteArray>> HeadlessStation::ArchiveRecords(const QString& channelName) const
+{
+    const QString name = QStringLiteral("Archives/%1 %2.krv").arg(channelName, QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    QFile file(Path(name));
+    QList<QPair<int, QByteArray>> records;
+    if (!file.open(QIODevice::ReadOnly))
+        return records;
+    const QByteArray bytes = file.readAll();
+    if (!bytes.startsWith("KRV Archive [CDL] <19-98-9-7>%s @@###$$$$"))
+        return records;
+    // Each record: status colour, text colour, kind, fault, length, a counted string, text flag.
+    qsizetype at = 41;
+    while (at + 21 <= bytes.size()) {
+        const int kind = qFromLittleEndian<qint32>(bytes.constData() + at + 8);
+        const int length = quint8(bytes[at + 20]);
+        if (length == 0xFF || at + 21 + length + 4 > bytes.size())
+            break;
+        records.append({kind, bytes.mid(at + 21, length)});
+        at += 21 + length + 4;
+    }
+    if (at != bytes.size())
+        records.append({-1, "trailing bytes"});
+    return records;
+}

@@ -1,0 +1,246 @@
+#include "tests/app/HeadlessStation.h"
+#include "tests/support/Pty.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <memory>
+
+// The whole station as a user runs it: `quorvel --headless` on real pseudo-terminal lines, with
+// the test playing the remote alarm systems and the remote monitor.
+class TestHeadlessStation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void logsEveryChannel();
+    void monitorSequenceWraps();
+    void silentMonitorDoesNotDelayLogging();
+    void startsWithoutPortMap();
+    void unpluggedLineComesBack();
+
+private:
+    static bool WaitForPeers(const QList<Pty*>& lines);
+    static QStringList LinesOf(const HeadlessStation& station, const QString& channelName);
+    static void EnableMonitor(const HeadlessStation& station, int port);
+};
+
+bool TestHeadlessStation::WaitForPeers(const QList<Pty*>& lines)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 15000) {
+        if (std::all_of(lines.begin(), lines.end(), [](Pty* line) { return line->PeerOpen(); }))
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+QStringList TestHeadlessStation::LinesOf(const HeadlessStation& station, const QString& channelName)
+{
+    QStringList lines;
+    const QString prefix = channelName + QStringLiteral(": ");
+    for (const QString& line : station.OutputLines()) {
+        if (line.startsWith(prefix))
+            lines.append(line.mid(prefix.size()));
+    }
+    return lines;
+}
+
+void TestHeadlessStation::EnableMonitor(const HeadlessStation& station, int port)
+{
+    station.SetSetting(QStringLiteral("RemoteMonitorSettings/EnableDisable"), 1);
+    station.SetSetting(QStringLiteral("RemoteMonitorSettings/Port"), port);
+    station.SetSetting(QStringLiteral("RemoteMonitorSettings/BaudRate"), 5);
+    station.SetSetting(QStringLiteral("RemoteMonitorSettings/DataBits"), 3);
+    station.SetSetting(QStringLiteral("RemoteMonitorSettings/Parity"), 0);
+    station.SetSetting(QStringLiteral("RemoteMonitorSettings/StopBits"), 0);
+    station.SetSetting(QStringLiteral("RemoteMonitorSettings/FlowControl"), 0);
+}
+
+void TestHeadlessStation::logsEveryChannel()
+{
+    HeadlessStation station;
+    Pty one, two, four, monitor;
+    for (Pty* line : {&one, &two, &four, &monitor})
+        line->ReleaseSlave();
+    station.WritePortMap({{1, 1}, {2, 2}, {4, 4}},
+                         {{1, one.SlavePath()}, {2, two.SlavePath()}, {4, four.SlavePath()}, {17, monitor.SlavePath()}});
+    station.SetSetting(QStringLiteral("Channels/4"), QStringLiteral("North Gate"));
+    station.SetSetting(QStringLiteral("Lines/2"), 40);
+    EnableMonitor(station, 17);
+    QVERIFY(station.Start());
+    QVERIFY2(WaitForPeers({&one, &two, &four, &monitor}), qPrintable(station.Errors()));
+
+    // Channel 4: a coded alarm in a block-check frame is acknowledged, listed and forwarded.
+    QVERIFY(four.Write(BlockFrame(QByteArray::fromHex("210507"))));
+    QCOMPARE(four.Read(kAck.size(), 5000), kAck);
+    QCOMPARE(monitor.Read(10, 5000), QByteArray::fromHex("ff020021030507ddff03"));
+    QVERIFY(monitor.Write(QByteArray::fromHex("ff020006ff03")));
+
+    // Channel 1: a bad check is refused and nothing is logged; a text message in a CRC frame
+    // gets no reply and is logged.
+    QVERIFY(one.Write(BlockFrame(QByteArray::fromHex("010204"), 1)));
+    QCOMPARE(one.Read(kNak.size(), 5000), kNak);
+    QVERIFY(one.Write(CrcFrame(QByteArray::fromHex("9200") + "12")));
+
+    // Channel 2 (40 lines): a line-state count above 64, an alarm number the table lacks, a clear.
+    QVERIFY(two.Write(BlockFrame(QByteArray::fromHex("000146") ) + BlockFrame(QByteArray::fromHex("00c801"))
+                      + BlockFrame(QByteArray::fromHex("8400") + "Tamper cleared")));
+    QCOMPARE(two.Read(3 * kAck.size(), 5000), kAck + kAck + kAck);
+
+    const QString time = QStringLiteral("\\d\\d:\\d\\d:\\d\\d");
+    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("Channel 2")).size(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("Channel 1")).size(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("North Gate")).size(), 1, 5000);
+    const auto matches = [&](const QString& line, const QString& pattern) {
+        return QRegularExpression(QStringLiteral("^") + time + pattern + QStringLiteral("$")).match(line).hasMatch();
+    };
+    QVERIFY(matches(LinesOf(station, QStringLiteral("North Gate"))[0], QStringLiteral(" R A Event 005: Fire zone 17")));
+    QVERIFY(matches(LinesOf(station, QStringLiteral("Channel 1"))[0], QStringLiteral(" Operator's Line 12 Clear Down")));
+    QVERIFY(matches(LinesOf(station, QStringLiteral("Channel 2"))[0], QStringLiteral(" L E Event 001: Line busy 46")));
+    QVERIFY(matches(LinesOf(station, QStringLiteral("Channel 2"))[1], QStringLiteral(" Alarm Clear: Tamper cleared")));
+    QCOMPARE(one.Read(0, 300), QByteArray());  // nothing answers a CRC frame
+
+    // The other forwarded alarms, left unanswered: each goes out twice under its own number.
+    QByteArray frames = monitor.Read(8 * 10, 10000);
+    QCOMPARE(frames.size(), 8 * 10);
+    QSet<QByteArray> forwarded;
+    for (int i = 0; i < 8; ++i) {
+        const QByteArray frame = frames.mid(i * 10, 10);
+        QCOMPARE(int(quint8(frame[2])), 1 + i / 2);
+        QCOMPARE(frame, frames.mid((i ^ 1) * 10, 10));
+        forwarded.insert(frame.mid(3, 4).toHex());
+    }
+    QCOMPARE(forwarded, (QSet<QByteArray>{"92000031", "00010146", "0001c801", "84010054"}));
+
+    QCOMPARE(station.Stop(), 0);
+    const auto records = station.ArchiveRecords(QStringLiteral("Channel 2"));
+    QCOMPARE(records.size(), 3);
+    QCOMPARE(records[0].first, 1);
+    QVERIFY(records[0].second.endsWith(" L E Event 001: Line busy 46"));
+    QCOMPARE(records[1].first, 3);  // unknown alarm: archived, never listed
+    QVERIFY(records[1].second.endsWith(" L X Event 200:  "));
+    QCOMPARE(records[2].first, 0);
+    QCOMPARE(station.ArchiveRecords(QStringLiteral("North Gate")).size(), 1);
+    QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 1);
+    QVERIFY(QFile::exists(station.Path(QStringLiteral("Print"))));
+}
+
+void TestHeadlessStation::monitorSequenceWraps()
+{
+    HeadlessStation station;
+    Pty four, monitor;
+    four.ReleaseSlave();
+    monitor.ReleaseSlave();
+    station.WritePortMap({{4, 4}}, {{4, four.SlavePath()}, {20, monitor.SlavePath()}});
+    EnableMonitor(station, 20);
+    QVERIFY(station.Start());
+    QVERIFY(WaitForPeers({&four, &monitor}));
+
+    const int count = 257;
+    QByteArray burst;
+    for (int i = 0; i < count; ++i)
+        burst += BlockFrame(QByteArray::fromHex("21") + char(0x40 + i % 6) + char(0x10 + i % 100));
+    QVERIFY(four.Write(burst));
+    for (int i = 0; i < count; ++i) {
+        const QByteArray frame = monitor.Read(10, 5000);
+        QCOMPARE(frame.size(), 10);
+        QCOMPARE(int(quint8(frame[2])), i % 255);
+        const QByteArray record = QByteArray::fromHex("21") + char(3) + char(0x40 + i % 6) + char(0x10 + i % 100);
+        QCOMPARE(frame.mid(3, 4), record);
+        QVERIFY(monitor.Write(QByteArray::fromHex("ff0200") + '\x06' + QByteArray::fromHex("ff03")));
+    }
+    QCOMPARE(station.Stop(), 0);
+}
+
+void TestHeadlessStation::silentMonitorDoesNotDelayLogging()
+{
+    HeadlessStation station;
+    Pty four, monitor;
+    four.ReleaseSlave();
+    monitor.ReleaseSlave();
+    station.WritePortMap({{4, 4}}, {{4, four.SlavePath()}, {17, monitor.SlavePath()}});
+    EnableMonitor(station, 17);
+    QVERIFY(station.Start());
+    QVERIFY(WaitForPeers({&four, &monitor}));
+
+    // A monitor that never answers costs each frame a second's wait and a resend; forwarded in
+    // line, thirty alarms would take a minute to log.
+    const int count = 30;
+    QByteArray burst;
+    for (int i = 0; i < count; ++i)
+        burst += BlockFrame(QByteArray::fromHex("0100") + char(0x10 + i));
+    QVERIFY(four.Write(burst));
+    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("Channel 4")).size(), count, 15000);
+    QVERIFY(monitor.Read(10, 5000).size() == 10);
+
+    QCOMPARE(station.Stop(), 0);
+    QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 4")).size(), count);
+}
+
+void TestHeadlessStation::startsWithoutPortMap()
+{
+    HeadlessStation station;
+    QVERIFY(station.Start());
+    QTRY_VERIFY_WITH_TIMEOUT(station.Errors().contains(QStringLiteral("port map")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(station.Path(QStringLiteral("Archives"))), 10000);
+    QCOMPARE(station.Stop(), 0);
+    QCOMPARE(station.Errors().count(QStringLiteral("port map")), 1);
+    QVERIFY(QFile::exists(station.Path(QStringLiteral("Print"))));
+    QSettings settings(station.Path(QStringLiteral("config/Brannock/Quorvel.ini")), QSettings::IniFormat);
+    QCOMPARE(settings.value(QStringLiteral("Channels/16")).toString(), QStringLiteral("Channel 16"));
+}
+
+void TestHeadlessStation::unpluggedLineComesBack()
+{
+    HeadlessStation station;
+    auto one = std::make_unique<Pty>();
+    Pty two;
+    one->ReleaseSlave();
+    two.ReleaseSlave();
+    const QString plug = station.Path(QStringLiteral("lines/one"));
+    QDir().mkpath(station.Path(QStringLiteral("lines")));
+    QVERIFY(QFile::link(one->SlavePath(), plug));
+    station.WritePortMap({{1, 1}, {2, 2}, {3, 3}},
+                         {{1, plug}, {2, two.SlavePath()}, {3, station.Path(QStringLiteral("lines/absent"))}});
+    QVERIFY(station.Start());
+    QVERIFY(WaitForPeers({one.get(), &two}));
+
+    const auto send = [](Pty& line, int value) {
+        QVERIFY(line.Write(BlockFrame(QByteArray::fromHex("0100") + char(0x10 + value))));
+        QCOMPARE(line.Read(kAck.size(), 5000), kAck);
+    };
+    send(*one, 1);
+    send(two, 2);
+    QVERIFY(station.Errors().contains(QStringLiteral("Channel 3: Port COM3 not connected.")));
+
+    // Unplug: the device goes away and its name with it. The other channel keeps logging.
+    one.reset();
+    QVERIFY(QFile::remove(plug));
+    send(two, 3);
+    QTest::qWait(500);
+    send(two, 4);
+
+    // Plug a new device in under the same name: the channel logs again within seconds.
+    Pty replugged;
+    replugged.ReleaseSlave();
+    QVERIFY(QFile::link(replugged.SlavePath(), plug));
+    QVERIFY2(WaitForPeers({&replugged}), qPrintable(station.Errors().right(800)));
+    send(replugged, 5);
+    send(two, 6);
+    QVERIFY(station.Errors().contains(QStringLiteral("Channel 1: Port COM1 not connected.")));
+    QTRY_VERIFY(station.Errors().contains(QStringLiteral("Channel 1: Port COM1 connected again.")));
+
+    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("Channel 1")).size(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("Channel 2")).size(), 4, 5000);
+    QCOMPARE(station.Stop(), 0);
+    QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 2);
+    QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 2")).size(), 4);
+}
+
+QTEST_GUILESS_MAIN(TestHeadlessStation)
+#include "tst_headlessstation.moc"
