@@ -24,7 +24,15 @@ bool IsArchiveHeader(const QByteArray& bytes)
 QDateTime GetTodayKey(QString& key)
 {
     const QDateTime now = Clock::Now();
-    key = now.toString(QStringLiteral("yyyyMMdd"));
+    // Asked for with every message: the text is made once a day.
+    thread_local QDate keyDate;
+    thread_local QString keyText;
+    const QDate today = now.date();
+    if (today != keyDate) {
+        keyText = today.toString(QStringLiteral("yyyyMMdd"));
+        keyDate = today;
+    }
+    key = keyText;
     return now;
 }
 

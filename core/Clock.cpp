@@ -1,6 +1,7 @@
 #include "core/Clock.h"
 
 #include <atomic>
+#include <limits>
 
 namespace {
 std::atomic<qint64> g_fixedMsecs{-1};
@@ -9,7 +10,20 @@ std::atomic<qint64> g_fixedMsecs{-1};
 QDateTime Clock::Now()
 {
     const qint64 fixed = g_fixedMsecs.load(std::memory_order_relaxed);
-    return fixed < 0 ? QDateTime::currentDateTime() : QDateTime::fromMSecsSinceEpoch(fixed);
+    if (fixed >= 0)
+        return QDateTime::fromMSecsSinceEpoch(fixed);
+    // Every conversion to local time looks at the time zone file again, and "now" is asked for
+    // with every message. The offset from UTC only changes on a whole second, so it is looked up
+    // once a second; the answer shows the same local time and stands for the same instant.
+    thread_local qint64 offsetSecond = std::numeric_limits<qint64>::min();
+    thread_local int offset = 0;
+    const qint64 msecs = QDateTime::currentMSecsSinceEpoch();
+    const qint64 second = msecs >= 0 ? msecs / 1000 : (msecs - 999) / 1000;
+    if (second != offsetSecond) {
+        offset = QDateTime::fromMSecsSinceEpoch(msecs).offsetFromUtc();
+        offsetSecond = second;
+    }
+    return QDateTime::fromMSecsSinceEpoch(msecs, Qt::OffsetFromUTC, offset);
 }
 
 void Clock::SetNow(const QDateTime& fixed)

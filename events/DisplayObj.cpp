@@ -13,7 +13,16 @@ namespace {
 
 QByteArray TimeText()
 {
-    return Clock::Now().toString(QLatin1String(Str::kEventTimeFormat)).toLatin1();
+    // The text depends on the second of the day alone, so it is made once a second.
+    thread_local int shownSecond = -1;
+    thread_local QByteArray shown;
+    const QTime now = Clock::Now().time();
+    const int second = now.msecsSinceStartOfDay() / 1000;
+    if (second != shownSecond) {
+        shown = now.toString(QLatin1String(Str::kEventTimeFormat)).toLatin1();
+        shownSecond = second;
+    }
+    return shown;
 }
 
 // Decimal value as the count base is read: leading blanks and a sign allowed, reading stops at
