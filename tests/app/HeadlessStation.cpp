@@ -8,9 +8,6 @@
 
 #include <csignal>
 
-const QByteArray kAck = QByteArray::fromHex("ff0206c660ff03");
-const QByteArray kNak = QByteArray::fromHex("ff02159442ff03");
-
 namespace {
 
 // Alarm numbers 0..5; 0 and 5 count, 1 is a line-state alarm, 2 is a fault.
@@ -26,40 +23,7 @@ const char kAlarmFile[] =
     "4\r\nTEST\r\nN\r\n\r\n\r\nWalk test\r\n\r\n\r\n"
     "5\r\nALARM\r\nY\r\n10\r\n\r\nFire zone\r\n\r\n\r\n";
 
-quint16 Crc16(const QByteArray& data)
-{
-    quint16 crc = 0;
-    for (char c : data) {
-        crc ^= quint16(quint8(c)) << 8;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 0x8000) ? quint16((crc << 1) ^ 0x1021) : quint16(crc << 1);
-    }
-    return crc;
-}
-
 } // namespace
-
-QByteArray BlockFrame(const QByteArray& data, int checkAdjust)
-{
-    quint8 check = 0;
-    for (char c : data)
-        check ^= quint8(c);
-    return QByteArray("\x02") + data + '\x03' + char(check + checkAdjust) + '\x0d';
-}
-
-QByteArray CrcFrame(const QByteArray& data)
-{
-    QByteArray frame("\xff\x02", 2);
-    for (char c : data) {
-        frame += c;
-        if (quint8(c) == 0xFF)
-            frame += c;
-    }
-    const quint16 crc = Crc16(data);
-    frame += char(crc >> 8);   // received high byte first
-    frame += char(crc & 0xFF);
-    return frame + QByteArray("\xff\x03", 2);
-}
 
 HeadlessStation::HeadlessStation()
 {

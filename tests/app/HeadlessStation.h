@@ -36,9 +36,3 @@ private:
     QTemporaryDir m_dir;
     QProcess m_process;
 };
-
-// The protocol bytes a remote alarm system puts on its line.
-QByteArray BlockFrame(const QByteArray& data, int checkAdjust = 0);
-QByteArray CrcFrame(const QByteArray& data);
-extern const QByteArray kAck;
-extern const QByteArray kNak;

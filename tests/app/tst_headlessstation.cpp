@@ -1,5 +1,6 @@
 #include "tests/app/HeadlessStation.h"
 #include "tests/support/Pty.h"
+#include "tools/quorvel-sim/SimFrames.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,6 +8,14 @@
 #include <QtTest>
 
 #include <memory>
+
+using SimFrames::BlockFrame;
+using SimFrames::CrcFrame;
+
+namespace {
+const QByteArray kAck = SimFrames::TerminalAck();
+const QByteArray kNak = SimFrames::TerminalNak();
+}
 
 // The whole station as a user runs it: `quorvel --headless` on real pseudo-terminal lines, with
 // the test playing the remote alarm systems and the remote monitor.
@@ -76,20 +85,20 @@ void TestHeadlessStation::logsEveryChannel()
     QVERIFY2(WaitForPeers({&one, &two, &four, &monitor}), qPrintable(station.Errors()));
 
     // Channel 4: a coded alarm in a block-check frame is acknowledged, listed and forwarded.
-    QVERIFY(four.Write(BlockFrame(QByteArray::fromHex("210507"))));
+    QVERIFY(four.Write(BlockFrame(QByteArray::fromHex("210507"), false)));
     QCOMPARE(four.Read(kAck.size(), 5000), kAck);
     QCOMPARE(monitor.Read(10, 5000), QByteArray::fromHex("ff020021030507ddff03"));
     QVERIFY(monitor.Write(QByteArray::fromHex("ff020006ff03")));
 
     // Channel 1: a bad check is refused and nothing is logged; a text message in a CRC frame
     // gets no reply and is logged.
-    QVERIFY(one.Write(BlockFrame(QByteArray::fromHex("010204"), 1)));
+    QVERIFY(one.Write(BlockFrame(QByteArray::fromHex("010204"), true)));
     QCOMPARE(one.Read(kNak.size(), 5000), kNak);
-    QVERIFY(one.Write(CrcFrame(QByteArray::fromHex("9200") + "12")));
+    QVERIFY(one.Write(CrcFrame(QByteArray::fromHex("9200") + "12", false)));
 
     // Channel 2 (40 lines): a line-state count above 64, an alarm number the table lacks, a clear.
-    QVERIFY(two.Write(BlockFrame(QByteArray::fromHex("000146") ) + BlockFrame(QByteArray::fromHex("00c801"))
-                      + BlockFrame(QByteArray::fromHex("8400") + "Tamper cleared")));
+    QVERIFY(two.Write(BlockFrame(QByteArray::fromHex("000146"), false) + BlockFrame(QByteArray::fromHex("00c801"), false)
+                      + BlockFrame(QByteArray::fromHex("8400") + "Tamper cleared", false)));
     QCOMPARE(two.Read(3 * kAck.size(), 5000), kAck + kAck + kAck);
 
     const QString time = QStringLiteral("\\d\\d:\\d\\d:\\d\\d");
@@ -144,7 +153,7 @@ void TestHeadlessStation::monitorSequenceWraps()
     const int count = 257;
     QByteArray burst;
     for (int i = 0; i < count; ++i)
-        burst += BlockFrame(QByteArray::fromHex("21") + char(0x40 + i % 6) + char(0x10 + i % 100));
+        burst += BlockFrame(QByteArray::fromHex("21") + char(0x40 + i % 6) + char(0x10 + i % 100), false);
     QVERIFY(four.Write(burst));
     for (int i = 0; i < count; ++i) {
         const QByteArray frame = monitor.Read(10, 5000);
@@ -173,7 +182,7 @@ void TestHeadlessStation::silentMonitorDoesNotDelayLogging()
     const int count = 30;
     QByteArray burst;
     for (int i = 0; i < count; ++i)
-        burst += BlockFrame(QByteArray::fromHex("0100") + char(0x10 + i));
+        burst += BlockFrame(QByteArray::fromHex("0100") + char(0x10 + i), false);
     QVERIFY(four.Write(burst));
     QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("Channel 4")).size(), count, 15000);
     QVERIFY(monitor.Read(10, 5000).size() == 10);
@@ -211,7 +220,7 @@ void TestHeadlessStation::unpluggedLineComesBack()
     QVERIFY(WaitForPeers({one.get(), &two}));
 
     const auto send = [](Pty& line, int value) {
-        QVERIFY(line.Write(BlockFrame(QByteArray::fromHex("0100") + char(0x10 + value))));
+        QVERIFY(line.Write(BlockFrame(QByteArray::fromHex("0100") + char(0x10 + value), false)));
         QCOMPARE(line.Read(kAck.size(), 5000), kAck);
     };
     send(*one, 1);
