@@ -83,36 +83,38 @@ void SimChannel::Tick(qint64 now)
     }
     const qint64 period = m_options.rate > 0 ? qint64(kNsPerSecond / m_options.rate) : 0;
     while (!Finished() && now >= m_nextDue) {
-        if (m_pending.isEmpty())
+        if (m_pending.frame.isEmpty())
             m_pending = NextFrame();
-        if (m_credit < m_pending.size())
+        const QByteArray frame = m_pending.frame;
+        if (m_credit < frame.size())
             break;
-        m_credit -= m_pending.size();
+        m_credit -= frame.size();
         m_nextDue = qMax(m_nextDue + period, now - kNsPerSecond);
-        if (m_options.split && m_pending.size() > 1) {
+        Commit(m_pending);
+        m_pending = Outgoing();
+        if (m_options.split && frame.size() > 1) {
             // Two or three pieces, cut at random places, with a pause of a few milliseconds between.
             const int cuts = 1 + int(m_random() % 2);
             int from = 0;
-            for (int i = 0; i < cuts && from < m_pending.size() - 1; ++i) {
-                const int at = from + 1 + int(m_random() % quint32(m_pending.size() - from - 1));
-                m_pieces << m_pending.mid(from, at - from);
+            for (int i = 0; i < cuts && from < frame.size() - 1; ++i) {
+                const int at = from + 1 + int(m_random() % quint32(frame.size() - from - 1));
+                m_pieces << frame.mid(from, at - from);
                 from = at;
             }
-            m_pieces << m_pending.mid(from);
-            m_pending.clear();
+            m_pieces << frame.mid(from);
             Queue(m_pieces.takeFirst());
             m_pieceDue = now + qint64(1 + m_random() % 3) * 1000000;
             break;
         }
-        Queue(m_pending);
-        m_pending.clear();
+        Queue(frame);
     }
     Flush();
 }
 
-QByteArray SimChannel::NextMessage()
+QByteArray SimChannel::NextMessage(bool& text)
 {
     QByteArray message;
+    text = false;
     if (m_options.text && m_random() % kTextOneIn == 0) {
         const int type = kTextTypes[m_random() % 4];
         message.append(char(0x80)).append(char(type - 0x80));
@@ -120,7 +122,7 @@ QByteArray SimChannel::NextMessage()
             message.append(kClearedTexts[m_random() % 4]);
         else
             message.append(QByteArray::number(1 + m_random() % 64).rightJustified(2, '0'));
-        ++m_counts.text;
+        text = true;
         return message;
     }
     const int alarm = m_options.alarms.at(int(m_random() % quint32(m_options.alarms.size())));
@@ -128,36 +130,42 @@ QByteArray SimChannel::NextMessage()
     return message;
 }
 
-QByteArray SimChannel::NextFrame()
+SimChannel::Outgoing SimChannel::NextFrame()
 {
-    const QByteArray message = NextMessage();
-    ++m_counts.sent;
-    const bool corrupt = m_options.corruptEvery > 0 && m_counts.sent % m_options.corruptEvery == 0;
-    bool block = m_options.form == SimOptions::Form::Block
+    Outgoing out;
+    const QByteArray message = NextMessage(out.text);
+    out.corrupt = m_options.corruptEvery > 0 && (m_counts.sent + 1) % m_options.corruptEvery == 0;
+    out.block = m_options.form == SimOptions::Form::Block
         || (m_options.form == SimOptions::Form::Mixed && m_random() % 2 == 0);
     // The block form is delimited by ETX, check byte, CR: some data holding an ETX would be cut short.
-    if (block && !SimFrames::BlockFrameIsDelimited(SimFrames::BlockFrame(message, corrupt)))
-        block = false;
-    if (corrupt) {
+    if (out.block && !SimFrames::BlockFrameIsDelimited(SimFrames::BlockFrame(message, out.corrupt)))
+        out.block = false;
+    out.record = Record(message.at(0), message.at(1), message.at(2));
+    out.frame = out.block ? SimFrames::BlockFrame(message, out.corrupt) : SimFrames::CrcFrame(message, out.corrupt);
+    return out;
+}
+
+void SimChannel::Commit(const Outgoing& out)
+{
+    ++m_counts.sent;
+    if (out.text)
+        ++m_counts.text;
+    if (out.corrupt) {
         ++m_counts.corrupt;
     } else {
-        m_forwardable.push_back(Record(message.at(0), message.at(1), message.at(2)));
+        m_forwardable.push_back(out.record);
         if (m_forwardable.size() > kForwardableKept)
             m_forwardable.pop_front();
     }
-    QByteArray frame;
-    if (block) {
+    if (out.block) {
         ++m_counts.block;
-        m_expected.push_back(corrupt ? 'N' : 'A');
-        frame = SimFrames::BlockFrame(message, corrupt);
+        m_expected.push_back(out.corrupt ? 'N' : 'A');
     } else {
         ++m_counts.crc;
-        frame = SimFrames::CrcFrame(message, corrupt);
     }
     if (m_options.verbose)
-        Log(QStringLiteral("sent%1 %2").arg(corrupt ? QStringLiteral(" corrupt") : QString(),
-                                            QString::fromLatin1(frame.toHex(' '))));
-    return frame;
+        Log(QStringLiteral("sent%1 %2").arg(out.corrupt ? QStringLiteral(" corrupt") : QString(),
+                                            QString::fromLatin1(out.frame.toHex(' '))));
 }
 
 void SimChannel::OnBytes(const char* bytes, int count)

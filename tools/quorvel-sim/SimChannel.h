@@ -34,8 +34,18 @@ public:
 
 private:
     void OnBytes(const char* bytes, int count) override;
-    QByteArray NextMessage();
-    QByteArray NextFrame();
+    // A frame built ahead of the line's room for it; it counts as sent only once it is queued.
+    struct Outgoing
+    {
+        QByteArray frame;
+        bool corrupt = false;
+        bool block = false;
+        bool text = false;
+        quint32 record = 0;
+    };
+    QByteArray NextMessage(bool& text);
+    Outgoing NextFrame();
+    void Commit(const Outgoing& outgoing);
     void Reply(bool ack);
     void Log(const QString& what) const;
 
@@ -48,7 +58,7 @@ private:
     qint64 m_nextDue = 0;
     double m_credit = 0;
     bool m_stopped = false;
-    QByteArray m_pending;                  // the next frame, built but not yet written
+    Outgoing m_pending;                    // the next frame, built but not yet written
     QList<QByteArray> m_pieces;            // the rest of a frame being written in pieces
     qint64 m_pieceDue = 0;
     QByteArray m_rx;
