@@ -8,6 +8,12 @@
 
 #include <cstring>
 
+namespace {
+
+const QEvent::Type kDispatchEvent = QEvent::Type(QEvent::registerEventType());
+
+} // namespace
+
 CCommsProtocol::CCommsProtocol(int /*unused*/, int resendLimit, int errorLimit, QObject* parent)
     : CPacketComms(parent),
       m_pMessageQueue(std::make_unique<CPriorityQueue>(kQueueEntries, CPriorityQueue::kEntrySize, CompareFirstByte)),
@@ -63,6 +69,7 @@ void CCommsProtocol::OnRxData(int count, const char* bytes)
 {
     // Every frame the block completes counts, and a frame the block leaves unfinished goes on in
     // the next one: the driver may hand a frame over in pieces.
+    const WriteBatch replies(*this);
     for (int i = 0; i < count; ++i) {
         const int result = ReceiveByte(bytes[i], 0);
         if (result != NoFrame)
@@ -99,13 +106,34 @@ void CCommsProtocol::QueueFrame(int ok)
 {
     m_nFrameOutLength = ExtractFrame(m_frameOut);
     m_frameOverflow.Push(m_frameOut, m_nFrameOutLength);
-    QCoreApplication::postEvent(this, new CCommsEvent(WM_RX_FRAME, ok));
+    PostMessage(WM_RX_FRAME, ok);
 }
 
 void CCommsProtocol::QueueMessage(CommsMessage message, const char* data, int length)
 {
     m_messageOverflow.Push(data, length);
-    QCoreApplication::postEvent(this, new CCommsEvent(message, length));
+    PostMessage(message, length);
+}
+
+void CCommsProtocol::PostMessage(CommsMessage message, int wParam)
+{
+    m_posted.push_back({message, wParam});
+    if (!m_bDispatchPending) {
+        m_bDispatchPending = true;
+        QCoreApplication::postEvent(this, new QEvent(kDispatchEvent));
+    }
+}
+
+void CCommsProtocol::DispatchPosted()
+{
+    m_bDispatchPending = false;
+    // A handler may post more (a frame brings a message) or run a nested event loop that
+    // dispatches some of these itself; each message is taken off before it is handled.
+    while (!m_posted.empty()) {
+        const PostedMessage next = m_posted.front();
+        m_posted.pop_front();
+        Dispatch(next.message, next.wParam);
+    }
 }
 
 void CCommsProtocol::OnRxFrame(int ok, CPriorityQueue* /*queue: always the frame queue*/)
@@ -202,25 +230,43 @@ int CCommsProtocol::TxResend()
 
 bool CCommsProtocol::event(QEvent* event)
 {
+    const int type = int(event->type());
+    if (type == kDispatchEvent) {
+        DispatchPosted();
+        return true;
+    }
     const auto* message = static_cast<const CCommsEvent*>(event);
-    switch (int(event->type())) {
+    switch (type) {
     case WM_RX_DATA:
         OnRxData(int(message->Bytes().size()), message->Bytes().constData());
         return true;
     case WM_RX_FRAME:
-        OnRxFrame(message->WParam(), m_pFrameQueue.get());
-        m_frameOverflow.Refill();
-        return true;
     case WM_RX_MESSAGE:
-        OnRxMessage(message->WParam(), m_pMessageQueue.get());
-        m_messageOverflow.Refill();
-        return true;
     case WM_COMMS_ERROR:
-        OnCommsError(message->WParam(), m_pMessageQueue.get());
-        m_messageOverflow.Refill();
+        Dispatch(type, message->WParam());
         return true;
     default:
         return CPacketComms::event(event);
+    }
+}
+
+void CCommsProtocol::Dispatch(int message, int wParam)
+{
+    switch (message) {
+    case WM_RX_FRAME:
+        OnRxFrame(wParam, m_pFrameQueue.get());
+        m_frameOverflow.Refill();
+        break;
+    case WM_RX_MESSAGE:
+        OnRxMessage(wParam, m_pMessageQueue.get());
+        m_messageOverflow.Refill();
+        break;
+    case WM_COMMS_ERROR:
+        OnCommsError(wParam, m_pMessageQueue.get());
+        m_messageOverflow.Refill();
+        break;
+    default:
+        break;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <QBasicTimer>
 
+#include <deque>
 #include <memory>
 
 // The link layer of a channel. It has received bytes framed, answers every block-check frame at
@@ -16,6 +17,11 @@
 //
 // The top of the stack derives from this class and overrides OnRxMessage and OnCommsError; each
 // takes one entry off the queue it is given.
+//
+// The layer posts WM_RX_FRAME, WM_RX_MESSAGE and WM_COMMS_ERROR to itself through a message list
+// of its own, handled in posting order behind the events already waiting, one Qt event waking it
+// for a whole run of them: a Qt event per frame costs a system call, and a busy line completes
+// thousands of frames a second.
 class CCommsProtocol : public CPacketComms
 {
     Q_OBJECT
@@ -88,6 +94,17 @@ private:
     void QueueFrame(int ok);
     void QueueMessage(CommsMessage message, const char* data, int length);
     void TakeAndTrace(const char* what, CPriorityQueue* queue);
+    void PostMessage(CommsMessage message, int wParam);
+    void DispatchPosted();
+    void Dispatch(int message, int wParam);
+
+    struct PostedMessage
+    {
+        CommsMessage message;
+        int wParam;
+    };
+    std::deque<PostedMessage> m_posted;
+    bool m_bDispatchPending = false;  // a wake-up for m_posted is on its way
 
     CQueueOverflow m_messageOverflow;
     CQueueOverflow m_frameOverflow;

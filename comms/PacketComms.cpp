@@ -65,7 +65,6 @@ int CPacketComms::ReceiveByte(char ch, int reset)
             m_rxFrame.PutByte(ch);
             m_nFrameState = InCrcFrame;
         } else if (ch == kEtx) {
-            m_frameTimer.stop();
             m_nFrameState = Idle;
             return CrcFrameComplete;
         } else if (ch == kStx) {
@@ -87,7 +86,6 @@ int CPacketComms::ReceiveByte(char ch, int reset)
         break;
     case AfterCheckByte:
         if (ch == kCr) {
-            m_frameTimer.stop();
             m_nFrameState = Idle;
             return BlockFrameComplete;
         }
@@ -105,8 +103,18 @@ void CPacketComms::StartFrame(int nextState, int minimumMs)
 {
     // A frame starts clean: bytes of one that broke off never run into it.
     m_rxFrame.ResetBuffer();
-    m_frameTimer.start(FrameTimeoutMs(minimumMs), this);
     m_nFrameState = nextState;
+    ++m_nFrameSerial;
+    // The timer ticks at the shorter of the two times; a block-check frame gets as many ticks as
+    // its own time takes.
+    const int tickMs = FrameTimeoutMs(kCrcFrameTimeMs);
+    m_nFrameTicksAllowed = (FrameTimeoutMs(minimumMs) + tickMs - 1) / tickMs;
+    if (!m_frameTimer.isActive() || tickMs != m_nFrameTickMs) {
+        m_nFrameTickMs = tickMs;
+        m_nTimedFrame = m_nFrameSerial;
+        m_nFrameTicks = 0;
+        m_frameTimer.start(tickMs, this);
+    }
 }
 
 void CPacketComms::UpdateCrc(quint16* crc, quint8 b)
@@ -193,8 +201,18 @@ void CPacketComms::OnTimer(int id)
 {
     if (id != kFrameTimerId)
         return;
-    // The frame stopped arriving: its bytes go. The timer fires once, so it cannot cut into the
-    // start of a later frame.
+    if (m_nFrameState == Idle) {
+        m_frameTimer.stop();
+        return;
+    }
+    if (m_nTimedFrame != m_nFrameSerial) {
+        m_nTimedFrame = m_nFrameSerial;  // started since the last tick: counting starts now
+        m_nFrameTicks = 0;
+        return;
+    }
+    if (++m_nFrameTicks < m_nFrameTicksAllowed)
+        return;
+    // The frame stopped arriving: its bytes go, and nothing of it runs into a later frame.
     m_frameTimer.stop();
     m_nFrameState = Idle;
     m_rxFrame.ResetBuffer();

@@ -54,5 +54,14 @@ protected:
 private:
     void StartFrame(int nextState, int minimumMs);
 
+    // The frame timer is not restarted for every frame, which would cost more than the frame: it
+    // ticks while frames arrive, and a frame is dropped once it has been in progress for the
+    // ticks its time allows, counted from the first tick that saw it. It stops at a tick that
+    // finds the receiver idle.
     QBasicTimer m_frameTimer;
+    int m_nFrameTickMs = 0;
+    int m_nFrameTicksAllowed = 1;
+    int m_nFrameTicks = 0;
+    quint32 m_nFrameSerial = 0;   // counts the frames started
+    quint32 m_nTimedFrame = 0;    // the frame in progress when the timer last looked
 };

@@ -46,11 +46,32 @@ bool CPortWorker::Configure(const LineSettings& line, int writeTimeoutPerByte)
     return true;
 }
 
-void CPortWorker::Write(const QByteArray& bytes)
+void CPortWorker::Enqueue(const char* data, int count)
 {
-    if (!m_port.isOpen())
-        return;
-    const qint64 queued = m_port.write(bytes);
+    QMutexLocker lock(&m_outgoingLock);
+    m_outgoing.append(data, count);
+}
+
+void CPortWorker::Kick()
+{
+    {
+        QMutexLocker lock(&m_outgoingLock);
+        if (m_bFlushPosted || m_outgoing.isEmpty())
+            return;
+        m_bFlushPosted = true;
+    }
+    QMetaObject::invokeMethod(this, &CPortWorker::Flush, Qt::QueuedConnection);
+}
+
+void CPortWorker::Flush()
+{
+    {
+        QMutexLocker lock(&m_outgoingLock);
+        m_writing.swap(m_outgoing);
+        m_bFlushPosted = false;
+    }
+    const qint64 queued = m_port.isOpen() && !m_writing.isEmpty() ? m_port.write(m_writing) : 0;
+    m_writing.resize(0);  // keeps its allocation for the next round
     if (queued <= 0 || m_nWriteTimeoutPerByte <= 0)
         return;
     m_nPending += queued;

@@ -1,6 +1,7 @@
 #pragma once
 #include "comms/PortSettings.h"
 
+#include <QMutex>
 #include <QObject>
 #include <QSerialPort>
 #include <QTimer>
@@ -21,8 +22,12 @@ public:
     // Applies the line settings, raises DTR and starts delivering received bytes. A write may take
     // writeTimeoutPerByte ms per byte (0: no limit) before what is left of it is discarded.
     bool Configure(const LineSettings& line, int writeTimeoutPerByte);
-    void Write(const QByteArray& bytes);
     void Close();
+
+    // May be called from any thread. Bytes queued until the next Kick go out together, so a burst
+    // of replies costs one wake-up of this thread, not one each.
+    void Enqueue(const char* data, int count);
+    void Kick();
 
 signals:
     // The device stopped delivering (hang-up, removal, read error); the port is closed already.
@@ -33,6 +38,7 @@ private:
     void OnError(QSerialPort::SerialPortError error);
     void OnBytesWritten(qint64 count);
     void OnWriteTimeout();
+    void Flush();
     void Post(const QByteArray& bytes);
 
     QObject* m_receiver;
@@ -42,4 +48,8 @@ private:
     int m_nWriteTimeoutPerByte = 0;
     qint64 m_nPending = 0;  // bytes handed to the port and not yet written, while a limit applies
     qint64 m_nSent = 0;
+    QMutex m_outgoingLock;
+    QByteArray m_outgoing;        // written on the next Flush
+    QByteArray m_writing;         // the buffer handed back after a Flush, so appends rarely allocate
+    bool m_bFlushPosted = false;  // a Flush is on its way
 };

@@ -1,22 +1,36 @@
 #include "comms/QueueOverflow.h"
 
-#include "comms/PriorityQueue.h"
-
 #include <algorithm>
+#include <cstring>
 
 void CQueueOverflow::Push(const char* data, int length)
 {
-    if (m_waiting.empty() && m_queue.Push(data, length) > 0)
+    if (m_nWaiting == 0 && m_queue.Push(data, length) > 0)
         return;
-    m_waiting.emplace_back(data, std::clamp(length, 0, CPriorityQueue::kEntrySize));
+    if (m_nWaiting == m_ring.size())
+        Grow();
+    Entry& entry = m_ring[(m_nFirst + m_nWaiting) % m_ring.size()];
+    entry.length = std::clamp(length, 0, CPriorityQueue::kEntrySize);
+    std::memcpy(entry.data, data, size_t(entry.length));
+    ++m_nWaiting;
 }
 
 void CQueueOverflow::Refill()
 {
-    while (!m_waiting.empty()) {
-        const QByteArray& next = m_waiting.front();
-        if (m_queue.Push(next.constData(), int(next.size())) <= 0)
+    while (m_nWaiting > 0) {
+        const Entry& next = m_ring[m_nFirst];
+        if (m_queue.Push(next.data, next.length) <= 0)
             return;
-        m_waiting.pop_front();
+        m_nFirst = (m_nFirst + 1) % m_ring.size();
+        --m_nWaiting;
     }
+}
+
+void CQueueOverflow::Grow()
+{
+    std::vector<Entry> larger(std::max<size_t>(64, 2 * m_ring.size()));
+    for (size_t i = 0; i < m_nWaiting; ++i)
+        larger[i] = m_ring[(m_nFirst + i) % m_ring.size()];
+    m_ring.swap(larger);
+    m_nFirst = 0;
 }

@@ -1,13 +1,13 @@
 #pragma once
-#include <QByteArray>
+#include "comms/PriorityQueue.h"
 
-#include <deque>
-
-class CPriorityQueue;
+#include <cstddef>
+#include <vector>
 
 // Stands behind one of the link layer's fixed-size queues. What the full queue refuses waits here
 // in arrival order and moves into the queue as the queue drains, so every entry keeps the one
 // posted message that goes with it and none is lost while the user-interface thread is busy.
+// The waiting entries live in a ring that grows to the largest backlog seen and is then reused.
 class CQueueOverflow
 {
 public:
@@ -17,9 +17,19 @@ public:
     void Push(const char* data, int length);
     // Moves waiting entries into the room a pop has made.
     void Refill();
-    int Waiting() const { return int(m_waiting.size()); }
+    int Waiting() const { return int(m_nWaiting); }
 
 private:
+    struct Entry
+    {
+        int length;
+        char data[CPriorityQueue::kEntrySize];
+    };
+
+    void Grow();
+
     CPriorityQueue& m_queue;
-    std::deque<QByteArray> m_waiting;
+    std::vector<Entry> m_ring;
+    size_t m_nFirst = 0;    // ring index of the oldest waiting entry
+    size_t m_nWaiting = 0;
 };

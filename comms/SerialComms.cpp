@@ -75,10 +75,16 @@ int CSerialComms::WriteBytes(const char* buffer, int count)
 {
     if (!m_bConnected || count < 0)
         return 0;
-    const QByteArray bytes(buffer, count);
-    QMetaObject::invokeMethod(
-        m_pWorker, [worker = m_pWorker, bytes] { worker->Write(bytes); }, Qt::QueuedConnection);
+    m_pWorker->Enqueue(buffer, count);
+    if (m_nWriteHolds == 0)
+        m_pWorker->Kick();
     return 1;
+}
+
+CSerialComms::WriteBatch::~WriteBatch()
+{
+    if (--m_comms.m_nWriteHolds == 0 && m_comms.m_pWorker)
+        m_comms.m_pWorker->Kick();
 }
 
 void CSerialComms::LoadPortSettings()

@@ -39,6 +39,20 @@ signals:
 protected:
     LineSettings Line() const;
 
+    // While held, writes collect and go to the worker together when the last hold ends: the
+    // replies to a whole block of received bytes cost one wake-up of the worker.
+    class WriteBatch
+    {
+    public:
+        explicit WriteBatch(CSerialComms& comms) : m_comms(comms) { ++m_comms.m_nWriteHolds; }
+        ~WriteBatch();
+        WriteBatch(const WriteBatch&) = delete;
+        WriteBatch& operator=(const WriteBatch&) = delete;
+
+    private:
+        CSerialComms& m_comms;
+    };
+
     int m_nBaud = 5;
     int m_nDataBits = 3;
     int m_nFlowControl = 0;
@@ -55,4 +69,5 @@ private:
     QThread* m_pThread = nullptr;
     CPortWorker* m_pWorker = nullptr;  // lives on m_pThread and is deleted there when it ends
     int m_nGeneration = 0;             // tells a stale loss report from an earlier opening
+    int m_nWriteHolds = 0;
 };
