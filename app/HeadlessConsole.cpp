@@ -4,6 +4,8 @@
 #include "core/Strings.h"
 #include "events/DisplayObj.h"
 
+#include <QAbstractEventDispatcher>
+
 #include <cstdio>
 
 CHeadlessConsole::CHeadlessConsole(CQuorvelDoc& document)
@@ -19,7 +21,14 @@ void CHeadlessConsole::ScrollBy(int, int lines)
         const QByteArray line = m_document.GetTitle().toLocal8Bit() + ": " + m_document.GetEvent(i)->GetText() + '\n';
         std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
     }
-    std::fflush(stdout);
+}
+
+void CHeadlessConsole::FlushWhenIdle()
+{
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     [] { std::fflush(stdout); });
 }
 
 void CHeadlessConsole::ShowConnection(int port, bool connected)

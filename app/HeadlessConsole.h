@@ -4,12 +4,16 @@
 class CQuorvelDoc;
 
 // The first view of a channel document when the station runs without windows: every record that
-// enters the list is written to standard output as "<channel name>: <event line>", flushed at once.
+// enters the list is written to standard output as "<channel name>: <event line>".
 // Changes of the line's state go to standard error, as "<channel name>: <notice>".
 class CHeadlessConsole : public IDocView
 {
 public:
     explicit CHeadlessConsole(CQuorvelDoc& document);
+
+    // Under load lines are written in batches; every line is out before the program waits for
+    // more work. Call once, on the user-interface thread, with its event loop about to run.
+    static void FlushWhenIdle();
 
     void ScrollBy(int columns, int lines) override;
     void UpdateScrollRange() override {}

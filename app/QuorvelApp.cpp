@@ -217,9 +217,11 @@ int RunQuorvel(int argc, char* argv[])
     int result = 1;
     {
         CQuorvelApp quorvel;
+        CHeadlessConsole::FlushWhenIdle();
         if (quorvel.InitInstance())
             result = app.exec();
     }
     ProfileStore().sync();
+    std::fflush(stdout);
     return result;
 }
