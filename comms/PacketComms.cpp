@@ -46,11 +46,11 @@ int CPacketComms::ReceiveByte(char ch, int reset)
         if (ch == kMarker)
             m_nFrameState = AfterMarker;
         else if (ch == kStx)
-            StartFrame(InBlockFrame, kBlockFrameTimeMs);
+            StartFrame(InBlockFrame);
         break;
     case AfterMarker:
         if (ch == kStx)
-            StartFrame(InCrcFrame, kCrcFrameTimeMs);
+            StartFrame(InCrcFrame);
         else
             m_nFrameState = Idle;
         break;
@@ -69,7 +69,7 @@ int CPacketComms::ReceiveByte(char ch, int reset)
             return CrcFrameComplete;
         } else if (ch == kStx) {
             // An unescaped FF 02 can only be the start of the next frame: the one before broke off.
-            StartFrame(InCrcFrame, kCrcFrameTimeMs);
+            StartFrame(InCrcFrame);
         } else {
             m_rxFrame.ResetBuffer();
             m_nFrameState = Idle;
@@ -99,22 +99,22 @@ int CPacketComms::ReceiveByte(char ch, int reset)
     return NoFrame;
 }
 
-void CPacketComms::StartFrame(int nextState, int minimumMs)
+void CPacketComms::StartFrame(int nextState)
 {
     // A frame starts clean: bytes of one that broke off never run into it.
     m_rxFrame.ResetBuffer();
     m_nFrameState = nextState;
     ++m_nFrameSerial;
-    // The timer ticks at the shorter of the two times; a block-check frame gets as many ticks as
-    // its own time takes.
-    const int tickMs = FrameTimeoutMs(kCrcFrameTimeMs);
-    m_nFrameTicksAllowed = (FrameTimeoutMs(minimumMs) + tickMs - 1) / tickMs;
-    if (!m_frameTimer.isActive() || tickMs != m_nFrameTickMs) {
-        m_nFrameTickMs = tickMs;
+    if (!m_frameTimer.isActive()) {
+        // The timer ticks at the CRC frame's time; a block-check frame gets the ticks its own
+        // time takes. The line settings cannot change while frames arrive.
+        m_nFrameTickMs = FrameTimeoutMs(kCrcFrameTimeMs);
+        m_nBlockFrameTicks = (FrameTimeoutMs(kBlockFrameTimeMs) + m_nFrameTickMs - 1) / m_nFrameTickMs;
         m_nTimedFrame = m_nFrameSerial;
         m_nFrameTicks = 0;
-        m_frameTimer.start(tickMs, this);
+        m_frameTimer.start(m_nFrameTickMs, this);
     }
+    m_nFrameTicksAllowed = nextState == InBlockFrame ? m_nBlockFrameTicks : 1;
 }
 
 void CPacketComms::UpdateCrc(quint16* crc, quint8 b)

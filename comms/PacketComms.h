@@ -52,7 +52,7 @@ protected:
     quint16 m_wRxCrc = 0;
 
 private:
-    void StartFrame(int nextState, int minimumMs);
+    void StartFrame(int nextState);
 
     // The frame timer is not restarted for every frame, which would cost more than the frame: it
     // ticks while frames arrive, and a frame is dropped once it has been in progress for the
@@ -60,6 +60,7 @@ private:
     // finds the receiver idle.
     QBasicTimer m_frameTimer;
     int m_nFrameTickMs = 0;
+    int m_nBlockFrameTicks = 1;
     int m_nFrameTicksAllowed = 1;
     int m_nFrameTicks = 0;
     quint32 m_nFrameSerial = 0;   // counts the frames started

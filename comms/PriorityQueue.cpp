@@ -54,12 +54,20 @@ int CPriorityQueue::Push(const char* data, int length)
     entry->length = length;
     std::memcpy(entry->data, data, CopyCount(length));
     int slot = m_nCount++;
-    while (slot > 0 && m_pfnCompare(entry->data, m_ppSlots[slot - 1]->data)) {
+    while (slot > 0 && Ahead(entry->data, m_ppSlots[slot - 1]->data)) {
         m_ppSlots[slot] = m_ppSlots[slot - 1];
         --slot;
     }
     m_ppSlots[slot] = entry;
     return free;
+}
+
+inline bool CPriorityQueue::Ahead(const char* newer, const char* older) const
+{
+    // The link layer's comparator, spelled out so the insertion loop needs no call per entry.
+    if (m_pfnCompare == CompareFirstByte)
+        return static_cast<signed char>(newer[0]) > static_cast<signed char>(older[0]);
+    return m_pfnCompare(newer, older) != 0;
 }
 
 int CPriorityQueue::Pop(char* out, int* length)

@@ -33,6 +33,8 @@ public:
     int Capacity() const { return m_nCapacity; }
 
 private:
+    bool Ahead(const char* newer, const char* older) const;
+
     struct Entry
     {
         int length;

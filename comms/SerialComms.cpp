@@ -75,16 +75,24 @@ int CSerialComms::WriteBytes(const char* buffer, int count)
 {
     if (!m_bConnected || count < 0)
         return 0;
+    if (m_nWriteHolds > 0) {
+        m_heldWrites.append(buffer, count);
+        return 1;
+    }
     m_pWorker->Enqueue(buffer, count);
-    if (m_nWriteHolds == 0)
-        m_pWorker->Kick();
+    m_pWorker->Kick();
     return 1;
 }
 
 CSerialComms::WriteBatch::~WriteBatch()
 {
-    if (--m_comms.m_nWriteHolds == 0 && m_comms.m_pWorker)
+    if (--m_comms.m_nWriteHolds > 0 || m_comms.m_heldWrites.isEmpty())
+        return;
+    if (m_comms.m_pWorker) {
+        m_comms.m_pWorker->Enqueue(m_comms.m_heldWrites.constData(), int(m_comms.m_heldWrites.size()));
         m_comms.m_pWorker->Kick();
+    }
+    m_comms.m_heldWrites.resize(0);  // keeps its allocation for the next batch
 }
 
 void CSerialComms::LoadPortSettings()

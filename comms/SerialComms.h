@@ -1,6 +1,7 @@
 #pragma once
 #include "comms/PortSettings.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -70,4 +71,5 @@ private:
     CPortWorker* m_pWorker = nullptr;  // lives on m_pThread and is deleted there when it ends
     int m_nGeneration = 0;             // tells a stale loss report from an earlier opening
     int m_nWriteHolds = 0;
+    QByteArray m_heldWrites;  // what WriteBytes collected while held
 };

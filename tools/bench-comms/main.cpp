@@ -193,7 +193,7 @@ int main(int argc, char** argv)
 
     FarEnd farEnd(master);
     CountingStack stack;
-    if (!qEnvironmentVariableIsSet("NOPORT") && !stack.OpenPort(kPort)) {
+    if (!stack.OpenPort(kPort)) {
         std::fprintf(stderr, "cannot open %s\n", name);
         return 1;
     }
