@@ -1,55 +1,84 @@
 #pragma once
 #include "comms/PortSettings.h"
 
+#include <QByteArray>
 #include <QMutex>
 #include <QObject>
-#include <QSerialPort>
-#include <QTimer>
+#include <QWaitCondition>
 
-// Owns one open serial port on that port's own thread. It reads whatever arrives in chunks of at
-// most 80 bytes and posts each chunk as WM_RX_DATA to the comms object, carries out the writes
-// handed to it, and reports a device that stops delivering. Every member but the constructor
-// runs on the worker's thread.
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class QSerialPort;
+
+// One open serial port and the loop of its own thread (Run). The port is opened, configured and
+// closed on that thread; the loop waits in poll() on the port and on a wake-up descriptor, reads
+// whatever arrives in chunks of at most 80 bytes and posts each chunk as WM_RX_DATA to the comms
+// object, and reports a device that stops delivering. Writes go straight to the descriptor from
+// the calling thread; only what the line cannot take at once is left to the loop.
 class CPortWorker : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kReadChunk = 80;
+    // After a read the loop leaves the line alone this long, so that the rest of a frame and the
+    // next frames gather and one wake-up serves several of them. A few milliseconds are far below
+    // the frame timer and what a sender waits for its reply; an idle line is read at once.
+    static constexpr std::chrono::microseconds kReadHoldOff{2000};
 
     explicit CPortWorker(QObject* receiver);
+    ~CPortWorker() override;
 
+    // The thread's work: returns after Stop, or once the port is lost (Lost is emitted then).
+    void Run();
+
+    // Called from another thread; each is carried out on the loop's thread and returns its result.
     bool Open(const QString& devicePath);
-    // Applies the line settings, raises DTR and starts delivering received bytes. A write may take
-    // writeTimeoutPerByte ms per byte (0: no limit) before what is left of it is discarded.
+    // Applies the line settings, raises DTR and starts delivering received bytes. Bytes the line
+    // has not taken within writeTimeoutPerByte ms per byte (0: no limit) are discarded.
     bool Configure(const LineSettings& line, int writeTimeoutPerByte);
-    void Close();
+    // Ends Run, which closes the port; no write reaches the descriptor once this is called.
+    void Stop();
 
-    // May be called from any thread. Bytes queued until the next Kick go out together, so a burst
-    // of replies costs one wake-up of this thread, not one each.
-    void Enqueue(const char* data, int count);
-    void Kick();
+    // May be called from any thread. Bytes go out in the order of the calls.
+    void Write(const char* data, int count);
 
 signals:
     // The device stopped delivering (hang-up, removal, read error); the port is closed already.
     void Lost();
 
 private:
-    void OnReadyRead();
-    void OnError(QSerialPort::SerialPortError error);
-    void OnBytesWritten(qint64 count);
-    void OnWriteTimeout();
-    void Flush();
+    using Clock = std::chrono::steady_clock;
+
+    bool Call(std::function<bool()> task);
+    void Wake();
+    void RunTask();
+    bool OpenOnThread(const QString& devicePath);
+    bool ConfigureOnThread(const LineSettings& line, int writeTimeoutPerByte);
+    bool ReadPending(bool dataReported);
+    void FlushPending();
+    qsizetype WriteNow(const char* data, qsizetype count);
+    void RestartWriteDeadline();
+    void ClosePort();
     void Post(const QByteArray& bytes);
+    void PostError(int code);
 
     QObject* m_receiver;
-    QSerialPort m_port;
-    QTimer m_writeTimer;
-    bool m_bDelivering = false;
+    int m_wakeFd = -1;                    // eventfd: a task, a stop or pending bytes to write
+    std::unique_ptr<QSerialPort> m_port;  // made, used and destroyed on the loop's thread only
+    bool m_bDelivering = false;           // loop's thread only
+
+    QMutex m_lock;  // guards everything below
+    QWaitCondition m_taskDone;
+    std::function<bool()> m_task;
+    bool m_bTaskDone = false;
+    bool m_bTaskResult = false;
+    bool m_bStopping = false;
+    bool m_bEnded = false;  // Run has finished
+    int m_fd = -1;          // where writes go; -1 before opening and once closing has begun
     int m_nWriteTimeoutPerByte = 0;
-    qint64 m_nPending = 0;  // bytes handed to the port and not yet written, while a limit applies
-    qint64 m_nSent = 0;
-    QMutex m_outgoingLock;
-    QByteArray m_outgoing;        // written on the next Flush
-    QByteArray m_writing;         // the buffer handed back after a Flush, so appends rarely allocate
-    bool m_bFlushPosted = false;  // a Flush is on its way
+    QByteArray m_pending;            // bytes the line did not take at once, oldest first
+    qint64 m_nSent = 0;              // bytes written since the pending bytes began
+    Clock::time_point m_writeDeadline;  // pending bytes still unwritten then are discarded
 };

@@ -33,11 +33,7 @@ int CSerialComms::OpenDevice(const QString& devicePath)
 {
     ClosePort();
     StartWorker();
-    bool opened = false;
-    QMetaObject::invokeMethod(
-        m_pWorker, [worker = m_pWorker, devicePath] { return worker->Open(devicePath); },
-        Qt::BlockingQueuedConnection, &opened);
-    if (!opened || !ConfigurePort()) {
+    if (!m_pWorker->Open(devicePath) || !ConfigurePort()) {
         StopWorker();
         return 0;
     }
@@ -51,12 +47,7 @@ int CSerialComms::ConfigurePort()
         return 0;
     LoadPortSettings();
     const LineSettings line = Line();
-    bool configured = false;
-    QMetaObject::invokeMethod(
-        m_pWorker,
-        [worker = m_pWorker, line] { return worker->Configure(line, line.WriteTimeoutPerByte()); },
-        Qt::BlockingQueuedConnection, &configured);
-    if (!configured) {
+    if (!m_pWorker->Configure(line, line.WriteTimeoutPerByte())) {
         UserMessages().MessageBox(QString::fromLatin1(Str::kPortSetupFailed).arg(m_nPort),
                                   IUserMessages::Buttons::Ok, IUserMessages::Icon::Information);
         return 0;
@@ -79,8 +70,7 @@ int CSerialComms::WriteBytes(const char* buffer, int count)
         m_heldWrites.append(buffer, count);
         return 1;
     }
-    m_pWorker->Enqueue(buffer, count);
-    m_pWorker->Kick();
+    m_pWorker->Write(buffer, count);
     return 1;
 }
 
@@ -88,10 +78,8 @@ CSerialComms::WriteBatch::~WriteBatch()
 {
     if (--m_comms.m_nWriteHolds > 0 || m_comms.m_heldWrites.isEmpty())
         return;
-    if (m_comms.m_pWorker) {
-        m_comms.m_pWorker->Enqueue(m_comms.m_heldWrites.constData(), int(m_comms.m_heldWrites.size()));
-        m_comms.m_pWorker->Kick();
-    }
+    if (m_comms.m_pWorker)
+        m_comms.m_pWorker->Write(m_comms.m_heldWrites.constData(), int(m_comms.m_heldWrites.size()));
     m_comms.m_heldWrites.resize(0);  // keeps its allocation for the next batch
 }
 
@@ -114,16 +102,10 @@ LineSettings CSerialComms::Line() const
 
 void CSerialComms::StartWorker()
 {
-    m_pThread = new QThread;
-    m_pThread->setObjectName(QStringLiteral("COM%1 reader").arg(m_nPort));
     m_pWorker = new CPortWorker(this);
-    m_pWorker->moveToThread(m_pThread);
-    // The worker closes the device and goes away on its own thread, as the last thing that thread does.
     CPortWorker* worker = m_pWorker;
-    connect(m_pThread, &QThread::finished, worker, [worker] {
-        worker->Close();
-        delete worker;
-    }, Qt::DirectConnection);
+    m_pThread = QThread::create([worker] { worker->Run(); });
+    m_pThread->setObjectName(QStringLiteral("COM%1 reader").arg(m_nPort));
     const int generation = ++m_nGeneration;
     connect(worker, &CPortWorker::Lost, this, [this, generation] { OnWorkerLost(generation); },
             Qt::QueuedConnection);
@@ -134,9 +116,10 @@ void CSerialComms::StopWorker()
 {
     if (!m_pThread)
         return;
-    m_pThread->quit();
+    m_pWorker->Stop();
     m_pThread->wait();
     delete m_pThread;
+    delete m_pWorker;
     m_pThread = nullptr;
     m_pWorker = nullptr;
 }

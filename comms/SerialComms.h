@@ -10,8 +10,9 @@ class QThread;
 
 // The bottom layer of a channel's comms stack: one COM port, opened by number and configured from
 // its "COM<n> Settings" record. A worker thread per open port owns the device, reads it and posts
-// what arrives to this object as WM_RX_DATA; writes are handed to that worker, so the caller never
-// waits for the line. Lives on the user-interface thread, like every layer derived from it.
+// what arrives to this object as WM_RX_DATA. Writes go to the device at once when the line takes
+// them, else they wait in the worker in order, so the caller never waits for the line. Lives on the
+// user-interface thread, like every layer derived from it.
 class CSerialComms : public QObject
 {
     Q_OBJECT
@@ -27,7 +28,7 @@ public:
     int ConfigurePort();
     // Returns only after the worker thread has ended. Always 1.
     int ClosePort();
-    // Nonzero when the bytes were handed to the port's worker, 0 when no port is open.
+    // Nonzero when the bytes were written or left to the port's worker, 0 when no port is open.
     int WriteBytes(const char* buffer, int count);
     void LoadPortSettings();
     int IsConnected() const { return m_bConnected; }
@@ -40,8 +41,8 @@ signals:
 protected:
     LineSettings Line() const;
 
-    // While held, writes collect and go to the worker together when the last hold ends: the
-    // replies to a whole block of received bytes cost one wake-up of the worker.
+    // While held, writes collect and go out together when the last hold ends: the replies to a
+    // whole block of received bytes cost one write to the device.
     class WriteBatch
     {
     public:
@@ -68,7 +69,7 @@ private:
     void OnWorkerLost(int generation);
 
     QThread* m_pThread = nullptr;
-    CPortWorker* m_pWorker = nullptr;  // lives on m_pThread and is deleted there when it ends
+    CPortWorker* m_pWorker = nullptr;  // m_pThread runs its loop; deleted once that thread has ended
     int m_nGeneration = 0;             // tells a stale loss report from an earlier opening
     int m_nWriteHolds = 0;
     QByteArray m_heldWrites;  // what WriteBytes collected while held
