@@ -124,7 +124,7 @@ void CPortWorker::Run()
                 lost = true;
                 break;
             }
-            holdUntil = Clock::now() + kReadHoldOff;
+            holdUntil = HoldOffEnd(Clock::now());
         }
         if (gone) {
             lost = true;
@@ -143,6 +143,16 @@ void CPortWorker::Run()
     }
     if (lost)
         emit Lost();
+}
+
+// The next tick of a grid kReadHoldOff apart that is at least half of it away. Every line's
+// hold-off ends on the same ticks, so under load the lines' threads wake together and their chunks
+// reach the user-interface thread in one wake-up of it, not in one per line.
+CPortWorker::Clock::time_point CPortWorker::HoldOffEnd(Clock::time_point now)
+{
+    const Clock::duration tick = kReadHoldOff;
+    const Clock::duration earliest = (now + tick / 2).time_since_epoch();
+    return Clock::time_point((earliest + tick - Clock::duration(1)) / tick * tick);
 }
 
 void CPortWorker::RunTask()

@@ -22,9 +22,9 @@ class CPortWorker : public QObject
     Q_OBJECT
 public:
     static constexpr int kReadChunk = 80;
-    // After a read the loop leaves the line alone this long, so that the rest of a frame and the
-    // next frames gather and one wake-up serves several of them. A few milliseconds are far below
-    // the frame timer and what a sender waits for its reply; an idle line is read at once.
+    // After a read the loop leaves the line alone for about this long, so that the rest of a frame
+    // and the next frames gather and one wake-up serves several of them. A few milliseconds are far
+    // below the frame timer and what a sender waits for its reply; an idle line is read at once.
     static constexpr std::chrono::microseconds kReadHoldOff{2000};
 
     explicit CPortWorker(QObject* receiver);
@@ -51,6 +51,7 @@ signals:
 private:
     using Clock = std::chrono::steady_clock;
 
+    static Clock::time_point HoldOffEnd(Clock::time_point now);
     bool Call(std::function<bool()> task);
     void Wake();
     void RunTask();
