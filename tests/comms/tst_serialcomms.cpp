@@ -32,6 +32,15 @@ protected:
     }
 };
 
+// More than a pseudo-terminal holds while its far end reads nothing.
+QByteArray LargeBlock()
+{
+    QByteArray block(256 * 1024, Qt::Uninitialized);
+    for (int i = 0; i < block.size(); ++i)
+        block[i] = char(i * 7 + i / 251);
+    return block;
+}
+
 int ThreadCount()
 {
     return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
@@ -58,6 +67,10 @@ private slots:
     void receivedBytesComeInChunksOfEighty();
     void closeEndsAWaitingWorkerAndItsThread();
     void hangUpIsReportedAndThePortReopens();
+    void writeLargerThanTheLineTakesArrivesWholeAndInOrder();
+    void bytesHeldByTheLineWaitForTheirTimeOut_data();
+    void bytesHeldByTheLineWaitForTheirTimeOut();
+    void closeWithBytesWaitingReturnsPromptly();
 
 private:
     std::unique_ptr<TestStation> m_station;
@@ -215,6 +228,69 @@ void TestSerialComms::hangUpIsReportedAndThePortReopens()
     QVERIFY(replacement.Write("again"));
     QTRY_COMPARE_WITH_TIMEOUT(comms.Received(), QByteArray("again"), 5000);
     QCOMPARE(lost.size(), 1);
+}
+
+void TestSerialComms::writeLargerThanTheLineTakesArrivesWholeAndInOrder()
+{
+    StoreRecord(kPort, 11, 3, 0, 0, 0);
+    CSerialComms comms;
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    // The far end reads nothing yet: most of the block waits, and the next write must queue behind it.
+    const QByteArray block = LargeBlock();
+    QCOMPARE(comms.WriteBytes(block.constData(), int(block.size())), 1);
+    QCOMPARE(comms.WriteBytes("tail", 4), 1);
+    const QByteArray expected = block + "tail";
+    const QByteArray received = m_pty->Read(int(expected.size()), 20000);
+    QCOMPARE(received.size(), expected.size());
+    QVERIFY(received == expected);
+}
+
+void TestSerialComms::bytesHeldByTheLineWaitForTheirTimeOut_data()
+{
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<QByteArray>("expected");
+    // Above 19200 baud a write has no time limit; at 19200 each byte may take 1 ms.
+    QTest::newRow("256000: held bytes go out when the line resumes") << 11 << QByteArray("heldafter");
+    QTest::newRow("19200: held bytes are discarded after 4 ms") << 7 << QByteArray("after");
+}
+
+void TestSerialComms::bytesHeldByTheLineWaitForTheirTimeOut()
+{
+    QFETCH(int, baud);
+    QFETCH(QByteArray, expected);
+    StoreRecord(kPort, baud, 3, 0, 0, 4);  // Xon / Xoff
+    RxRecorder comms;
+    QCOMPARE(comms.OpenPort(kPort), 1);
+
+    // XOFF stops the line's output. The line also resumes on any other byte, so the marker that
+    // shows the XOFF has been taken comes first, in the same write.
+    QVERIFY(m_pty->Write(QByteArray("m\x13")));
+    QTRY_COMPARE_WITH_TIMEOUT(comms.Received(), QByteArray("m"), 5000);
+    QCOMPARE(comms.WriteBytes("held", 4), 1);
+    QTest::qWait(500);
+    QVERIFY(m_pty->Write(QByteArray("\x11")));
+    QCOMPARE(comms.WriteBytes("after", 5), 1);
+    QCOMPARE(m_pty->Read(int(expected.size()), 5000), expected);
+    QCOMPARE(m_pty->Read(0, 200), QByteArray());
+}
+
+void TestSerialComms::closeWithBytesWaitingReturnsPromptly()
+{
+    StoreRecord(kPort, 11, 3, 0, 0, 0);
+    const int threadsBefore = ThreadCount();
+    CSerialComms comms;
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    const QByteArray block = LargeBlock();
+    QCOMPARE(comms.WriteBytes(block.constData(), int(block.size())), 1);
+
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(comms.ClosePort(), 1);
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(comms.WriteBytes("late", 4), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(ThreadCount() <= threadsBefore, 5000);
+    // Far fewer bytes than were written reached the line: the rest went with the close.
+    QVERIFY(m_pty->Read(0, 500).size() < block.size());
 }
 
 QTEST_MAIN(TestSerialComms)
