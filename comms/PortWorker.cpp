@@ -98,7 +98,8 @@ void CPortWorker::Run()
             until = until ? std::min(*until, holdUntil) : holdUntil;
         timespec wait{};
         if (until) {
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(*until - now, Clock::duration::zero()));
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                std::max(*until - now, Clock::duration::zero()));
             wait.tv_sec = time_t(ns.count() / 1000000000);
             wait.tv_nsec = long(ns.count() % 1000000000);
         }
