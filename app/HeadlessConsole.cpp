@@ -15,12 +15,25 @@ CHeadlessConsole::CHeadlessConsole(CQuorvelDoc& document)
 
 void CHeadlessConsole::ScrollBy(int, int lines)
 {
+    const QByteArray& prefix = LinePrefix();
     const int count = m_document.GetEventCount();
     for (int i = qMax(0, count - lines); i < count; ++i) {
         // Record texts are bytes; they go out as they are, like the archive holds them.
-        const QByteArray line = m_document.GetTitle().toLocal8Bit() + ": " + m_document.GetEvent(i)->GetText() + '\n';
-        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        const QByteArrayView text = m_document.GetEvent(i)->TextView();
+        std::fwrite(prefix.constData(), 1, size_t(prefix.size()), stdout);
+        std::fwrite(text.data(), 1, size_t(text.size()), stdout);
+        std::fputc('\n', stdout);
     }
+}
+
+const QByteArray& CHeadlessConsole::LinePrefix()
+{
+    // Made once per title rather than once per line: this runs for every event.
+    if (m_prefix.isEmpty() || m_document.GetTitle() != m_title) {
+        m_title = m_document.GetTitle();
+        m_prefix = m_title.toLocal8Bit() + ": ";
+    }
+    return m_prefix;
 }
 
 void CHeadlessConsole::FlushWhenIdle()

@@ -1,6 +1,9 @@
 #pragma once
 #include "archive/IDocView.h"
 
+#include <QByteArray>
+#include <QString>
+
 class CQuorvelDoc;
 
 // The first view of a channel document when the station runs without windows: every record that
@@ -24,5 +27,9 @@ public:
     void ShowConnection(int port, bool connected);
 
 private:
+    const QByteArray& LinePrefix();
+
     CQuorvelDoc& m_document;
+    QString m_title;       // the title m_prefix was made from
+    QByteArray m_prefix;   // "<channel name>: "
 };

@@ -1,6 +1,7 @@
 #include "comms/PacketComms.h"
 
 #include "comms/Crc16.h"
+#include "comms/PortWorker.h"
 
 #include <QTimerEvent>
 
@@ -194,7 +195,9 @@ int CPacketComms::FrameTimeoutMs(int minimumMs) const
         return minimumMs;
     const int bitsPerChar = 1 + PortTables::kDataBits[line.dataBits] + (line.parity ? 1 : 0) + (line.stopBits ? 2 : 1);
     const qint64 lineMs = (qint64(kLongestFrameOnLine) * bitsPerChar * 1000 + rate - 1) / rate;
-    return int(std::max<qint64>(minimumMs, 2 * lineMs));
+    // The reader holds a line's bytes back for a moment after each read; that is no stalled frame.
+    const qint64 holdOffMs = std::chrono::ceil<std::chrono::milliseconds>(CPortWorker::kReadHoldOff).count();
+    return int(std::max<qint64>(minimumMs, 2 * lineMs) + holdOffMs);
 }
 
 void CPacketComms::OnTimer(int id)

@@ -23,9 +23,11 @@ class CPortWorker : public QObject
 public:
     static constexpr int kReadChunk = 80;
     // After a read the loop leaves the line alone for about this long, so that the rest of a frame
-    // and the next frames gather and one wake-up serves several of them. A few milliseconds are far
-    // below the frame timer and what a sender waits for its reply; an idle line is read at once.
-    static constexpr std::chrono::microseconds kReadHoldOff{2000};
+    // and the next frames gather and one wake-up serves several of them: under full load that
+    // roughly halves the program's CPU against 2 ms. USB serial adapters hold received bytes back
+    // longer (16 ms by default), so senders live with it already; the frame timer adds it to a frame's
+    // time; an idle line is read at once.
+    static constexpr std::chrono::microseconds kReadHoldOff{10000};
 
     explicit CPortWorker(QObject* receiver);
     ~CPortWorker() override;

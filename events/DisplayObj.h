@@ -2,6 +2,7 @@
 #include "events/LoadingArchive.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <memory>
@@ -44,6 +45,7 @@ public:
     int PassesFilter(int call, int fault, int normal, int system) const;
 
     QByteArray GetText() const { return QByteArray(m_text.get(), m_textLength); }
+    QByteArrayView TextView() const { return {m_text.get(), m_textLength}; }  // no copy, for output
     QString GetDisplayText() const { return QString::fromLatin1(m_text.get(), m_textLength); }  // for drawing
     quint32 GetTextColor() const { return m_crText; }
     quint32 GetStatusColor() const { return m_crStatus; }
