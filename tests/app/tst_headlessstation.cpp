@@ -155,13 +155,19 @@ void TestHeadlessStation::monitorSequenceWraps()
     for (int i = 0; i < count; ++i)
         burst += BlockFrame(QByteArray::fromHex("21") + char(0x40 + i % 6) + char(0x10 + i % 100), false);
     QVERIFY(four.Write(burst));
-    for (int i = 0; i < count; ++i) {
-        const QByteArray frame = monitor.Read(10, 5000);
+    QByteArray previous;
+    for (int i = 0; i < count;) {
+        const QByteArray frame = monitor.Read(10, 10000);
         QCOMPARE(frame.size(), 10);
+        QVERIFY(monitor.Write(QByteArray::fromHex("ff02") + frame[2] + '\x06' + QByteArray::fromHex("ff03")));
+        // A reply that came too late for a busy machine makes the frame go out again: not a new one.
+        if (frame == previous)
+            continue;
         QCOMPARE(int(quint8(frame[2])), i % 255);
         const QByteArray record = QByteArray::fromHex("21") + char(3) + char(0x40 + i % 6) + char(0x10 + i % 100);
         QCOMPARE(frame.mid(3, 4), record);
-        QVERIFY(monitor.Write(QByteArray::fromHex("ff0200") + '\x06' + QByteArray::fromHex("ff03")));
+        previous = frame;
+        ++i;
     }
     QCOMPARE(station.Stop(), 0);
 }
