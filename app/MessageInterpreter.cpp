@@ -1,7 +1,6 @@
 #include "app/MessageInterpreter.h"
 
 #include "archive/QuorvelDoc.h"
-#include "core/Logging.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "remote/RemoteMonitor.h"
@@ -31,12 +30,10 @@ void CMessageInterpreter::OnRxMessage(int, CPriorityQueue* queue)
 {
     // A box shown below keeps the event loop running, so this handler can be entered again for
     // the same channel before it returns: each call works on the message it popped itself.
-    if (queue->Count() == 0)
-        return;
     char message[CPriorityQueue::kEntrySize];
-    int length = 0;
-    queue->Pop(message, &length);
-    length = qBound(0, length, CPriorityQueue::kEntrySize);
+    const int length = TakeEntry(queue, message);
+    if (length < 0)
+        return;
 
     Forward(message, length);
 
@@ -57,15 +54,4 @@ void CMessageInterpreter::Forward(const char* message, int length)
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(QString::fromLatin1(Str::kRemotePortError));
     }
-}
-
-void CMessageInterpreter::OnCommsError(int, CPriorityQueue* queue)
-{
-    // The transmit machine's texts; nothing starts that machine here, so they only go to the trace.
-    if (queue->Count() == 0)
-        return;
-    char text[CPriorityQueue::kEntrySize];
-    int length = 0;
-    queue->Pop(text, &length);
-    qCWarning(lcComms) << "comms error:" << QByteArray(text, qBound(0, length, CPriorityQueue::kEntrySize));
 }

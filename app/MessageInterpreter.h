@@ -6,7 +6,8 @@ class CRemoteMonitor;
 
 // The top of a channel's comms stack: takes each application message the link layer delivers,
 // forwards it to the remote monitor when remote monitoring is on, and hands it to the channel
-// document, which decodes, archives and lists it.
+// document, which decodes, archives and lists it. Transmit error texts only go to the trace, as
+// the link layer does by default: nothing starts its transmit machine here.
 class CMessageInterpreter : public CCommsProtocol
 {
     Q_OBJECT
@@ -20,7 +21,6 @@ public:
 
 protected:
     void OnRxMessage(int length, CPriorityQueue* queue) override;
-    void OnCommsError(int length, CPriorityQueue* queue) override;
 
 private:
     void Forward(const char* message, int length);

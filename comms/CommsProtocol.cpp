@@ -296,12 +296,20 @@ void CCommsProtocol::OnCommsError(int /*length*/, CPriorityQueue* queue)
     TakeAndTrace("comms error", queue);
 }
 
+int CCommsProtocol::TakeEntry(CPriorityQueue* queue, char* out)
+{
+    // An empty queue leaves the caller's buffer as it was: nothing of an earlier entry is handed on.
+    if (queue->Count() == 0)
+        return -1;
+    int length = 0;
+    queue->Pop(out, &length);
+    return qBound(0, length, CPriorityQueue::kEntrySize);
+}
+
 void CCommsProtocol::TakeAndTrace(const char* what, CPriorityQueue* queue)
 {
     char entry[CPriorityQueue::kEntrySize];
-    int length = 0;
-    if (queue->Count() == 0)
-        return;
-    queue->Pop(entry, &length);
-    qCDebug(lcComms) << what << QByteArray(entry, qBound(0, length, CPriorityQueue::kEntrySize)).toHex(' ');
+    const int length = TakeEntry(queue, entry);
+    if (length >= 0)
+        qCDebug(lcComms) << what << QByteArray(entry, length).toHex(' ');
 }

@@ -56,6 +56,8 @@ protected:
     void OnTimer(int id) override;
 
     // WM_RX_MESSAGE and WM_COMMS_ERROR; the defaults take one entry off the queue and trace it.
+    // Takes the head entry into out (256 bytes); its length, or -1 when the queue is empty.
+    static int TakeEntry(CPriorityQueue* queue, char* out);
     virtual void OnRxMessage(int length, CPriorityQueue* queue);
     virtual void OnCommsError(int length, CPriorityQueue* queue);
 
