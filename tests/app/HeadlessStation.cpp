@@ -1,4 +1,5 @@
 #include "tests/app/HeadlessStation.h"
+#include "tests/events/AlarmFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,24 +11,21 @@
 
 namespace {
 
-// Alarm numbers 0..5; 0 and 5 count, 1 is a line-state alarm, 2 is a fault.
-const char kAlarmFile[] =
-    "Test station alarm table\r\n"
-    " * File Type : Text Data File\r\n"
-    " ******************************************************************************/\r\n"
-    "unread line\r\n"
-    "0\r\nALARM\r\nY\r\n10\r\n\r\nDoor open\r\n\r\n\r\n"
-    "1\r\nEVENT\r\nY\r\n0\r\nALM_LINE_INCOMING\r\nLine busy\r\n\r\n\r\n"
-    "2\r\nFAULT\r\nN\r\n\r\n\r\nMains failure\r\n\r\n\r\n"
-    "3\r\nSYSTEM\r\nN\r\n\r\n\r\nPrinter restarted\r\n\r\n\r\n"
-    "4\r\nTEST\r\nN\r\n\r\n\r\nWalk test\r\n\r\n\r\n"
-    "5\r\nALARM\r\nY\r\n10\r\n\r\nFire zone\r\n\r\n\r\n";
+// Alarm numbers 0..5; 0 and 5 count, 1 is a line-state alarm, 2 is a fault, 4 a kind never listed.
+const QMap<int, QByteArrayList> kAlarms = {
+    {0, {"ALARM", "Y", "10", "", "Door open"}},
+    {1, {"EVENT", "Y", "0", "ALM_LINE_INCOMING", "Line busy"}},
+    {2, {"FAULT", "N", "", "", "Mains failure"}},
+    {3, {"SYSTEM", "N", "", "", "Printer restarted"}},
+    {4, {"TEST", "N", "", "", "Walk test"}},
+    {5, {"ALARM", "Y", "10", "", "Fire zone"}},
+};
 
 } // namespace
 
 HeadlessStation::HeadlessStation()
 {
-    WriteFile(QStringLiteral("almdata.txt"), kAlarmFile);
+    WriteFile(QStringLiteral("almdata.txt"), AlarmFileBytes(kAlarms));
     m_process.setStandardOutputFile(Path(QStringLiteral("stdout.txt")));
     m_process.setStandardErrorFile(Path(QStringLiteral("stderr.txt")));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
