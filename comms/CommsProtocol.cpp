@@ -11,6 +11,9 @@
 namespace {
 
 const QEvent::Type kDispatchEvent = QEvent::Type(QEvent::registerEventType());
+// Sent behind the received blocks waiting when the first of them is handled: the replies to all
+// of them leave in one write.
+const QEvent::Type kRepliesDueEvent = QEvent::Type(QEvent::registerEventType());
 
 } // namespace
 
@@ -235,9 +238,17 @@ bool CCommsProtocol::event(QEvent* event)
         DispatchPosted();
         return true;
     }
+    if (type == kRepliesDueEvent) {
+        m_heldReplies.reset();
+        return true;
+    }
     const auto* message = static_cast<const CCommsEvent*>(event);
     switch (type) {
     case WM_RX_DATA:
+        if (!m_heldReplies) {
+            m_heldReplies.emplace(*this);
+            QCoreApplication::postEvent(this, new QEvent(kRepliesDueEvent));
+        }
         OnRxData(int(message->Bytes().size()), message->Bytes().constData());
         return true;
     case WM_RX_FRAME:

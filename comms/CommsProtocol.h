@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 
 // The link layer of a channel. It has received bytes framed, answers every block-check frame at
 // once with ACK (or NAK when its check fails) and every "RU" probe with ACK, and hands each frame
@@ -111,4 +112,5 @@ private:
     CQueueOverflow m_messageOverflow;
     CQueueOverflow m_frameOverflow;
     QBasicTimer m_replyTimer;
+    std::optional<WriteBatch> m_heldReplies;  // while received blocks wait to be handled
 };
