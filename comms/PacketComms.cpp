@@ -195,8 +195,9 @@ int CPacketComms::FrameTimeoutMs(int minimumMs) const
         return minimumMs;
     const int bitsPerChar = 1 + PortTables::kDataBits[line.dataBits] + (line.parity ? 1 : 0) + (line.stopBits ? 2 : 1);
     const qint64 lineMs = (qint64(kLongestFrameOnLine) * bitsPerChar * 1000 + rate - 1) / rate;
-    // The reader holds a line's bytes back for a moment after each read; that is no stalled frame.
-    const qint64 holdOffMs = std::chrono::ceil<std::chrono::milliseconds>(CPortWorker::kReadHoldOff).count();
+    // The reader holds a line's bytes back for a moment after each read (up to one and a half
+    // hold-offs, to meet the shared grid); that is no stalled frame.
+    const qint64 holdOffMs = 2 * std::chrono::ceil<std::chrono::milliseconds>(CPortWorker::kReadHoldOff).count();
     return int(std::max<qint64>(minimumMs, 2 * lineMs) + holdOffMs);
 }
 
