@@ -34,6 +34,8 @@ private:
     static bool WaitForPeers(const QList<Pty*>& lines);
     static QStringList LinesOf(const HeadlessStation& station, const QString& channelName);
     static void EnableMonitor(const HeadlessStation& station, int port);
+    // Channel 4 on `four`, the remote monitor on COM monitorCom; true once the program has both open.
+    static bool StartWithMonitor(HeadlessStation& station, Pty& four, Pty& monitor, int monitorCom);
 };
 
 bool TestHeadlessStation::WaitForPeers(const QList<Pty*>& lines)
@@ -68,6 +70,15 @@ void TestHeadlessStation::EnableMonitor(const HeadlessStation& station, int port
     station.SetSetting(QStringLiteral("RemoteMonitorSettings/Parity"), 0);
     station.SetSetting(QStringLiteral("RemoteMonitorSettings/StopBits"), 0);
     station.SetSetting(QStringLiteral("RemoteMonitorSettings/FlowControl"), 0);
+}
+
+bool TestHeadlessStation::StartWithMonitor(HeadlessStation& station, Pty& four, Pty& monitor, int monitorCom)
+{
+    four.ReleaseSlave();
+    monitor.ReleaseSlave();
+    station.WritePortMap({{4, 4}}, {{4, four.SlavePath()}, {monitorCom, monitor.SlavePath()}});
+    EnableMonitor(station, monitorCom);
+    return station.Start() && WaitForPeers({&four, &monitor});
 }
 
 void TestHeadlessStation::logsEveryChannel()
@@ -143,12 +154,7 @@ void TestHeadlessStation::monitorSequenceWraps()
 {
     HeadlessStation station;
     Pty four, monitor;
-    four.ReleaseSlave();
-    monitor.ReleaseSlave();
-    station.WritePortMap({{4, 4}}, {{4, four.SlavePath()}, {20, monitor.SlavePath()}});
-    EnableMonitor(station, 20);
-    QVERIFY(station.Start());
-    QVERIFY(WaitForPeers({&four, &monitor}));
+    QVERIFY(StartWithMonitor(station, four, monitor, 20));
 
     const int count = 257;
     QByteArray burst;
@@ -176,12 +182,7 @@ void TestHeadlessStation::silentMonitorDoesNotDelayLogging()
 {
     HeadlessStation station;
     Pty four, monitor;
-    four.ReleaseSlave();
-    monitor.ReleaseSlave();
-    station.WritePortMap({{4, 4}}, {{4, four.SlavePath()}, {17, monitor.SlavePath()}});
-    EnableMonitor(station, 17);
-    QVERIFY(station.Start());
-    QVERIFY(WaitForPeers({&four, &monitor}));
+    QVERIFY(StartWithMonitor(station, four, monitor, 17));
 
     // A monitor that never answers costs each frame a second's wait and a resend; forwarded in
     // line, thirty alarms would take a minute to log.
