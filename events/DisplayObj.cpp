@@ -1,6 +1,7 @@
 #include "events/DisplayObj.h"
 
 #include "core/Clock.h"
+#include "core/LeadingNumber.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "events/AlarmTexts.h"
@@ -23,22 +24,6 @@ QByteArray TimeText()
         shownSecond = second;
     }
     return shown;
-}
-
-// Decimal value as the count base is read: leading blanks and a sign allowed, reading stops at
-// the first character that is not a digit, 0 when there is no digit.
-qint64 LeadingNumber(const QByteArray& text)
-{
-    const char* p = text.constData();
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-        ++p;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    qint64 value = 0;
-    for (; *p >= '0' && *p <= '9' && value < (qint64(1) << 40); ++p)
-        value = value * 10 + (*p - '0');
-    return negative ? -value : value;
 }
 
 struct Status
