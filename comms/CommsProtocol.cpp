@@ -142,9 +142,10 @@ void CCommsProtocol::DispatchPosted()
 void CCommsProtocol::OnRxFrame(int ok, CPriorityQueue* /*queue: always the frame queue*/)
 {
     // Each WM_RX_FRAME has its entry; should one ever find the queue empty, it does nothing.
-    if (m_pFrameQueue->Count() == 0)
+    const int length = TakeEntry(m_pFrameQueue.get(), m_rxMessage);
+    if (length < 0)
         return;
-    m_pFrameQueue->Pop(m_rxMessage, &m_nRxMessageLength);
+    m_nRxMessageLength = length;
     m_bLastFrameOk = ok;
     OnRxEvent(0);
 }
