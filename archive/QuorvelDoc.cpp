@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveFormat.h"
 #include "archive/IDocView.h"
+#include "comms/CommsProtocol.h"
 #include "core/Logging.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
@@ -74,7 +75,10 @@ void CQuorvelDoc::ClearEvents()
 int CQuorvelDoc::HandleMessage(const char* data, int length)
 {
     // A box of a day switch under way let this message in: it is recorded once the switch is done.
+    // The switch holds as many as the link layer's queue; what comes beyond them is lost.
     if (m_bSwitching) {
+        if (m_pendingMessages.size() >= CCommsProtocol::kQueueEntries)
+            return 0;
         m_pendingMessages.append(QByteArray(data, qMax(0, length)));
         return 1;
     }
@@ -83,7 +87,7 @@ int CQuorvelDoc::HandleMessage(const char* data, int length)
         const QByteArray message = m_pendingMessages.takeFirst();
         if (!RecordMessage(message.constData(), int(message.size()))) {
             // Its caller was told it would be recorded, so the loss is reported here.
-            UserMessages().MessageBeep(IUserMessages::Beep::Hand);
+            UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
             UserMessages().MessageBox(QString::fromLatin1(Str::kFatalDiskError));
         }
     }
@@ -102,26 +106,49 @@ int CQuorvelDoc::RecordMessage(const char* data, int length)
         : new CDisplayObj(data, length, m_nChannel));
     record->Serialize(*m_pArchive);
     if (m_pArchive->HasError()) {
-        const QString error = m_pArchive->ErrorString();
+        const QString text = WriteErrorText(*m_pArchive);
         // Settled before the box, which may let the next message in.
         m_strDateKey.clear();
         record.reset();
-        UserMessages().MessageBox(error);
+        UserMessages().MessageBox(text);
         return 0;
     }
+    m_pArchive->EndRecord();
     AddEvent(record.release());
     return 1;
 }
 
 void CQuorvelDoc::FlushArchive()
 {
-    if (m_pArchive)
-        m_pArchive->Flush();
+    if (!FlushFails())
+        return;
+    const QString text = WriteErrorText(*m_pArchive);
+    // The next message opens the file again, after its last whole record.
+    m_strDateKey.clear();
+    UserMessages().MessageBox(text);
+}
+
+bool CQuorvelDoc::FlushFails()
+{
+    // A stream that failed before has been reported then, and is left to the next day switch.
+    return m_pArchive && !m_pArchive->HasError() && !m_pArchive->Flush();
+}
+
+// The file error, and above it how many of the records listed already it kept from the archive.
+QString CQuorvelDoc::WriteErrorText(const CStoringArchive& ar) const
+{
+    if (ar.LostRecords() == 0)
+        return ar.ErrorString();
+    return QString::fromLatin1(Str::kRecordsNotArchived).arg(m_strTitle).arg(ar.LostRecords()) + QLatin1Char('\n')
+        + ar.ErrorString();
 }
 
 void CQuorvelDoc::CloseArchive()
 {
+    const QString error = FlushFails() ? WriteErrorText(*m_pArchive) : QString();
     m_pArchive.reset();
     if (m_file.isOpen())
         m_file.close();
+    if (!error.isEmpty())
+        UserMessages().MessageBox(error);
 }

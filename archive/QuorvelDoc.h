@@ -33,7 +33,7 @@ public:
 
     explicit CQuorvelDoc(QObject* parent = nullptr);
     explicit CQuorvelDoc(const QString& title, QObject* parent = nullptr);
-    ~CQuorvelDoc() override;  // flushes and closes the day's archive
+    ~CQuorvelDoc() override;  // flushes and closes the day's archive, reporting a failed flush
 
     // The application's event lock (a semaphore of one), shared by all documents. Without one
     // the list is changed unguarded.
@@ -79,6 +79,7 @@ public:
 
 public slots:
     // Hands the buffered records to the operating system; runs whenever the thread goes idle.
+    // A failed write is reported at once, with the records it took.
     void FlushArchive();
 
 private:
@@ -92,6 +93,9 @@ private:
     int RecordMessage(const char* data, int length);
     bool SwitchDay(const QString& key, const QDateTime& now);
     bool KeepDiskInBounds(const QDateTime& now);
+    bool FlushFails();
+    QString WriteErrorText(const CStoringArchive& ar) const;
+    // Flushes and closes the day's archive; a failed flush is reported.
     void CloseArchive();
     QString ArchivePathFor(const QString& dateKey) const;
     ReadOutcome ReadRecords(CLoadingArchive& ar);

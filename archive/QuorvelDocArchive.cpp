@@ -89,8 +89,12 @@ bool CQuorvelDoc::SwitchDay(const QString& key, const QDateTime& now)
                                   IUserMessages::Buttons::Ok, IUserMessages::Icon::Stop);
         return false;
     }
-    if (m_file.size() == 0 && m_file.write(ArchiveHeader()) != kArchiveHeaderSize) {
+    const QByteArray header = ArchiveHeader();
+    if (m_file.size() == 0 && CStoringArchive::WriteAll(m_file, header.constData(), header.size()) < header.size()) {
         error = m_file.errorString();
+        // Part of a header would make the file no archive at all.
+        if (!m_file.resize(0))
+            qCWarning(lcArchive) << "could not empty" << m_strArchivePath << m_file.errorString();
         m_file.close();
         UserMessages().MessageBox(error);
         return false;
@@ -123,7 +127,8 @@ void CQuorvelDoc::ScanArchives(const QDateTime& now, qint64& age, quint64& free,
     // The channel's archives are "<name> *.krv"; the name is matched as it stands, not as a pattern.
     const QString prefix = FileTitle(m_strTitle) + QLatin1Char(' ');
     const QDir archives(StationPath(QLatin1String(Str::kArchivesDir)));
-    const QFileInfoList files = archives.entryInfoList({QLatin1Char('*') + kExtension}, QDir::Files, QDir::Unsorted);
+    const QFileInfoList files = archives.entryInfoList({QLatin1Char('*') + kExtension}, QDir::Files | QDir::Hidden,
+                                                       QDir::Unsorted);
 
     QDateTime oldest = EndOfClockRange();
     bool found = false;
@@ -141,7 +146,9 @@ void CQuorvelDoc::ScanArchives(const QDateTime& now, qint64& age, quint64& free,
     }
     if (!found)
         oldest = now;
-    age = oldest.msecsTo(now) / 1000;
+    // In whole seconds of both times: a file one second past the limit is past it, whatever
+    // fractions of a second the two times carry.
+    age = now.toSecsSinceEpoch() - oldest.toSecsSinceEpoch();
 
     const DiskFigures disk = QueryDiskFigures(StationDir());
     free = disk.valid ? disk.available : 0;

@@ -45,6 +45,8 @@ inline constexpr char kArchiveCorrupt[] = "Warning, Archive file is corrupt, dat
 inline constexpr char kArchiveAlreadyOpen[] = "Archive %1 is already open";                            // 32798
 inline constexpr char kFailedToOpenDocument[] = "Failed to open document.";                            // 61697
 inline constexpr char kClockExpired[] = "MFC expires NOW! Goodbye!";                                   // 32787
+// Shown above the file error when a failed write took records that were listed already.
+inline constexpr char kRecordsNotArchived[] = "%1: %2 listed record(s) could not be archived.";
 inline constexpr char kInvalidArchiveSuffix[] = ".invalid";  // an invalid day archive is kept under its name plus this
 
 // Settings store

@@ -4,10 +4,13 @@
 
 #include <QFileDevice>
 
+#include <algorithm>
 #include <cstring>
 
 CStoringArchive::CStoringArchive(QFileDevice& file)
     : m_file(file)
+    , m_written(file.size())
+    , m_wholeSize(m_written)
 {
 }
 
@@ -54,6 +57,12 @@ void CStoringArchive::WriteBytes(const char* data, qsizetype length)
     m_used += length;
 }
 
+void CStoringArchive::EndRecord()
+{
+    if (!m_error)
+        m_recordEnds.push_back(m_written + m_used);
+}
+
 bool CStoringArchive::Flush()
 {
     if (m_error)
@@ -65,18 +74,48 @@ bool CStoringArchive::Flush()
     return ok;
 }
 
+qint64 CStoringArchive::WriteAll(QFileDevice& file, const char* data, qsizetype length)
+{
+    qint64 done = 0;
+    while (done < length) {
+        const qint64 written = file.write(data + done, length - done);
+        if (written <= 0)
+            break;
+        done += written;
+    }
+    return done;
+}
+
 bool CStoringArchive::WriteThrough(const char* data, qsizetype length)
 {
-    while (length > 0) {
-        const qint64 written = m_file.write(data, length);
-        if (written <= 0) {
-            m_error = true;
-            m_errorString = m_file.errorString();
-            qCWarning(lcArchive) << "archive write failed:" << m_errorString;
-            return false;
-        }
-        data += written;
-        length -= written;
+    const qint64 written = WriteAll(m_file, data, length);
+    m_written += written;
+    if (written < length) {
+        Fail();
+        return false;
     }
+    SettleRecordEnds();
     return true;
+}
+
+void CStoringArchive::SettleRecordEnds()
+{
+    const auto beyond = std::upper_bound(m_recordEnds.begin(), m_recordEnds.end(), m_written);
+    if (beyond != m_recordEnds.begin())
+        m_wholeSize = *(beyond - 1);
+    m_recordEnds.erase(m_recordEnds.begin(), beyond);
+}
+
+// A full disk takes part of a write: the part of a record it let through would shift every
+// record appended after it.
+void CStoringArchive::Fail()
+{
+    m_error = true;
+    m_errorString = m_file.errorString();
+    SettleRecordEnds();
+    m_lostRecords = int(m_recordEnds.size());
+    m_recordEnds.clear();
+    qCWarning(lcArchive) << "archive write failed:" << m_errorString << "-" << m_lostRecords << "records lost";
+    if (m_written != m_wholeSize && !m_file.resize(m_wholeSize))
+        qCWarning(lcArchive) << "could not cut the archive back to its last whole record:" << m_file.errorString();
 }

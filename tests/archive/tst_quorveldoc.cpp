@@ -12,16 +12,23 @@
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TestStation.h"
 
+#include "comms/CommsProtocol.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSemaphore>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QEventLoop>
 #include <QTest>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <memory>
 #include <sys/file.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -70,6 +77,50 @@ QDateTime At(int day, const QTime& time)
     return QDateTime(QDate(2024, 5, day), time);
 }
 
+// An alarm text message whose record has the same size for every n below 1000.
+QByteArray Numbered(int n)
+{
+    return QByteArray("\x84\x00", 2) + 'm' + QByteArray::number(n).rightJustified(3, '0');
+}
+
+// Lets the event loop wait for something to happen, as it does when no message is coming.
+void GoIdle()
+{
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Stands in for a full disk: while it is set, no file of this process grows past the limit and
+// a write beyond it fails (SIGXFSZ ignored) after writing what fits.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 limit)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_previous;
+        lowered.rlim_cur = rlim_t(limit);
+        m_set = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit() { Lift(); }
+    bool IsSet() const { return m_set; }
+    void Lift()
+    {
+        if (!m_set)
+            return;
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+        m_set = false;
+    }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = SIG_DFL;
+    bool m_set = false;
+};
+
 } // namespace
 
 class TestQuorvelDoc : public QObject
@@ -87,6 +138,7 @@ private slots:
     void damagedArchives();
     void viewingRefusals();
     void archiveInUseCannotBeAppended();
+    void housekeepingAge_data();
     void housekeepingAge();
     void oneRemovalPerDaySwitch();
     void freeSpace_data();
@@ -95,6 +147,9 @@ private slots:
     void messageDuringDaySwitchBox();
     void messageDuringReloadBox();
     void bufferReachesFileWhenIdle();
+    void writeErrors_data();
+    void writeErrors();
+    void daySwitchHoldsAQueueful();
 
 private:
     QString Archive(const QString& name) const { return m_station->Path(QStringLiteral("Archives/") + name); }
@@ -319,26 +374,56 @@ void TestQuorvelDoc::archiveInUseCannotBeAppended()
     QVERIFY(::flock(other.handle(), LOCK_SH | LOCK_NB) != 0);
 }
 
+void TestQuorvelDoc::housekeepingAge_data()
+{
+    // Now is the archive's creation time in whole seconds plus the offset and now's own fraction;
+    // the file keeps the fraction of its creation.
+    QTest::addColumn<QString>("channel");
+    QTest::addColumn<qint64>("offset");
+    QTest::addColumn<int>("nowMsec");
+    QTest::addColumn<bool>("removed");
+    const qint64 max = CQuorvelDoc::kMaxArchiveAge;
+    QTest::newRow("28 days less a second") << QStringLiteral("North Gate") << max - 1 << 999 << false;
+    QTest::newRow("28 days, now at its second") << QStringLiteral("North Gate") << max << 0 << false;
+    QTest::newRow("28 days, now late in its second") << QStringLiteral("North Gate") << max << 999 << false;
+    QTest::newRow("a second more, now early in its second") << QStringLiteral("North Gate") << max + 1 << 0 << true;
+    QTest::newRow("a second more, now late in its second") << QStringLiteral("North Gate") << max + 1 << 999 << true;
+    QTest::newRow("hidden name, 28 days") << QStringLiteral(".Gate") << max << 999 << false;
+    QTest::newRow("hidden name, a second more") << QStringLiteral(".Gate") << max + 1 << 0 << true;
+}
+
 void TestQuorvelDoc::housekeepingAge()
 {
-    for (const qint64 extra : {0, 1}) {
-        m_station->WriteFile(QStringLiteral("Archives/North Gate 20240101.krv"), ArchiveHeader());
-        m_station->WriteFile(QStringLiteral("Archives/North Gate.krv.invalid"), ArchiveHeader());
-        const QDateTime created = CQuorvelDoc::ArchiveCreationTime(QFileInfo(Archive(QStringLiteral("North Gate 20240101.krv"))));
+    QFETCH(QString, channel);
+    QFETCH(qint64, offset);
+    QFETCH(int, nowMsec);
+    QFETCH(bool, removed);
+    const QString name = channel + QStringLiteral(" 20240101.krv");
+    // A creation time with a fraction of a second, where the file system keeps one.
+    QDateTime created;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        m_station->WriteFile(QStringLiteral("Archives/") + name, ArchiveHeader());
+        created = CQuorvelDoc::ArchiveCreationTime(QFileInfo(Archive(name)));
         QVERIFY(created.isValid());
-        Clock::SetNow(created.addSecs(CQuorvelDoc::kMaxArchiveAge + extra));
-        auto doc = LiveDoc();
-        qint64 age = 0;
-        quint64 free = 0, disk = 0, size = 0;
-        QString oldest;
-        doc->ScanArchives(Clock::Now(), age, free, disk, oldest, size);
-        QCOMPARE(age, CQuorvelDoc::kMaxArchiveAge + extra);
-        QCOMPARE(oldest, Archive(QStringLiteral("North Gate 20240101.krv")));
-        QCOMPARE(size, quint64(41));
-        QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
-        QCOMPARE(QFileInfo::exists(Archive(QStringLiteral("North Gate 20240101.krv"))), extra == 0);
-        QVERIFY(QFileInfo::exists(Archive(QStringLiteral("North Gate.krv.invalid"))));
+        if (created.time().msec() != 0)
+            break;
+        QVERIFY(QFile::remove(Archive(name)));
+        QTest::qSleep(3);
     }
+    m_station->WriteFile(QStringLiteral("Archives/") + channel + QStringLiteral(".krv.invalid"), ArchiveHeader());
+    const QDateTime createdSecond = QDateTime::fromSecsSinceEpoch(created.toSecsSinceEpoch());
+    Clock::SetNow(createdSecond.addSecs(offset).addMSecs(nowMsec));
+    auto doc = LiveDoc(channel);
+    qint64 age = 0;
+    quint64 free = 0, disk = 0, size = 0;
+    QString oldest;
+    doc->ScanArchives(Clock::Now(), age, free, disk, oldest, size);
+    QCOMPARE(age, offset);
+    QCOMPARE(oldest, Archive(name));
+    QCOMPARE(size, quint64(41));
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QCOMPARE(QFileInfo::exists(Archive(name)), !removed);
+    QVERIFY(QFileInfo::exists(Archive(channel + QStringLiteral(".krv.invalid"))));
     // Midnight of the date in the name stands in where the file system keeps no creation time.
     QFileInfo named(Archive(QStringLiteral("Gate 20240101.krv")));
     QCOMPARE(CQuorvelDoc::ArchiveCreationTime(named), QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
@@ -438,7 +523,33 @@ void TestQuorvelDoc::messageDuringDaySwitchBox()
     doc = LiveDoc();
     QCOMPARE(doc->HandleMessage(kDoorOpen), 0);
     QCOMPARE(m_messages->texts.count(QStringLiteral("Fatal Hard Disk Error. Contact maintenance immediately")), 1);
+    QCOMPARE(m_messages->beeps.last(), IUserMessages::Beep::Asterisk);  // the loss's, as the interpreter's
     QCOMPARE(doc->GetEventCount(), 0);
+}
+
+void TestQuorvelDoc::daySwitchHoldsAQueueful()
+{
+    // The clock-guard box of the day switch lets a flood of messages in.
+    Clock::SetNow(QDateTime(QDate(2038, 1, 1), QTime(9, 0)));
+    auto doc = LiveDoc();
+    const int held = CCommsProtocol::kQueueEntries;
+    QList<int> results;
+    QList<QByteArray> recorded{kDoorOpen};
+    m_messages->onBox = [&] {
+        if (!results.isEmpty())
+            return;
+        for (int i = 0; i < held + 3; ++i) {
+            results.append(doc->HandleMessage(Numbered(i)));
+            if (results.last())
+                recorded.append(Numbered(i));
+        }
+    };
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    QCOMPARE(results.count(1), held);
+    QCOMPARE(results.mid(held), QList<int>(3, 0));  // lost: the interpreter reports each
+    QCOMPARE(doc->GetEventCount(), held + 1);
+    doc.reset();
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20380101.krv"))), ArchiveHeader() + StoredRecords(recorded));
 }
 
 void TestQuorvelDoc::messageDuringReloadBox()
@@ -472,6 +583,93 @@ void TestQuorvelDoc::bufferReachesFileWhenIdle()
     QTimer::singleShot(100, &loop, &QEventLoop::quit);
     loop.exec();
     QCOMPARE(QFileInfo(doc->BuildArchivePath(0)).size(), qint64(41 + 2 * 61));
+}
+
+void TestQuorvelDoc::writeErrors_data()
+{
+    enum { Record = 51 };  // bytes of a record of Numbered
+    QTest::addColumn<int>("before");   // messages on file before the limit
+    QTest::addColumn<int>("room");     // bytes the day's file may still grow
+    QTest::addColumn<int>("during");   // messages while the limit holds
+    QTest::addColumn<QString>("then"); // what happens before the limit is lifted
+    QTest::addColumn<int>("after");    // messages once it is lifted
+    QTest::newRow("idle flush stops inside a record") << 2 << 2 * Record + Record / 2 << 5 << "idle" << 3;
+    QTest::newRow("idle flush on a full file") << 2 << 0 << 3 << "idle" << 3;
+    QTest::newRow("full buffer, again and again") << 2 << 10 * Record + Record / 2 << 200 << "" << 3;
+    QTest::newRow("day switch closes the day") << 2 << Record / 2 << 3 << "next day" << 3;
+    QTest::newRow("program exit") << 2 << Record / 2 << 3 << "exit" << 3;
+    QTest::newRow("limit inside the header") << 0 << 20 << 2 << "" << 3;
+}
+
+// Every message answered as recorded, and not reported lost since, is in the archive, with
+// nothing torn; what is appended after a failure is readable.
+void TestQuorvelDoc::writeErrors()
+{
+    QFETCH(int, before);
+    QFETCH(int, room);
+    QFETCH(int, during);
+    QFETCH(QString, then);
+    QFETCH(int, after);
+    const QString fileError = QString::fromLocal8Bit(std::strerror(EFBIG));
+    const QRegularExpression lostCount(
+        QRegularExpression::escape(QString::fromLatin1(Str::kRecordsNotArchived).arg(QStringLiteral("North Gate")).arg(999999))
+            .replace(QStringLiteral("999999"), QStringLiteral("(\\d+)")));
+    QVERIFY(lostCount.isValid());
+
+    QList<QPair<int, QByteArray>> answered;  // day and message, in the order they were answered
+    m_messages->onBox = [&] {
+        const QRegularExpressionMatch match = lostCount.match(m_messages->texts.last());
+        if (!match.hasMatch())
+            return;
+        // A write takes the last records: the ones in the buffer.
+        const int lost = match.captured(1).toInt();
+        QVERIFY(lost <= answered.size());
+        answered.resize(answered.size() - lost);
+    };
+    int day = 6;
+    int next = 0;
+    auto doc = LiveDoc();
+    const auto log = [&](int count) {
+        for (int i = 0; i < count; ++i, ++next) {
+            if (doc->HandleMessage(Numbered(next)) == 1)
+                answered.append({day, Numbered(next)});
+        }
+    };
+
+    log(before);
+    GoIdle();
+    FileSizeLimit limit(QFileInfo(doc->BuildArchivePath(0)).size() + room);
+    QVERIFY(limit.IsSet());
+    log(during);
+    if (then == QLatin1String("idle")) {
+        GoIdle();
+    } else if (then == QLatin1String("next day")) {
+        Clock::SetNow(At(day = 7, QTime(10, 0)));
+        log(1);
+    } else if (then == QLatin1String("exit")) {
+        doc.reset();  // it ends with records in its buffer
+        doc = LiveDoc();
+    }
+    limit.Lift();
+    QVERIFY(!m_messages->texts.isEmpty());
+    for (const QString& text : std::as_const(m_messages->texts))
+        QVERIFY2(text.endsWith(fileError), qPrintable(text));
+    log(after);
+    doc.reset();
+
+    for (int d = 6; d <= day; ++d) {
+        Clock::SetNow(At(d, QTime(10, 0)));
+        QList<QByteArray> expected;
+        for (const auto& [messageDay, message] : std::as_const(answered)) {
+            if (messageDay == d)
+                expected.append(message);
+        }
+        QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 202405%1.krv").arg(d, 2, 10, QLatin1Char('0')))),
+                 ArchiveHeader() + StoredRecords(expected));
+        CQuorvelDoc reloaded(QStringLiteral("North Gate"));
+        QCOMPARE(reloaded.ReloadToday(), 1);
+        QCOMPARE(reloaded.GetEventCount(), expected.size());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestQuorvelDoc)
