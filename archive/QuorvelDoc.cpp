@@ -145,10 +145,10 @@ QString CQuorvelDoc::WriteErrorText(const CStoringArchive& ar) const
 
 void CQuorvelDoc::CloseArchive()
 {
-    const QString error = FlushFails() ? WriteErrorText(*m_pArchive) : QString();
+    const QString text = FlushFails() ? WriteErrorText(*m_pArchive) : QString();
     m_pArchive.reset();
     if (m_file.isOpen())
         m_file.close();
-    if (!error.isEmpty())
-        UserMessages().MessageBox(error);
+    if (!text.isEmpty())
+        UserMessages().MessageBox(text);
 }
