@@ -5,6 +5,7 @@
 #include "app/MessageInterpreter.h"
 #include "app/PortMap.h"
 #include "app/SignalWatcher.h"
+#include "app/SingleInstance.h"
 #include "archive/QuorvelDoc.h"
 #include "core/Logging.h"
 #include "core/SettingsStore.h"
@@ -21,9 +22,15 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <sysexits.h>
 
 namespace {
 
@@ -38,10 +45,31 @@ QString ChooseStationDir(const QCommandLineParser& parser, const QCommandLineOpt
     return QDir::homePath() + QStringLiteral("/.local/share/Brannock/Quorvel");
 }
 
-// 1 when the folder exists afterwards; only its last level is made.
+// 1 when the folder exists afterwards; only its last level is made. On 0, errno says why.
 int CreateFolder(const QString& path)
 {
-    return QDir(path).exists() || QDir().mkdir(path) ? 1 : 0;
+    return QDir(path).exists() || ::mkdir(QFile::encodeName(path).constData(), 0777) == 0 ? 1 : 0;
+}
+
+// Makes one of the station's folders; when it cannot be made the user is told why and start-up ends.
+bool MakeStationFolder(const char* name)
+{
+    const QString folder = QString::fromLatin1(name);
+    if (CreateFolder(folder))
+        return true;
+    const int error = errno;
+    qCWarning(lcApp) << "Unable to create" << folder << "directory";
+    UserMessages().MessageBeep(IUserMessages::Beep::Hand);
+    UserMessages().MessageBox(QString::fromLatin1(Str::kFolderCreateFailed)
+                                  .arg(folder, StationPath(folder), QString::fromLocal8Bit(std::strerror(error))),
+                              IUserMessages::Buttons::Ok, IUserMessages::Icon::Stop);
+    return false;
+}
+
+// Why start-up ends before the station exists, on standard error: there is no one else to tell.
+void SayWhy(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
 }
 
 } // namespace
@@ -86,14 +114,8 @@ bool CQuorvelApp::InitInstance()
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(pending);
     }
-    if (!CreateFolder(QString::fromLatin1(Str::kArchivesDir))) {
-        qCWarning(lcApp) << "Unable to create Archives directory";
+    if (!MakeStationFolder(Str::kArchivesDir) || !MakeStationFolder(Str::kPrintDir))
         return false;
-    }
-    if (!CreateFolder(QString::fromLatin1(Str::kPrintDir))) {
-        qCWarning(lcApp) << "Unable to create Print directory";
-        return false;
-    }
     m_reconnectTimer.start();
     return true;
 }
@@ -208,12 +230,34 @@ int RunQuorvel(int argc, char* argv[])
     parser.process(app);
 
     const QString station = ChooseStationDir(parser, stationOption);
-    if (!QDir(station).exists() || !QDir::setCurrent(station)) {
-        std::fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(Str::kNoStationDir).arg(station)));
+    if (!QDir(station).exists()) {
+        SayWhy(QString::fromLatin1(Str::kNoStationDir).arg(station));
+        return 1;
+    }
+    if (!QDir::setCurrent(station)) {
+        SayWhy(QString::fromLatin1(Str::kStationDirUnusable).arg(station, QString::fromLocal8Bit(std::strerror(errno))));
         return 1;
     }
     SetStationDir(QDir::currentPath());
 
+    // Before anything of the station is touched: a second copy must leave its lines alone.
+    SingleInstance instance;
+    switch (instance.ClaimStation(StationDir(), QCoreApplication::arguments())) {
+    case SingleInstance::Claim::Station:
+        break;
+    case SingleInstance::Claim::AlreadyRunning:
+        // A temporary failure: whatever started this copy may try again, and succeeds once
+        // the running copy has ended (a service manager restarting on failure takes over).
+        SayWhy(QString::fromLatin1(Str::kStationAlreadyRunning).arg(StationDir()));
+        return EX_TEMPFAIL;
+    case SingleInstance::Claim::Failed:
+        SayWhy(instance.ErrorString());
+        return 1;
+    }
+
+    // Whoever reads standard output or error may go away (a closed pipe, a reader that ended);
+    // the listed lines and notices are then lost, but logging and archiving go on.
+    std::signal(SIGPIPE, SIG_IGN);
     SignalWatcher stopSignals;
     QObject::connect(&stopSignals, &SignalWatcher::StopRequested, &app, &QCoreApplication::quit);
 
