@@ -11,6 +11,9 @@
 #include <QtEndian>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,13 +91,21 @@ QStringList HeadlessStation::Arguments(const QString& stationPath)
 
 bool HeadlessStation::Start(Output output)
 {
-    m_process.setStandardOutputFile(output == Output::File ? Path(QStringLiteral("stdout.txt")) : QString());
-    m_process.start(Program(), Arguments(Dir()));
-    if (!m_process.waitForStarted(10000))
+    if (output == Output::File) {
+        m_process.setStandardOutputFile(Path(QStringLiteral("stdout.txt")));
+        m_process.start(Program(), Arguments(Dir()));
+        return m_process.waitForStarted(10000);
+    }
+    // A named pipe with a reader while the program starts, and none from then on.
+    const QString pipe = Path(QStringLiteral("stdout.pipe"));
+    if (::mkfifo(QFile::encodeName(pipe).constData(), 0600) != 0)
         return false;
-    if (output == Output::ClosedPipe)
-        m_process.closeReadChannel(QProcess::StandardOutput);
-    return true;
+    const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    m_process.setStandardOutputFile(pipe);
+    m_process.start(Program(), Arguments(Dir()));
+    const bool started = m_process.waitForStarted(10000);
+    ::close(reader);
+    return reader >= 0 && started;
 }
 
 int HeadlessStation::WaitForExit(int timeoutMs)
