@@ -66,10 +66,12 @@ bool MakeStationFolder(const char* name)
     return false;
 }
 
-// Why start-up ends before the station exists, on standard error: there is no one else to tell.
-void SayWhy(const QString& text)
+// Start-up ends before the station could be taken: the user is told why.
+int EndStartup(const QString& why)
 {
-    std::fprintf(stderr, "%s\n", qPrintable(text));
+    UserMessages().MessageBeep(IUserMessages::Beep::Hand);
+    UserMessages().MessageBox(why, IUserMessages::Buttons::Ok, IUserMessages::Icon::Stop);
+    return 1;
 }
 
 } // namespace
@@ -210,6 +212,9 @@ int RunQuorvel(int argc, char* argv[])
     // The plain Unix event dispatcher costs less per wake-up than the GLib one.
     if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
         qputenv("QT_NO_GLIB", "1");
+    // Whoever reads standard output or error may go away (a closed pipe, a reader that ended);
+    // the listed lines and notices are then lost, but logging and archiving go on.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
@@ -230,14 +235,10 @@ int RunQuorvel(int argc, char* argv[])
     parser.process(app);
 
     const QString station = ChooseStationDir(parser, stationOption);
-    if (!QDir(station).exists()) {
-        SayWhy(QString::fromLatin1(Str::kNoStationDir).arg(station));
-        return 1;
-    }
-    if (!QDir::setCurrent(station)) {
-        SayWhy(QString::fromLatin1(Str::kStationDirUnusable).arg(station, QString::fromLocal8Bit(std::strerror(errno))));
-        return 1;
-    }
+    if (!QDir(station).exists())
+        return EndStartup(QString::fromLatin1(Str::kNoStationDir).arg(station));
+    if (!QDir::setCurrent(station))
+        return EndStartup(QString::fromLatin1(Str::kStationDirUnusable).arg(station, QString::fromLocal8Bit(std::strerror(errno))));
     SetStationDir(QDir::currentPath());
 
     // Before anything of the station is touched: a second copy must leave its lines alone.
@@ -246,18 +247,15 @@ int RunQuorvel(int argc, char* argv[])
     case SingleInstance::Claim::Station:
         break;
     case SingleInstance::Claim::AlreadyRunning:
-        // A temporary failure: whatever started this copy may try again, and succeeds once
-        // the running copy has ended (a service manager restarting on failure takes over).
-        SayWhy(QString::fromLatin1(Str::kStationAlreadyRunning).arg(StationDir()));
+        // Not a box: the station is in good hands. The status is a temporary failure, so whatever
+        // started this copy may try again and succeeds once the running copy has ended (a service
+        // manager that restarts on failure takes the station over then).
+        std::fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(Str::kStationAlreadyRunning).arg(StationDir())));
         return EX_TEMPFAIL;
     case SingleInstance::Claim::Failed:
-        SayWhy(instance.ErrorString());
-        return 1;
+        return EndStartup(instance.ErrorString());
     }
 
-    // Whoever reads standard output or error may go away (a closed pipe, a reader that ended);
-    // the listed lines and notices are then lost, but logging and archiving go on.
-    std::signal(SIGPIPE, SIG_IGN);
     SignalWatcher stopSignals;
     QObject::connect(&stopSignals, &SignalWatcher::StopRequested, &app, &QCoreApplication::quit);
 

@@ -1,5 +1,7 @@
 #include "core/HandWrittenValues.h"
 
+#include "core/RegularFile.h"
+
 #include <QFile>
 
 namespace {
@@ -40,8 +42,8 @@ bool IsReadOtherwiseByQSettings(const QString& value)
 QHash<QString, QString> ReadHandWrittenValues(const QString& iniPath)
 {
     QHash<QString, QString> values;
-    QFile file(iniPath);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (OpenRegularFile(file, iniPath) != RegularFileOpen::Opened)
         return values;
     QString section;
     bool continued = false;  // the line before ended in a backslash: this one belongs to its value
