@@ -56,7 +56,7 @@ SingleInstance::Claim SingleInstance::ClaimStation(const QString& stationDir, co
             ::close(m_lockFd);
         m_lockFd = -1;
         if (error == EWOULDBLOCK) {
-            HandOver(ServerName(stationDir), arguments);
+            ActivatePreviousInstance(ServerName(stationDir), arguments);
             return Claim::AlreadyRunning;
         }
         m_error = QString::fromLatin1(Str::kStationLockFailed)
@@ -78,7 +78,7 @@ SingleInstance::Claim SingleInstance::ClaimStation(const QString& stationDir, co
     return Claim::Station;
 }
 
-void SingleInstance::HandOver(const QString& serverName, const QStringList& arguments) const
+void SingleInstance::ActivatePreviousInstance(const QString& serverName, const QStringList& arguments) const
 {
     QByteArray commandLine;
     for (const QString& argument : arguments)

@@ -29,7 +29,8 @@ public:
     static QString ServerName(const QString& stationDir);
 
 private:
-    void HandOver(const QString& serverName, const QStringList& arguments) const;
+    // Hands the command line to the running copy (with windows, that copy comes to the front).
+    void ActivatePreviousInstance(const QString& serverName, const QStringList& arguments) const;
     void TakeCommandLine(QLocalSocket* socket);
 
     int m_lockFd = -1;
