@@ -2,6 +2,7 @@
 
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
+#include "core/UserMessages.h"
 
 #include <array>
 
@@ -19,6 +20,18 @@ bool IsIndex(int index)
 QString DefaultName(int index)
 {
     return QString::fromLatin1(Str::kDefaultChannelName).arg(index + 1);
+}
+
+// The first channel of indexes [from, to) other than `index` whose name is `name` compared as the
+// channel properties compare names (in upper case); -1 when there is none.
+int FindChannelNamed(const QString& name, int index, int from, int to)
+{
+    const QString upper = name.toUpper();
+    for (int i = from; i < to; ++i) {
+        if (i != index && g_astrChannelNames[size_t(i)].toUpper() == upper)
+            return i;
+    }
+    return -1;
 }
 
 } // namespace
@@ -50,6 +63,26 @@ void LoadChannelNames()
 {
     for (int i = 0; i < kChannelCount; ++i)
         g_astrChannelNames[size_t(i)] = ReadChannelName(i);
+
+    // Each channel's archives are named after it, so two channels of one name would share (and
+    // fight over) one file. A name that an earlier channel already has gives way to the channel's
+    // default, numbered on when that is taken too, and the store is corrected.
+    const QString section = QString::fromLatin1(Str::kSectionChannels);
+    for (int i = 0; i < kChannelCount; ++i) {
+        const QString duplicate = g_astrChannelNames[size_t(i)];
+        const int earlier = FindChannelNamed(duplicate, i, 0, i);
+        if (earlier < 0)
+            continue;
+        QString unique = DefaultName(i);
+        for (int number = 2; FindChannelNamed(unique, i, 0, kChannelCount) >= 0; ++number)
+            unique = QString::fromLatin1(Str::kNumberedChannelName).arg(DefaultName(i)).arg(number);
+        g_astrChannelNames[size_t(i)] = unique;
+        WriteProfileString(section, QString::number(i + 1), unique);
+        UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
+        UserMessages().MessageBox(QString::fromLatin1(Str::kDuplicateChannelRenamed)
+                                      .arg(QString::number(i + 1), duplicate, QString::number(earlier + 1), unique),
+                                  IUserMessages::Buttons::Ok, IUserMessages::Icon::Information);
+    }
 }
 
 int GetChannelName(int index, QString& name)

@@ -8,7 +8,9 @@ class CMessageInterpreter;
 inline constexpr int kChannelCount = 16;
 
 // Reads the sixteen names from section "Channels", writing the default "Channel n" for a name that
-// is absent, empty, or unusable in a file name.
+// is absent, empty, or unusable in a file name. A name that an earlier channel already has (in any
+// case) is replaced by the default, numbered "Channel n (2)" and on while that is taken, and the user
+// is told.
 void LoadChannelNames();
 QString ReadChannelName(int index);
 int GetChannelName(int index, QString& name);     // 1 and the name for index 0..15, else 0

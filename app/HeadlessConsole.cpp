@@ -6,7 +6,18 @@
 
 #include <QAbstractEventDispatcher>
 
+#include <algorithm>
 #include <cstdio>
+
+namespace {
+
+bool IsControlByte(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || (byte >= 0x7F && byte < 0xA0);
+}
+
+} // namespace
 
 CHeadlessConsole::CHeadlessConsole(CQuorvelDoc& document)
     : m_document(document)
@@ -18,12 +29,25 @@ void CHeadlessConsole::ScrollBy(int, int lines)
     const QByteArray& prefix = LinePrefix();
     const int count = m_document.GetEventCount();
     for (int i = qMax(0, count - lines); i < count; ++i) {
-        // Record texts are bytes; they go out as they are, like the archive holds them.
-        const QByteArrayView text = m_document.GetEvent(i)->TextView();
+        // Record texts are bytes and go out as they are, like the archive holds them; only
+        // control bytes, which a message may carry, are made visible so one record stays one line.
+        QByteArrayView text = m_document.GetEvent(i)->TextView();
+        QByteArray printable;
+        if (std::any_of(text.begin(), text.end(), IsControlByte)) {
+            printable = PrintableText(text);
+            text = printable;
+        }
         std::fwrite(prefix.constData(), 1, size_t(prefix.size()), stdout);
         std::fwrite(text.data(), 1, size_t(text.size()), stdout);
         std::fputc('\n', stdout);
     }
+}
+
+QByteArray CHeadlessConsole::PrintableText(QByteArrayView text)
+{
+    QByteArray printable = text.toByteArray();
+    std::replace_if(printable.begin(), printable.end(), IsControlByte, '?');
+    return printable;
 }
 
 const QByteArray& CHeadlessConsole::LinePrefix()

@@ -26,6 +26,11 @@ public:
     // The state of the channel's line, on standard error where the operator's notices go.
     void ShowConnection(int port, bool connected);
 
+    // A record's text as it may stand in a listed line: every control byte (C0, DEL and the C1
+    // range of Latin-1) becomes '?', so a record cannot end its line early, start a line that looks
+    // like another channel's, or send a terminal escape sequence.
+    static QByteArray PrintableText(QByteArrayView text);
+
 private:
     const QByteArray& LinePrefix();
 

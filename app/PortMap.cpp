@@ -6,6 +6,7 @@
 #include "core/Logging.h"
 #include "core/ProfileFile.h"
 #include "core/Strings.h"
+#include "core/UserMessages.h"
 
 int ParsePortAssignment(const QString& value)
 {
@@ -16,7 +17,12 @@ int ParsePortAssignment(const QString& value)
 int ReadPortMap(const QString& path)
 {
     ProfileFile file;
-    file.Load(path);
+    if (!file.Load(path) && file.IsRefused()) {
+        UserMessages().MessageBeep(IUserMessages::Beep::Hand);
+        UserMessages().MessageBox(QString::fromLatin1(Str::kPortMapUnreadable) + path
+                                      + QString::fromLatin1(Str::kNotRegularFile),
+                                  IUserMessages::Buttons::Ok, IUserMessages::Icon::Stop);
+    }
     ComPortDevices::Load(file);
     int count = 0;
     for (int channel = 1; channel <= kChannelCount; ++channel) {

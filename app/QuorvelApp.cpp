@@ -5,6 +5,7 @@
 #include "app/MessageInterpreter.h"
 #include "app/PortMap.h"
 #include "app/SignalWatcher.h"
+#include "app/SingleInstance.h"
 #include "archive/QuorvelDoc.h"
 #include "core/Logging.h"
 #include "core/SettingsStore.h"
@@ -21,9 +22,15 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <sysexits.h>
 
 namespace {
 
@@ -38,10 +45,33 @@ QString ChooseStationDir(const QCommandLineParser& parser, const QCommandLineOpt
     return QDir::homePath() + QStringLiteral("/.local/share/Brannock/Quorvel");
 }
 
-// 1 when the folder exists afterwards; only its last level is made.
+// 1 when the folder exists afterwards; only its last level is made. On 0, errno says why.
 int CreateFolder(const QString& path)
 {
-    return QDir(path).exists() || QDir().mkdir(path) ? 1 : 0;
+    return QDir(path).exists() || ::mkdir(QFile::encodeName(path).constData(), 0777) == 0 ? 1 : 0;
+}
+
+// Makes one of the station's folders; when it cannot be made the user is told why and start-up ends.
+bool MakeStationFolder(const char* name)
+{
+    const QString folder = QString::fromLatin1(name);
+    if (CreateFolder(folder))
+        return true;
+    const int error = errno;
+    qCWarning(lcApp) << "Unable to create" << folder << "directory";
+    UserMessages().MessageBeep(IUserMessages::Beep::Hand);
+    UserMessages().MessageBox(QString::fromLatin1(Str::kFolderCreateFailed)
+                                  .arg(folder, StationPath(folder), QString::fromLocal8Bit(std::strerror(error))),
+                              IUserMessages::Buttons::Ok, IUserMessages::Icon::Stop);
+    return false;
+}
+
+// Start-up ends before the station could be taken: the user is told why.
+int EndStartup(const QString& why)
+{
+    UserMessages().MessageBeep(IUserMessages::Beep::Hand);
+    UserMessages().MessageBox(why, IUserMessages::Buttons::Ok, IUserMessages::Icon::Stop);
+    return 1;
 }
 
 } // namespace
@@ -86,14 +116,8 @@ bool CQuorvelApp::InitInstance()
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(pending);
     }
-    if (!CreateFolder(QString::fromLatin1(Str::kArchivesDir))) {
-        qCWarning(lcApp) << "Unable to create Archives directory";
+    if (!MakeStationFolder(Str::kArchivesDir) || !MakeStationFolder(Str::kPrintDir))
         return false;
-    }
-    if (!CreateFolder(QString::fromLatin1(Str::kPrintDir))) {
-        qCWarning(lcApp) << "Unable to create Print directory";
-        return false;
-    }
     m_reconnectTimer.start();
     return true;
 }
@@ -188,6 +212,9 @@ int RunQuorvel(int argc, char* argv[])
     // The plain Unix event dispatcher costs less per wake-up than the GLib one.
     if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
         qputenv("QT_NO_GLIB", "1");
+    // Whoever reads standard output or error may go away (a closed pipe, a reader that ended);
+    // the listed lines and notices are then lost, but logging and archiving go on.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
@@ -208,11 +235,26 @@ int RunQuorvel(int argc, char* argv[])
     parser.process(app);
 
     const QString station = ChooseStationDir(parser, stationOption);
-    if (!QDir(station).exists() || !QDir::setCurrent(station)) {
-        std::fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(Str::kNoStationDir).arg(station)));
-        return 1;
-    }
+    if (!QDir(station).exists())
+        return EndStartup(QString::fromLatin1(Str::kNoStationDir).arg(station));
+    if (!QDir::setCurrent(station))
+        return EndStartup(QString::fromLatin1(Str::kStationDirUnusable).arg(station, QString::fromLocal8Bit(std::strerror(errno))));
     SetStationDir(QDir::currentPath());
+
+    // Before anything of the station is touched: a second copy must leave its lines alone.
+    SingleInstance instance;
+    switch (instance.ClaimStation(StationDir(), QCoreApplication::arguments())) {
+    case SingleInstance::Claim::Station:
+        break;
+    case SingleInstance::Claim::AlreadyRunning:
+        // Not a box: the station is in good hands. The status is a temporary failure, so whatever
+        // started this copy may try again and succeeds once the running copy has ended (a service
+        // manager that restarts on failure takes the station over then).
+        std::fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(Str::kStationAlreadyRunning).arg(StationDir())));
+        return EX_TEMPFAIL;
+    case SingleInstance::Claim::Failed:
+        return EndStartup(instance.ErrorString());
+    }
 
     SignalWatcher stopSignals;
     QObject::connect(&stopSignals, &SignalWatcher::StopRequested, &app, &QCoreApplication::quit);

@@ -1,12 +1,16 @@
 #include "core/ProfileFile.h"
 
+#include "core/RegularFile.h"
+
 #include <QFile>
 
 bool ProfileFile::Load(const QString& path)
 {
     m_sections.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    const RegularFileOpen opened = OpenRegularFile(file, path);
+    m_refused = opened == RegularFileOpen::NotRegular;
+    if (opened != RegularFileOpen::Opened)
         return false;
     QHash<QString, QString>* current = nullptr;
     while (!file.atEnd()) {

@@ -8,11 +8,14 @@
 class ProfileFile
 {
 public:
-    // Reads the file; false (and no values) when it cannot be read.
+    // Reads the file; false (and no values) when it cannot be read. Anything but a regular file
+    // (a named pipe, a folder) is not read at all, and IsRefused() tells so.
     bool Load(const QString& path);
+    bool IsRefused() const { return m_refused; }
     bool HasSection(const QString& section) const;
     QString Value(const QString& section, const QString& key, const QString& defaultValue) const;
 
 private:
     QHash<QString, QHash<QString, QString>> m_sections;  // lower-case names
+    bool m_refused = false;
 };

@@ -1,5 +1,6 @@
 #include "core/SettingsStore.h"
 
+#include "core/HandWrittenValues.h"
 #include "core/Strings.h"
 
 #include <QSettings>
@@ -10,6 +11,8 @@
 namespace {
 
 std::unique_ptr<QSettings> g_store;
+// Texts typed by hand that QSettings reads otherwise, taken from the file when the store opens.
+QHash<QString, QString> g_handWritten;
 
 // Bumped by every write and reset, so the hot readers below can keep their last answer: they run
 // for every event and a store lookup per flag would cost more than the rest of the event.
@@ -24,16 +27,19 @@ QString KeyPath(const QString& section, const QString& key)
 
 QSettings& ProfileStore()
 {
-    if (!g_store)
+    if (!g_store) {
         g_store = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                               QString::fromLatin1(Str::kCompanyKey),
                                               QString::fromLatin1(Str::kApplicationKey));
+        g_handWritten = ReadHandWrittenValues(g_store->fileName());
+    }
     return *g_store;
 }
 
 void ResetProfileStore()
 {
     g_store.reset();
+    g_handWritten.clear();
     ++g_generation;
 }
 
@@ -46,18 +52,29 @@ int GetProfileInt(const QString& section, const QString& key, int defaultValue)
 
 QString GetProfileString(const QString& section, const QString& key, const QString& defaultValue)
 {
-    return ProfileStore().value(KeyPath(section, key), defaultValue).toString();
+    QSettings& store = ProfileStore();
+    const auto handWritten = g_handWritten.constFind(KeyPath(section, key));
+    if (handWritten != g_handWritten.constEnd()) {
+        // Read as typed, and stored back as one text: QSettings would otherwise write its own
+        // reading (a list, or the text cut at the semicolon) over it when it next saves the file.
+        const QString text = *handWritten;
+        WriteProfileString(section, key, text);
+        return text;
+    }
+    return store.value(KeyPath(section, key), defaultValue).toString();
 }
 
 void WriteProfileInt(const QString& section, const QString& key, int value)
 {
     ProfileStore().setValue(KeyPath(section, key), value);
+    g_handWritten.remove(KeyPath(section, key));
     ++g_generation;
 }
 
 void WriteProfileString(const QString& section, const QString& key, const QString& value)
 {
     ProfileStore().setValue(KeyPath(section, key), value);
+    g_handWritten.remove(KeyPath(section, key));
     ++g_generation;
 }
 

@@ -28,6 +28,7 @@ inline constexpr char kAlarmRaisedLine[] = "%s Alarm: %s";                      
 inline constexpr char kIncomingOffHookLine[] = "%s Incoming Line %d Off Hook.";  // type 155
 inline constexpr char kOperatorOffHookLine[] = "%s Operator's Line %d Off Hook.";  // type 158
 inline constexpr char kAlarmFileOpenFailed[] = "Fatal error. Unable to load file ";                   // 32785
+inline constexpr char kNotRegularFile[] = ": not a regular file";  // follows the path of a refused file
 inline constexpr char kAlarmFileInvalid[] = "Fatal Error:  text file \"%1\" is invalid";              // 32792
 inline constexpr char kAlarmFileHeader[] = " * File Type : Text Data File";                           // 32790
 // 32791: one blank, 78 asterisks and a slash.
@@ -55,6 +56,9 @@ inline constexpr char kApplicationKey[] = "Quorvel";                            
 inline constexpr char kSectionSettings[] = "Settings";                                                 // 32772
 inline constexpr char kDefaultChannelName[] = "Channel %1";                                            // 32773
 inline constexpr char kSectionChannels[] = "Channels";                                                 // 32774
+inline constexpr char kNumberedChannelName[] = "%1 (%2)";  // a default name that another channel already has
+inline constexpr char kDuplicateChannelRenamed[] =
+    "Channel %1 had the name \"%2\" of channel %3 and is now called \"%4\".";
 inline constexpr char kSectionLines[] = "Lines";                                                       // 32818
 inline constexpr char kPortSettingsSection[] = "COM%1 Settings";
 
@@ -62,11 +66,18 @@ inline constexpr char kPortSettingsSection[] = "COM%1 Settings";
 inline constexpr char kPortMapFile[] = "qvportmap.ini";
 inline constexpr char kPortMapSection[] = "ComPortAssignments";
 inline constexpr char kPortDevicesSection[] = "ComPortDevices";
+inline constexpr char kPortMapUnreadable[] = "Unable to read the port map ";  // followed by the path and why
 inline constexpr char kPortMapError[] =
     "The port map qvportmap.ini does not assign a valid COM port to every channel.";
 inline constexpr char kNoRemovableDrives[] =
     "Warning: No removable media drives fitted. You cannot back up archives.";                        // 32812
 inline constexpr char kNoStationDir[] = "Station directory %1 does not exist.";
+inline constexpr char kStationDirUnusable[] = "Unable to use station directory %1: %2";
+inline constexpr char kStationLockFile[] = "quorvel.lock";
+inline constexpr char kStationLockFailed[] = "Unable to lock the station with %1: %2";
+inline constexpr char kStationAlreadyRunning[] =
+    "Station %1 is already running in another copy of the program; this copy ends.";
+inline constexpr char kFolderCreateFailed[] = "Unable to create %1 directory %2: %3";
 inline constexpr char kPortNotConnected[] = "Port COM%1 not connected.";
 inline constexpr char kPortConnectedAgain[] = "Port COM%1 connected again.";
 

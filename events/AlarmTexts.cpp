@@ -1,6 +1,7 @@
 #include "events/AlarmTexts.h"
 
 #include "core/Logging.h"
+#include "core/RegularFile.h"
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
@@ -47,9 +48,16 @@ QByteArrayList SplitLines(const QByteArray& bytes)
 int LoadAlarmTexts()
 {
     const QString path = StationPath(QString::fromLatin1(Str::kAlarmFileName));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    switch (OpenRegularFile(file, path)) {
+    case RegularFileOpen::Opened:
+        break;
+    case RegularFileOpen::Failed:
         UserMessages().MessageBox(QString::fromLatin1(Str::kAlarmFileOpenFailed) + path);
+        return 0;
+    case RegularFileOpen::NotRegular:
+        UserMessages().MessageBox(QString::fromLatin1(Str::kAlarmFileOpenFailed) + path
+                                  + QString::fromLatin1(Str::kNotRegularFile));
         return 0;
     }
     const QByteArray bytes = file.readAll();

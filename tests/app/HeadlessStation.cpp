@@ -1,13 +1,19 @@
 #include "tests/app/HeadlessStation.h"
 #include "tests/events/AlarmFixture.h"
+#include "tests/support/Pty.h"
+#include "tools/quorvel-sim/SimFrames.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QTest>
 #include <QtEndian>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,12 +27,16 @@ const QMap<int, QByteArrayList> kAlarms = {
     {5, {"ALARM", "Y", "10", "", "Fire zone"}},
 };
 
+QString Program()
+{
+    return qEnvironmentVariable("QUORVEL_BUILD_DIR") + QStringLiteral("/quorvel");
+}
+
 } // namespace
 
 HeadlessStation::HeadlessStation()
 {
     WriteFile(QStringLiteral("almdata.txt"), AlarmFileBytes(kAlarms));
-    m_process.setStandardOutputFile(Path(QStringLiteral("stdout.txt")));
     m_process.setStandardErrorFile(Path(QStringLiteral("stderr.txt")));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
@@ -67,11 +77,63 @@ void HeadlessStation::WritePortMap(const std::map<int, int>& channelPorts, const
     WriteFile(QStringLiteral("qvportmap.ini"), map);
 }
 
-bool HeadlessStation::Start()
+void HeadlessStation::SetEnvironment(const QString& name, const QString& value)
 {
-    const QString program = qEnvironmentVariable("QUORVEL_BUILD_DIR") + QStringLiteral("/quorvel");
-    m_process.start(program, {QStringLiteral("--headless"), QStringLiteral("--station"), Dir()});
-    return m_process.waitForStarted(10000);
+    QProcessEnvironment env = m_process.processEnvironment();
+    env.insert(name, value);
+    m_process.setProcessEnvironment(env);
+}
+
+QStringList HeadlessStation::Arguments(const QString& stationPath)
+{
+    return {QStringLiteral("--headless"), QStringLiteral("--station"), stationPath};
+}
+
+bool HeadlessStation::Start(Output output)
+{
+    if (output == Output::File) {
+        m_process.setStandardOutputFile(Path(QStringLiteral("stdout.txt")));
+        m_process.start(Program(), Arguments(Dir()));
+        return m_process.waitForStarted(10000);
+    }
+    // A named pipe with a reader while the program starts, and none from then on.
+    const QString pipe = Path(QStringLiteral("stdout.pipe"));
+    if (::mkfifo(QFile::encodeName(pipe).constData(), 0600) != 0)
+        return false;
+    const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    m_process.setStandardOutputFile(pipe);
+    m_process.start(Program(), Arguments(Dir()));
+    const bool started = m_process.waitForStarted(10000);
+    ::close(reader);
+    return reader >= 0 && started;
+}
+
+int HeadlessStation::WaitForExit(int timeoutMs)
+{
+    if (!m_process.waitForFinished(timeoutMs))
+        return -1;
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
+void HeadlessStation::Kill()
+{
+    m_process.kill();
+    m_process.waitForFinished(10000);
+}
+
+int HeadlessStation::RunAnotherCopy(const QString& stationPath, QByteArray* output, QString* errors) const
+{
+    QProcess copy;
+    copy.setProcessEnvironment(m_process.processEnvironment());
+    copy.start(Program(), Arguments(stationPath));
+    const bool ended = copy.waitForStarted(10000) && copy.waitForFinished(15000);
+    if (!ended) {
+        copy.kill();
+        copy.waitForFinished(5000);
+    }
+    *output = copy.readAllStandardOutput();
+    *errors = QString::fromLocal8Bit(copy.readAllStandardError());
+    return ended && copy.exitStatus() == QProcess::NormalExit ? copy.exitCode() : -1;
 }
 
 int HeadlessStation::Stop()
@@ -88,6 +150,42 @@ QStringList HeadlessStation::OutputLines() const
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList HeadlessStation::LinesOf(const QString& channelName) const
+{
+    QStringList lines;
+    const QString prefix = channelName + QStringLiteral(": ");
+    for (const QString& line : OutputLines()) {
+        if (line.startsWith(prefix))
+            lines.append(line.mid(prefix.size()));
+    }
+    return lines;
+}
+
+bool HeadlessStation::StartOnLine(Pty& line, Output output)
+{
+    line.ReleaseSlave();
+    WritePortMap({{1, 1}}, {{1, line.SlavePath()}});
+    return Start(output) && WaitForPeers({&line});
+}
+
+bool HeadlessStation::SendAlarm(Pty& line, int value)
+{
+    return line.Write(SimFrames::BlockFrame(QByteArray::fromHex("0100") + char(0x10 + value), false))
+           && line.Read(SimFrames::TerminalAck().size(), 10000) == SimFrames::TerminalAck();
+}
+
+bool HeadlessStation::WaitForPeers(const QList<Pty*>& lines)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 15000) {
+        if (std::all_of(lines.begin(), lines.end(), [](Pty* line) { return line->PeerOpen(); }))
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
 }
 
 QString HeadlessStation::Errors() const

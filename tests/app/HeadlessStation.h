@@ -24,15 +24,35 @@ public:
     // Writes qvportmap.ini: each channel's COM n, and the device of each COM number.
     void WritePortMap(const std::map<int, int>& channelPorts, const std::map<int, QString>& devices) const;
 
-    bool Start();
+    // Where the program's standard output goes: a file the test reads, or a pipe whose reader
+    // has gone away (as when a service's journal reader or a `| head` ends).
+    enum class Output { File, ClosedPipe };
+    void SetEnvironment(const QString& name, const QString& value);
+    bool Start(Output output = Output::File);
     // SIGTERM, then the exit code (-1 when it did not end in time).
     int Stop();
+    // The exit code once the program has ended by itself (-1 when it did not end in time or crashed).
+    int WaitForExit(int timeoutMs);
+    void Kill();  // SIGKILL, as a crash or `kill -9` ends it
+    // Runs a second copy on this station (named by stationPath) with the same environment until
+    // it ends: its exit code (-1 when it did not end in time and was killed), output and errors.
+    int RunAnotherCopy(const QString& stationPath, QByteArray* output, QString* errors) const;
     QStringList OutputLines() const;
+    QStringList LinesOf(const QString& channelName) const;  // the listed lines of a channel, without its prefix
     QString Errors() const;
     // The records of a channel's archive for today: (kind, text) in file order; empty when none.
     QList<QPair<int, QByteArray>> ArchiveRecords(const QString& channelName) const;
 
+    // Channel 1 on `line` alone: writes the port map, starts, and is true once the line is open.
+    bool StartOnLine(Pty& line, Output output = Output::File);
+    // True once another process (the program) holds every line open.
+    static bool WaitForPeers(const QList<Pty*>& lines);
+    // Sends a coded alarm (number 1, the value given) and is true when it is acknowledged.
+    static bool SendAlarm(Pty& line, int value);
+
 private:
+    static QStringList Arguments(const QString& stationPath);
+
     QTemporaryDir m_dir;
     QProcess m_process;
 };

@@ -31,35 +31,10 @@ private slots:
     void unpluggedLineComesBack();
 
 private:
-    static bool WaitForPeers(const QList<Pty*>& lines);
-    static QStringList LinesOf(const HeadlessStation& station, const QString& channelName);
     static void EnableMonitor(const HeadlessStation& station, int port);
     // Channel 4 on `four`, the remote monitor on COM monitorCom; true once the program has both open.
     static bool StartWithMonitor(HeadlessStation& station, Pty& four, Pty& monitor, int monitorCom);
 };
-
-bool TestHeadlessStation::WaitForPeers(const QList<Pty*>& lines)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 15000) {
-        if (std::all_of(lines.begin(), lines.end(), [](Pty* line) { return line->PeerOpen(); }))
-            return true;
-        QTest::qWait(20);
-    }
-    return false;
-}
-
-QStringList TestHeadlessStation::LinesOf(const HeadlessStation& station, const QString& channelName)
-{
-    QStringList lines;
-    const QString prefix = channelName + QStringLiteral(": ");
-    for (const QString& line : station.OutputLines()) {
-        if (line.startsWith(prefix))
-            lines.append(line.mid(prefix.size()));
-    }
-    return lines;
-}
 
 void TestHeadlessStation::EnableMonitor(const HeadlessStation& station, int port)
 {
@@ -78,7 +53,7 @@ bool TestHeadlessStation::StartWithMonitor(HeadlessStation& station, Pty& four, 
     monitor.ReleaseSlave();
     station.WritePortMap({{4, 4}}, {{4, four.SlavePath()}, {monitorCom, monitor.SlavePath()}});
     EnableMonitor(station, monitorCom);
-    return station.Start() && WaitForPeers({&four, &monitor});
+    return station.Start() && HeadlessStation::WaitForPeers({&four, &monitor});
 }
 
 void TestHeadlessStation::logsEveryChannel()
@@ -93,7 +68,7 @@ void TestHeadlessStation::logsEveryChannel()
     station.SetSetting(QStringLiteral("Lines/2"), 40);
     EnableMonitor(station, 17);
     QVERIFY(station.Start());
-    QVERIFY2(WaitForPeers({&one, &two, &four, &monitor}), qPrintable(station.Errors()));
+    QVERIFY2(HeadlessStation::WaitForPeers({&one, &two, &four, &monitor}), qPrintable(station.Errors()));
 
     // Channel 4: a coded alarm in a block-check frame is acknowledged, listed and forwarded.
     QVERIFY(four.Write(BlockFrame(QByteArray::fromHex("210507"), false)));
@@ -113,16 +88,16 @@ void TestHeadlessStation::logsEveryChannel()
     QCOMPARE(two.Read(3 * kAck.size(), 5000), kAck + kAck + kAck);
 
     const QString time = QStringLiteral("\\d\\d:\\d\\d:\\d\\d");
-    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("Channel 2")).size(), 2, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("Channel 1")).size(), 1, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("North Gate")).size(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(station.LinesOf(QStringLiteral("Channel 2")).size(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(station.LinesOf(QStringLiteral("Channel 1")).size(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(station.LinesOf(QStringLiteral("North Gate")).size(), 1, 5000);
     const auto matches = [&](const QString& line, const QString& pattern) {
         return QRegularExpression(QStringLiteral("^") + time + pattern + QStringLiteral("$")).match(line).hasMatch();
     };
-    QVERIFY(matches(LinesOf(station, QStringLiteral("North Gate"))[0], QStringLiteral(" R A Event 005: Fire zone 17")));
-    QVERIFY(matches(LinesOf(station, QStringLiteral("Channel 1"))[0], QStringLiteral(" Operator's Line 12 Clear Down")));
-    QVERIFY(matches(LinesOf(station, QStringLiteral("Channel 2"))[0], QStringLiteral(" L E Event 001: Line busy 46")));
-    QVERIFY(matches(LinesOf(station, QStringLiteral("Channel 2"))[1], QStringLiteral(" Alarm Clear: Tamper cleared")));
+    QVERIFY(matches(station.LinesOf(QStringLiteral("North Gate"))[0], QStringLiteral(" R A Event 005: Fire zone 17")));
+    QVERIFY(matches(station.LinesOf(QStringLiteral("Channel 1"))[0], QStringLiteral(" Operator's Line 12 Clear Down")));
+    QVERIFY(matches(station.LinesOf(QStringLiteral("Channel 2"))[0], QStringLiteral(" L E Event 001: Line busy 46")));
+    QVERIFY(matches(station.LinesOf(QStringLiteral("Channel 2"))[1], QStringLiteral(" Alarm Clear: Tamper cleared")));
     QCOMPARE(one.Read(0, 300), QByteArray());  // nothing answers a CRC frame
 
     // The other forwarded alarms, left unanswered: each goes out twice under its own number.
@@ -191,7 +166,7 @@ void TestHeadlessStation::silentMonitorDoesNotDelayLogging()
     for (int i = 0; i < count; ++i)
         burst += BlockFrame(QByteArray::fromHex("0100") + char(0x10 + i), false);
     QVERIFY(four.Write(burst));
-    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("Channel 4")).size(), count, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(station.LinesOf(QStringLiteral("Channel 4")).size(), count, 15000);
     QVERIFY(monitor.Read(10, 5000).size() == 10);
 
     QCOMPARE(station.Stop(), 0);
@@ -224,7 +199,7 @@ void TestHeadlessStation::unpluggedLineComesBack()
     station.WritePortMap({{1, 1}, {2, 2}, {3, 3}},
                          {{1, plug}, {2, two.SlavePath()}, {3, station.Path(QStringLiteral("lines/absent"))}});
     QVERIFY(station.Start());
-    QVERIFY(WaitForPeers({one.get(), &two}));
+    QVERIFY(HeadlessStation::WaitForPeers({one.get(), &two}));
 
     const auto send = [](Pty& line, int value) {
         QVERIFY(line.Write(BlockFrame(QByteArray::fromHex("0100") + char(0x10 + value), false)));
@@ -245,14 +220,14 @@ void TestHeadlessStation::unpluggedLineComesBack()
     Pty replugged;
     replugged.ReleaseSlave();
     QVERIFY(QFile::link(replugged.SlavePath(), plug));
-    QVERIFY2(WaitForPeers({&replugged}), qPrintable(station.Errors().right(800)));
+    QVERIFY2(HeadlessStation::WaitForPeers({&replugged}), qPrintable(station.Errors().right(800)));
     send(replugged, 5);
     send(two, 6);
     QVERIFY(station.Errors().contains(QStringLiteral("Channel 1: Port COM1 not connected.")));
     QTRY_VERIFY(station.Errors().contains(QStringLiteral("Channel 1: Port COM1 connected again.")));
 
-    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("Channel 1")).size(), 2, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(LinesOf(station, QStringLiteral("Channel 2")).size(), 4, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(station.LinesOf(QStringLiteral("Channel 1")).size(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(station.LinesOf(QStringLiteral("Channel 2")).size(), 4, 5000);
     QCOMPARE(station.Stop(), 0);
     QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 2);
     QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 2")).size(), 4);

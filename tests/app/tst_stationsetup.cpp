@@ -2,6 +2,7 @@
 #include "app/PortMap.h"
 #include "comms/ComPortDevices.h"
 #include "core/SettingsStore.h"
+#include "tests/support/ScriptedMessages.h"
 #include "tests/support/TestStation.h"
 
 #include <QSettings>
@@ -19,6 +20,14 @@ private slots:
     void missingPortMap();
     void channelNames_data();
     void channelNames();
+    void duplicateNames_data();
+    void duplicateNames();
+    void handWrittenNames_data();
+    void handWrittenNames();
+
+private:
+    static QStringList LoadedNames();  // the sixteen names after LoadChannelNames
+    static QStringList StoredNames(const TestStation& station);  // as the store's file holds them
 };
 
 void TestStationSetup::portAssignmentValue_data()
@@ -104,6 +113,109 @@ void TestStationSetup::channelNames()
     QSettings file(station.SettingsFile(), QSettings::IniFormat);
     QCOMPARE(file.value(QStringLiteral("Channels/3")).toString(), name);
     QCOMPARE(file.value(QStringLiteral("Channels/16")).toString(), QStringLiteral("Channel 16"));
+}
+
+QStringList TestStationSetup::LoadedNames()
+{
+    LoadChannelNames();
+    QStringList names;
+    for (int i = 0; i < kChannelCount; ++i) {
+        QString name;
+        GetChannelName(i, name);
+        names.append(name);
+    }
+    return names;
+}
+
+QStringList TestStationSetup::StoredNames(const TestStation& station)
+{
+    ProfileStore().sync();
+    QSettings file(station.SettingsFile(), QSettings::IniFormat);
+    QStringList names;
+    for (int n = 1; n <= kChannelCount; ++n)
+        names.append(file.value(QStringLiteral("Channels/%1").arg(n)).toString());
+    return names;
+}
+
+void TestStationSetup::duplicateNames_data()
+{
+    QTest::addColumn<QByteArray>("channels");   // the section as typed into the settings file
+    QTest::addColumn<QStringList>("expected");  // "n=name" for the channels that matter
+    QTest::addColumn<QStringList>("notices");
+    QTest::newRow("differing in case")
+        << QByteArray("2=Gate\n3=GATE\n") << QStringList{"2=Gate", "3=Channel 3"}
+        << QStringList{"Channel 3 had the name \"GATE\" of channel 2 and is now called \"Channel 3\"."};
+    QTest::newRow("three equal names")
+        << QByteArray("2=Gate\n3=gate\n4=Gate\n") << QStringList{"2=Gate", "3=Channel 3", "4=Channel 4"}
+        << QStringList{"Channel 3 had the name \"gate\" of channel 2 and is now called \"Channel 3\".",
+                       "Channel 4 had the name \"Gate\" of channel 2 and is now called \"Channel 4\"."};
+    QTest::newRow("a default name taken by hand")
+        << QByteArray("2=Channel 3\n") << QStringList{"2=Channel 3", "3=Channel 3 (2)"}
+        << QStringList{"Channel 3 had the name \"Channel 3\" of channel 2 and is now called \"Channel 3 (2)\"."};
+    QTest::newRow("default taken by a later channel")
+        << QByteArray("2=Gate\n3=Gate\n7=channel 3\n") << QStringList{"2=Gate", "3=Channel 3 (2)", "7=channel 3"}
+        << QStringList{"Channel 3 had the name \"Gate\" of channel 2 and is now called \"Channel 3 (2)\"."};
+    QTest::newRow("numbered default taken too")
+        << QByteArray("1=Gate\n3=gate\n5=Channel 3\n6=CHANNEL 3 (2)\n")
+        << QStringList{"1=Gate", "3=Channel 3 (3)", "5=Channel 3", "6=CHANNEL 3 (2)"}
+        << QStringList{"Channel 3 had the name \"gate\" of channel 1 and is now called \"Channel 3 (3)\"."};
+    QTest::newRow("names written with commas")
+        << QByteArray("2=North, Gate\n3=north, gate\n") << QStringList{"2=North, Gate", "3=Channel 3"}
+        << QStringList{"Channel 3 had the name \"north, gate\" of channel 2 and is now called \"Channel 3\"."};
+    QTest::newRow("no duplicates") << QByteArray("2=Gate\n3=Gate 2\n16=Channel 17\n")
+                                   << QStringList{"2=Gate", "3=Gate 2", "16=Channel 17"} << QStringList{};
+}
+
+void TestStationSetup::duplicateNames()
+{
+    QFETCH(QByteArray, channels);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, notices);
+    TestStation station;
+    ScriptedMessages messages;
+    station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"), "[Channels]\n" + channels);
+
+    const QStringList names = LoadedNames();
+    QSet<QString> different;
+    for (const QString& name : names)
+        different.insert(name.toUpper());
+    QCOMPARE(different.size(), kChannelCount);
+    for (const QString& entry : expected) {
+        const int channel = entry.section(QLatin1Char('='), 0, 0).toInt();
+        QCOMPARE(names[channel - 1], entry.section(QLatin1Char('='), 1));
+    }
+    QCOMPARE(messages.texts, notices);
+    QCOMPARE(StoredNames(station), names);
+}
+
+void TestStationSetup::handWrittenNames_data()
+{
+    QTest::addColumn<QByteArray>("typed");  // the value of "1=" as typed into the settings file
+    QTest::addColumn<QString>("name");
+    QTest::newRow("comma and blank") << QByteArray("North, Gate") << "North, Gate";
+    QTest::newRow("comma alone") << QByteArray("North,Gate") << "North,Gate";
+    QTest::newRow("blanks around the value") << QByteArray("  North,  Gate  ") << "North,  Gate";
+    QTest::newRow("several commas") << QByteArray("A, B, C") << "A, B, C";
+    QTest::newRow("trailing comma") << QByteArray("Gate,") << "Gate,";
+    QTest::newRow("semicolon") << QByteArray("North; Gate") << "North; Gate";
+    QTest::newRow("not Latin-1") << QByteArray("S\xc3\xbc" "d, \xc5\x81\xc3\xb3" "d\xc5\xba") << QString::fromUtf8("S\u00fcd, \u0141\u00f3d\u017a");
+    QTest::newRow("quoted, as the store writes it") << QByteArray("\"North, Gate\"") << "North, Gate";
+    QTest::newRow("plain") << QByteArray("North Gate") << "North Gate";
+    QTest::newRow("quotes inside: unusable") << QByteArray("North, \"Gate\"") << "Channel 1";
+}
+
+void TestStationSetup::handWrittenNames()
+{
+    QFETCH(QByteArray, typed);
+    QFETCH(QString, name);
+    TestStation station;
+    station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"), "[Channels]\r\n1=" + typed + "\r\n");
+
+    QCOMPARE(LoadedNames().at(0), name);
+    QCOMPARE(StoredNames(station).at(0), name);
+    // Read again from the file as the store left it: the same text.
+    ResetProfileStore();
+    QCOMPARE(ReadChannelName(0), name);
 }
 
 QTEST_GUILESS_MAIN(TestStationSetup)
