@@ -2,6 +2,7 @@
 #include "comms/ComPortDevices.h"
 #include "comms/PortSettings.h"
 #include "comms/SerialComms.h"
+#include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "tests/comms/LineProbe.h"
 #include "tests/support/Pty.h"
@@ -61,8 +62,8 @@ private slots:
     void cleanup();
     void recordConfiguresTheLine_data();
     void recordConfiguresTheLine();
-    void indexOutsideItsTableClosesThePort_data();
-    void indexOutsideItsTableClosesThePort();
+    void storedRecordAsText_data();
+    void storedRecordAsText();
     void portInUseCannotBeOpenedTwice();
     void receivedBytesComeInChunksOfEighty();
     void closeEndsAWaitingWorkerAndItsThread();
@@ -130,25 +131,47 @@ void TestSerialComms::recordConfiguresTheLine()
     QTEST(line.xonXoff, "xonXoff");
 }
 
-void TestSerialComms::indexOutsideItsTableClosesThePort_data()
+void TestSerialComms::storedRecordAsText_data()
 {
-    QTest::addColumn<QList<int>>("record");  // Baud, Data, Stop, Parity, Shake
-    QTest::newRow("baud 12") << QList<int>{12, 3, 0, 0, 0};
-    QTest::newRow("baud -1") << QList<int>{-1, 3, 0, 0, 0};
-    QTest::newRow("data 4") << QList<int>{5, 4, 0, 0, 0};
-    QTest::newRow("stop 3") << QList<int>{5, 3, 3, 0, 0};
-    QTest::newRow("parity 5") << QList<int>{5, 3, 0, 5, 0};
+    // The record as a person might type it into the settings file. Whatever is not a number that
+    // fits its table refuses the line; a key that is missing reads as 0.
+    QTest::addColumn<QByteArray>("values");
+    QTest::addColumn<unsigned>("speed");  // 0: refused with the set-up message
+
+    QTest::newRow("baud 12") << QByteArray("Baud=12") << 0u;
+    QTest::newRow("baud -1") << QByteArray("Baud=-1") << 0u;
+    QTest::newRow("data 4") << QByteArray("Baud=5\nData=4") << 0u;
+    QTest::newRow("stop 3") << QByteArray("Baud=5\nStop=3") << 0u;
+    QTest::newRow("parity 5") << QByteArray("Baud=5\nParity=5") << 0u;
+    QTest::newRow("baud abc") << QByteArray("Baud=abc") << 0u;
+    QTest::newRow("baud 2^32+5") << QByteArray("Baud=4294967301") << 0u;
+    QTest::newRow("data 2^32+3") << QByteArray("Baud=5\nData=4294967299") << 0u;
+    QTest::newRow("baud 5 and junk") << QByteArray("Baud=5x") << 0u;
+    QTest::newRow("baud empty") << QByteArray("Baud=") << 0u;
+    QTest::newRow("baud in hex") << QByteArray("Baud=0x5") << 0u;
+    QTest::newRow("shake abc") << QByteArray("Baud=5\nShake=abc") << 0u;
+    QTest::newRow("baud quoted with blanks") << QByteArray("Baud=\" 5 \"") << 9600u;
+    QTest::newRow("blanks around") << QByteArray("Baud = 11 \nData = 3") << 256000u;
+    QTest::newRow("keys missing: 300 baud") << QByteArray("Data=3") << 300u;
 }
 
-void TestSerialComms::indexOutsideItsTableClosesThePort()
+void TestSerialComms::storedRecordAsText()
 {
-    QFETCH(QList<int>, record);
-    StoreRecord(kPort, record[0], record[1], record[2], record[3], record[4]);
+    QFETCH(QByteArray, values);
+    QFETCH(unsigned, speed);
+    m_station->WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"),
+                         "[COM7%20Settings]\nPort=7\n" + values + "\n");
+    ResetProfileStore();
     ScriptedMessages messages;
 
     CSerialComms comms;
-    QCOMPARE(comms.OpenPort(kPort), 0);
-    QCOMPARE(comms.IsConnected(), 0);
+    QCOMPARE(comms.OpenPort(kPort), speed ? 1 : 0);
+    QCOMPARE(comms.IsConnected(), speed ? 1 : 0);
+    if (speed) {
+        QVERIFY(messages.texts.isEmpty());
+        QCOMPARE(LineProbe::Read(m_pty->MasterFd()).speed, speed);
+        return;
+    }
     QCOMPARE(messages.texts, QStringList{QString::fromLatin1(Str::kPortSetupFailed).arg(kPort)});
     QCOMPARE(messages.icons, QList<IUserMessages::Icon>{IUserMessages::Icon::Information});
 
