@@ -12,6 +12,10 @@
 #include <QDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int kPort = 7;
@@ -52,6 +56,35 @@ void StoreRecord(int port, int baud, int data, int stop, int parity, int shake)
     WritePortSettings(port, PortSettingsRecord{port, LineSettings{baud, data, parity, stop, shake}});
 }
 
+// While it lives, the process may open no further descriptor: the limit is lowered to just above
+// the highest one in use and every free one below it is taken.
+class DescriptorsExhausted
+{
+public:
+    DescriptorsExhausted()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &m_saved);
+        int highest = 2;
+        for (const QString& name : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System))
+            highest = std::max(highest, name.toInt());
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = rlim_t(highest + 2);
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            m_taken.append(fd);
+    }
+    ~DescriptorsExhausted()
+    {
+        for (int fd : m_taken)
+            ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &m_saved);
+    }
+
+private:
+    rlimit m_saved{};
+    QList<int> m_taken;
+};
+
 } // namespace
 
 class TestSerialComms : public QObject
@@ -65,12 +98,15 @@ private slots:
     void storedRecordAsText_data();
     void storedRecordAsText();
     void portInUseCannotBeOpenedTwice();
+    void openOnAPortWithoutDeviceClosesTheOpenOne();
+    void noWakeUpDescriptorIsReported();
     void receivedBytesComeInChunksOfEighty();
     void closeEndsAWaitingWorkerAndItsThread();
     void hangUpIsReportedAndThePortReopens();
     void writeLargerThanTheLineTakesArrivesWholeAndInOrder();
     void bytesHeldByTheLineWaitForTheirTimeOut_data();
     void bytesHeldByTheLineWaitForTheirTimeOut();
+    void bytesHeldWithoutTimeLimitAreCapped();
     void closeWithBytesWaitingReturnsPromptly();
 
 private:
@@ -195,6 +231,37 @@ void TestSerialComms::portInUseCannotBeOpenedTwice()
     QCOMPARE(second.OpenPort(kPort), 1);
 }
 
+void TestSerialComms::openOnAPortWithoutDeviceClosesTheOpenOne()
+{
+    StoreRecord(kPort, 5, 3, 0, 0, 0);
+    CSerialComms comms;
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    m_pty->ReleaseSlave();
+    QVERIFY(m_pty->PeerOpen());
+
+    QCOMPARE(comms.OpenPort(0), 0);  // no COM0: no device to open
+    QCOMPARE(comms.IsConnected(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_pty->PeerOpen(), 5000);
+}
+
+void TestSerialComms::noWakeUpDescriptorIsReported()
+{
+    StoreRecord(kPort, 5, 3, 0, 0, 0);
+    ScriptedMessages messages;
+    CSerialComms comms;
+    {
+        const DescriptorsExhausted exhausted;
+        QCOMPARE(comms.OpenPort(kPort), 0);
+    }
+    QCOMPARE(messages.texts, QStringList{QString::fromLatin1(Str::kThreadEventFailed)});
+    QCOMPARE(messages.icons, QList<IUserMessages::Icon>{IUserMessages::Icon::Exclamation});
+    QCOMPARE(comms.IsConnected(), 0);
+
+    // With descriptors to spare again the same object opens the line.
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    QCOMPARE(messages.texts.size(), 1);
+}
+
 void TestSerialComms::receivedBytesComeInChunksOfEighty()
 {
     StoreRecord(kPort, 11, 3, 0, 0, 0);
@@ -295,6 +362,30 @@ void TestSerialComms::bytesHeldByTheLineWaitForTheirTimeOut()
     QCOMPARE(comms.WriteBytes("after", 5), 1);
     QCOMPARE(m_pty->Read(int(expected.size()), 5000), expected);
     QCOMPARE(m_pty->Read(0, 200), QByteArray());
+}
+
+void TestSerialComms::bytesHeldWithoutTimeLimitAreCapped()
+{
+    // Above 19200 baud nothing limits a held write's time: only the cap bounds what waits. The
+    // oldest writes give way, so what goes out when the line resumes is the newest, whole and in order.
+    StoreRecord(kPort, 11, 3, 0, 0, 4);  // 256000, Xon / Xoff
+    RxRecorder comms;
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    QVERIFY(m_pty->Write(QByteArray("m\x13")));
+    QTRY_COMPARE_WITH_TIMEOUT(comms.Received(), QByteArray("m"), 5000);
+
+    QByteArray written;
+    for (int i = 0; i < 2000; ++i) {
+        const QByteArray one = QByteArray::number(i).rightJustified(6, '0') + ';';
+        QCOMPARE(comms.WriteBytes(one.constData(), int(one.size())), 1);
+        written += one;
+    }
+    QTest::qWait(200);
+    QVERIFY(m_pty->Write(QByteArray("\x11")));
+    const QByteArray out = m_pty->Read(int(written.size()), 2000);
+    QVERIFY2(out.size() > 0 && out.size() <= 4096, qPrintable(QString::number(out.size())));
+    QCOMPARE(out.size() % 7, 0);
+    QVERIFY(written.endsWith(out));
 }
 
 void TestSerialComms::closeWithBytesWaitingReturnsPromptly()
