@@ -37,6 +37,14 @@ struct PortSettingsRecord
 {
     int port = 0;  // the "Port" value, which names the port in the set-up failure message
     LineSettings line{0, 0, 0, 0, 0};
+
+    bool operator==(const PortSettingsRecord& other) const
+    {
+        return port == other.port && line.baud == other.line.baud && line.dataBits == other.line.dataBits
+            && line.parity == other.line.parity && line.stopBits == other.line.stopBits
+            && line.shake == other.line.shake;
+    }
+    bool operator!=(const PortSettingsRecord& other) const { return !(*this == other); }
 };
 
 // Reads "COM<n> Settings"; a missing key reads as 0, so a missing record means 300 baud, 5 data bits.

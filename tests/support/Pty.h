@@ -25,6 +25,9 @@ public:
     // the line open (a master reports a hang-up while nobody holds its slave).
     void ReleaseSlave();
     bool PeerOpen() const;
+    // Bytes written here that wait unread at the slave end, while this object still holds it. A
+    // program that opens the line discards them, so they also tell whether it did.
+    int SlaveInputPending() const;
 
 private:
     int m_master = -1;
