@@ -359,6 +359,8 @@ void TestSerialComms::bytesHeldByTheLineWaitForTheirTimeOut()
     QCOMPARE(comms.WriteBytes("held", 4), 1);
     QTest::qWait(500);
     QVERIFY(m_pty->Write(QByteArray("\x11")));
+    // "after" must find the line running: held, its 5 ms could pass on a busy machine.
+    QTRY_VERIFY_WITH_TIMEOUT(m_pty->SlaveMaySend(), 5000);
     QCOMPARE(comms.WriteBytes("after", 5), 1);
     QCOMPARE(m_pty->Read(int(expected.size()), 5000), expected);
     QCOMPARE(m_pty->Read(0, 200), QByteArray());

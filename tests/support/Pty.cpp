@@ -100,3 +100,9 @@ int Pty::SlaveInputPending() const
     int count = -1;
     return m_slaveKeep >= 0 && ::ioctl(m_slaveKeep, FIONREAD, &count) == 0 ? count : -1;
 }
+
+bool Pty::SlaveMaySend() const
+{
+    pollfd p{m_slaveKeep, POLLOUT, 0};
+    return m_slaveKeep >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLOUT);
+}
