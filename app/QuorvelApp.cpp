@@ -170,6 +170,9 @@ bool CQuorvelApp::OpenChannelPort(int n)
 {
     Channel& channel = m_channels[size_t(n - 1)];
     const bool open = channel.interpreter->OpenPort(GetChannelPort(n)) != 0;
+    channel.refusedRecord.reset();
+    if (channel.interpreter->LastOpenFailure() == CSerialComms::OpenFailure::Settings)
+        channel.refusedRecord = LoadPortSettings(GetChannelPort(n));
     channel.document->SetConnection(channel.interpreter->IsConnected(), n);
     if (!open)
         qCInfo(lcApp) << "channel" << n << "not connected, COM" << GetChannelPort(n);
@@ -184,12 +187,23 @@ void CQuorvelApp::OnPortLost(int n)
 
 void CQuorvelApp::RetryLostPorts()
 {
-    // A channel with an assigned port that is not open (never opened, or its device went away)
-    // tries again with its stored settings; the others are not touched.
+    // A channel with an assigned port that is not open because its device was absent or went away
+    // tries again with its stored settings. One whose settings were refused waits for its record
+    // to change: trying the same record again would only repeat the message and toggle the line.
+    bool storeReread = false;
     for (int n = 1; n <= kChannelCount; ++n) {
         Channel& channel = m_channels[size_t(n - 1)];
-        if (channel.interpreter && GetChannelPort(n) > 0 && !channel.interpreter->IsConnected()
-            && OpenChannelPort(n))
+        if (!channel.interpreter || GetChannelPort(n) <= 0 || channel.interpreter->IsConnected())
+            continue;
+        if (channel.refusedRecord) {
+            // A record corrected by hand in the settings file counts as well.
+            if (!storeReread)
+                ProfileStore().sync();
+            storeReread = true;
+            if (LoadPortSettings(GetChannelPort(n)) == *channel.refusedRecord)
+                continue;
+        }
+        if (OpenChannelPort(n))
             channel.view->ShowConnection(GetChannelPort(n), true);
     }
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "comms/PortSettings.h"
+
 #include <QObject>
 #include <QSemaphore>
 #include <QStringList>
@@ -6,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class CHeadlessConsole;
 class CMessageInterpreter;
@@ -39,6 +42,9 @@ private:
         std::unique_ptr<CQuorvelDoc> document;
         std::unique_ptr<CHeadlessConsole> view;
         std::unique_ptr<CMessageInterpreter> interpreter;
+        // The stored record the port's device refused (or that held a value out of range): the
+        // port is not tried again until the record stored differs.
+        std::optional<PortSettingsRecord> refusedRecord;
     };
 
     void OnFileNew();

@@ -107,8 +107,10 @@ void CCommsProtocol::SendReply(char reply)
 
 void CCommsProtocol::QueueFrame(int ok)
 {
+    // The check result waits beside the frame: frames leave the queue by first byte, not in the
+    // order of the messages posted for them.
     m_nFrameOutLength = ExtractFrame(m_frameOut);
-    m_frameOverflow.Push(m_frameOut, m_nFrameOutLength);
+    m_frameOverflow.Push(m_frameOut, m_nFrameOutLength, ok);
     PostMessage(WM_RX_FRAME, ok);
 }
 
@@ -139,10 +141,12 @@ void CCommsProtocol::DispatchPosted()
     }
 }
 
-void CCommsProtocol::OnRxFrame(int ok, CPriorityQueue* /*queue: always the frame queue*/)
+void CCommsProtocol::OnRxFrame(int /*ok: of the frame posted, maybe not the one at the head*/,
+                               CPriorityQueue* /*queue: always the frame queue*/)
 {
     // Each WM_RX_FRAME has its entry; should one ever find the queue empty, it does nothing.
-    const int length = TakeEntry(m_pFrameQueue.get(), m_rxMessage);
+    int ok = 0;
+    const int length = TakeEntry(m_pFrameQueue.get(), m_rxMessage, &ok);
     if (length < 0)
         return;
     m_nRxMessageLength = length;
@@ -308,13 +312,13 @@ void CCommsProtocol::OnCommsError(int /*length*/, CPriorityQueue* queue)
     TakeAndTrace("comms error", queue);
 }
 
-int CCommsProtocol::TakeEntry(CPriorityQueue* queue, char* out)
+int CCommsProtocol::TakeEntry(CPriorityQueue* queue, char* out, int* flag)
 {
     // An empty queue leaves the caller's buffer as it was: nothing of an earlier entry is handed on.
     if (queue->Count() == 0)
         return -1;
     int length = 0;
-    queue->Pop(out, &length);
+    queue->Pop(out, &length, flag);
     return qBound(0, length, CPriorityQueue::kEntrySize);
 }
 

@@ -57,8 +57,9 @@ protected:
     void OnTimer(int id) override;
 
     // WM_RX_MESSAGE and WM_COMMS_ERROR; the defaults take one entry off the queue and trace it.
-    // Takes the head entry into out (256 bytes); its length, or -1 when the queue is empty.
-    static int TakeEntry(CPriorityQueue* queue, char* out);
+    // Takes the head entry into out (256 bytes) and its flag into *flag when asked; its length, or
+    // -1 when the queue is empty.
+    static int TakeEntry(CPriorityQueue* queue, char* out, int* flag = nullptr);
     virtual void OnRxMessage(int length, CPriorityQueue* queue);
     virtual void OnCommsError(int length, CPriorityQueue* queue);
 
@@ -87,7 +88,8 @@ protected:
     const char* m_pTxFrame = nullptr;
     char m_frameOut[CPriorityQueue::kEntrySize] = {};
     int m_nFrameOutLength = 0;
-    // Completed frames, and application messages with error texts; both ordered by first byte.
+    // Completed frames, each with its check result as the entry's flag, and application messages
+    // with error texts; both ordered by first byte.
     std::unique_ptr<CPriorityQueue> m_pMessageQueue;
     std::unique_ptr<CPriorityQueue> m_pFrameQueue;
 

@@ -13,6 +13,15 @@ QString SectionFor(int port)
     return QString::fromLatin1(Str::kPortSettingsSection).arg(port);
 }
 
+// A missing key reads as 0; a stored value that is no number, or too large, as -1, which lies
+// outside every table and so refuses the line.
+int ReadSetting(const QString& section, const char* key)
+{
+    bool readable = true;
+    const int value = GetProfileInt(section, QString::fromLatin1(key), 0, &readable);
+    return readable ? value : -1;
+}
+
 constexpr QSerialPort::Parity kParities[PortTables::kParityCount] = {
     QSerialPort::NoParity, QSerialPort::OddParity, QSerialPort::EvenParity,
     QSerialPort::MarkParity, QSerialPort::SpaceParity};
@@ -25,7 +34,8 @@ constexpr QSerialPort::StopBits kStops[PortTables::kStopBitsCount] = {
 bool LineSettings::IsValid() const
 {
     return baud >= 0 && baud < PortTables::kBaudCount && dataBits >= 0 && dataBits < PortTables::kDataCount
-        && parity >= 0 && parity < PortTables::kParityCount && stopBits >= 0 && stopBits < PortTables::kStopBitsCount;
+        && parity >= 0 && parity < PortTables::kParityCount && stopBits >= 0 && stopBits < PortTables::kStopBitsCount
+        && shake >= 0;
 }
 
 int LineSettings::BaudRate() const
@@ -43,12 +53,13 @@ PortSettingsRecord LoadPortSettings(int port)
 {
     const QString section = SectionFor(port);
     PortSettingsRecord record;
+    // "Port" only names the port in the set-up message; an unreadable one reads as missing.
     record.port = GetProfileInt(section, QStringLiteral("Port"), 0);
-    record.line.baud = GetProfileInt(section, QStringLiteral("Baud"), 0);
-    record.line.dataBits = GetProfileInt(section, QStringLiteral("Data"), 0);
-    record.line.stopBits = GetProfileInt(section, QStringLiteral("Stop"), 0);
-    record.line.parity = GetProfileInt(section, QStringLiteral("Parity"), 0);
-    record.line.shake = GetProfileInt(section, QStringLiteral("Shake"), 0);
+    record.line.baud = ReadSetting(section, "Baud");
+    record.line.dataBits = ReadSetting(section, "Data");
+    record.line.stopBits = ReadSetting(section, "Stop");
+    record.line.parity = ReadSetting(section, "Parity");
+    record.line.shake = ReadSetting(section, "Shake");
     return record;
 }
 
@@ -67,7 +78,7 @@ bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line)
 {
     if (!line.IsValid()) {
         qCWarning(lcComms) << "stored line settings out of range" << line.baud << line.dataBits << line.parity
-                           << line.stopBits;
+                           << line.stopBits << line.shake;
         return false;
     }
     // DTR/DSR handshaking has no counterpart on Linux: the bit is kept in the store, not applied.

@@ -23,9 +23,10 @@ struct LineSettings
     int dataBits = 3;  // index into kDataBits
     int parity = 0;
     int stopBits = 0;
-    int shake = 0;     // ShakeBits
+    int shake = 0;     // ShakeBits; negative only when the stored value could not be read
 
-    // True when every index lies inside its table; a stored value outside must never index one.
+    // True when every index lies inside its table and the handshake bits are not negative; a
+    // stored value outside must never index a table.
     bool IsValid() const;
     int BaudRate() const;  // the rate itself; 0 when the index is out of range
     // Milliseconds a write may take per byte: 19200 / rate, 0 above 19200 (no total limit).
@@ -36,9 +37,18 @@ struct PortSettingsRecord
 {
     int port = 0;  // the "Port" value, which names the port in the set-up failure message
     LineSettings line{0, 0, 0, 0, 0};
+
+    bool operator==(const PortSettingsRecord& other) const
+    {
+        return port == other.port && line.baud == other.line.baud && line.dataBits == other.line.dataBits
+            && line.parity == other.line.parity && line.stopBits == other.line.stopBits
+            && line.shake == other.line.shake;
+    }
+    bool operator!=(const PortSettingsRecord& other) const { return !(*this == other); }
 };
 
 // Reads "COM<n> Settings"; a missing key reads as 0, so a missing record means 300 baud, 5 data bits.
+// A value that is not a number fitting an int reads as -1: out of range, like any value beyond its table.
 PortSettingsRecord LoadPortSettings(int port);
 void WritePortSettings(int port, const PortSettingsRecord& record);
 

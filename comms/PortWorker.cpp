@@ -81,9 +81,8 @@ void CPortWorker::Run()
             QMutexLocker lock(&m_lock);
             if (m_bStopping)
                 break;
-            writing = !m_pending.isEmpty();
-            if (writing && m_nWriteTimeoutPerByte > 0)
-                writeDeadline = m_writeDeadline;
+            writing = !m_held.empty();
+            writeDeadline = EarliestDeadline();
         }
         const Clock::time_point now = Clock::now();
         const bool holding = now < holdUntil;
@@ -238,42 +237,89 @@ void CPortWorker::Write(const char* data, int count)
     QMutexLocker lock(&m_lock);
     if (m_fd < 0 || count <= 0)
         return;
-    if (!m_pending.isEmpty()) {
-        // Behind what is waiting, so the line sees the bytes in the order they were written.
-        m_pending.append(data, count);
-        RestartWriteDeadline();
-        return;
-    }
-    const qsizetype written = WriteNow(data, count);
+    // Behind what is held, so the line sees the bytes in the order they were written.
+    const qsizetype written = m_held.empty() ? WriteNow(data, count) : 0;
     if (written < 0 || written == count)
         return;
-    m_nSent = written;
-    m_pending.append(data + written, count - int(written));
-    RestartWriteDeadline();
+    Hold(data, count, written);
+    // Also when writes wait already: this one's deadline may come before theirs.
     Wake();
+}
+
+// Under m_lock. Keeps the write for the loop; its time runs from now, for its whole count.
+void CPortWorker::Hold(const char* data, qsizetype count, qsizetype sent)
+{
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(count * m_nWriteTimeoutPerByte);
+    m_held.push_back({QByteArray(data, count), sent, deadline});
+    m_nHeldBytes += count - sent;
+    // Over the cap the oldest writes that have not begun to go out give way; a begun one is not cut.
+    qsizetype dropped = 0;
+    auto oldest = m_held.begin();
+    while (m_nHeldBytes > kMaxHeldBytes && m_held.size() > 1) {
+        if (oldest->sent > 0)
+            ++oldest;
+        if (oldest == m_held.end() - 1)
+            break;
+        m_nHeldBytes -= oldest->bytes.size();
+        dropped += oldest->bytes.size();
+        oldest = m_held.erase(oldest);
+    }
+    if (dropped > 0)
+        qCDebug(lcComms) << "line held:" << dropped << "bytes of the oldest writes discarded";
+}
+
+// Under m_lock. Like a write time-out of the line: what of a write has not gone out in its time
+// is discarded.
+void CPortWorker::DiscardExpired(Clock::time_point now)
+{
+    if (m_nWriteTimeoutPerByte <= 0)
+        return;
+    for (auto it = m_held.begin(); it != m_held.end();) {
+        if (now < it->deadline) {
+            ++it;
+            continue;
+        }
+        qCDebug(lcComms, "Probable Write Timeout: Total of %lld bytes sent", qint64(it->sent));
+        // The driver still holds what went out of it, behind the bytes of earlier writes: older still.
+        if (it->sent > 0)
+            ::tcflush(m_fd, TCOFLUSH);
+        m_nHeldBytes -= it->bytes.size() - it->sent;
+        it = m_held.erase(it);
+    }
+}
+
+// Under m_lock. When the loop must next look at the held writes for their time.
+std::optional<CPortWorker::Clock::time_point> CPortWorker::EarliestDeadline() const
+{
+    if (m_nWriteTimeoutPerByte <= 0 || m_held.empty())
+        return std::nullopt;
+    Clock::time_point earliest = m_held.front().deadline;
+    for (const HeldWrite& held : m_held)
+        earliest = std::min(earliest, held.deadline);
+    return earliest;
 }
 
 void CPortWorker::FlushPending()
 {
     QMutexLocker lock(&m_lock);
-    if (m_pending.isEmpty() || m_fd < 0)
+    if (m_fd < 0)
         return;
-    if (m_nWriteTimeoutPerByte > 0 && Clock::now() >= m_writeDeadline) {
-        // Like a write time-out of the line: what has not gone out in time is discarded.
-        qCDebug(lcComms, "Probable Write Timeout: Total of %lld bytes sent", m_nSent);
-        ::tcflush(m_fd, TCOFLUSH);
-        m_pending.resize(0);
-        return;
+    DiscardExpired(Clock::now());
+    while (!m_held.empty()) {
+        HeldWrite& head = m_held.front();
+        const qsizetype written = WriteNow(head.bytes.constData() + head.sent, head.bytes.size() - head.sent);
+        if (written < 0) {
+            m_held.clear();
+            m_nHeldBytes = 0;
+            return;
+        }
+        head.sent += written;
+        m_nHeldBytes -= written;
+        if (head.sent < head.bytes.size())
+            return;  // the line is full again
+        qCDebug(lcComms, "%lld bytes written", qint64(head.sent));
+        m_held.pop_front();
     }
-    const qsizetype written = WriteNow(m_pending.constData(), m_pending.size());
-    if (written < 0) {
-        m_pending.resize(0);
-        return;
-    }
-    m_nSent += written;
-    m_pending.remove(0, written);
-    if (m_pending.isEmpty())
-        qCDebug(lcComms, "%lld bytes written", m_nSent);
 }
 
 // Under m_lock. The number of bytes the line took (0 when it is full), or -1 after an error, which
@@ -294,20 +340,14 @@ qsizetype CPortWorker::WriteNow(const char* data, qsizetype count)
     }
 }
 
-// Under m_lock: all that is pending may take its count times the time allowed per byte.
-void CPortWorker::RestartWriteDeadline()
-{
-    if (m_nWriteTimeoutPerByte > 0)
-        m_writeDeadline = Clock::now() + std::chrono::milliseconds(m_pending.size() * m_nWriteTimeoutPerByte);
-}
-
 void CPortWorker::ClosePort()
 {
     m_bDelivering = false;
     {
         QMutexLocker lock(&m_lock);
         m_fd = -1;
-        m_pending.resize(0);
+        m_held.clear();
+        m_nHeldBytes = 0;
     }
     if (!m_port)
         return;

@@ -7,8 +7,10 @@
 #include <QWaitCondition>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QSerialPort;
 
@@ -28,17 +30,26 @@ public:
     // longer (16 ms by default), so senders live with it already; the frame timer adds it to a frame's
     // time; an idle line is read at once.
     static constexpr std::chrono::microseconds kReadHoldOff{10000};
+    // Most bytes that wait for a held line (XOFF, CTS low) besides the write going out: as much as
+    // the 4096-byte driver output queue the ports have always been given, some 580 replies. Above
+    // 19200 baud nothing else bounds them; the newest writes are kept, since a held line makes the
+    // oldest replies stale first.
+    static constexpr qsizetype kMaxHeldBytes = 4096;
 
     explicit CPortWorker(QObject* receiver);
     ~CPortWorker() override;
+
+    // False when the wake-up descriptor could not be made: such a worker can do nothing.
+    bool HasWakeUp() const { return m_wakeFd >= 0; }
 
     // The thread's work: returns after Stop, or once the port is lost (Lost is emitted then).
     void Run();
 
     // Called from another thread; each is carried out on the loop's thread and returns its result.
     bool Open(const QString& devicePath);
-    // Applies the line settings, raises DTR and starts delivering received bytes. Bytes the line
-    // has not taken within writeTimeoutPerByte ms per byte (0: no limit) are discarded.
+    // Applies the line settings, raises DTR and starts delivering received bytes. What the line
+    // has not taken of a write within its count times writeTimeoutPerByte ms from the call (0: no
+    // limit) is discarded.
     bool Configure(const LineSettings& line, int writeTimeoutPerByte);
     // Ends Run, which closes the port; no write reaches the descriptor once this is called.
     void Stop();
@@ -62,7 +73,9 @@ private:
     bool ReadPending(bool dataReported);
     void FlushPending();
     qsizetype WriteNow(const char* data, qsizetype count);
-    void RestartWriteDeadline();
+    void Hold(const char* data, qsizetype count, qsizetype sent);
+    void DiscardExpired(Clock::time_point now);
+    std::optional<Clock::time_point> EarliestDeadline() const;
     void ClosePort();
     void Post(const QByteArray& bytes);
     void PostError(int code);
@@ -81,7 +94,15 @@ private:
     bool m_bEnded = false;  // Run has finished
     int m_fd = -1;          // where writes go; -1 before opening and once closing has begun
     int m_nWriteTimeoutPerByte = 0;
-    QByteArray m_pending;            // bytes the line did not take at once, oldest first
-    qint64 m_nSent = 0;              // bytes written since the pending bytes began
-    Clock::time_point m_writeDeadline;  // pending bytes still unwritten then are discarded
+
+    // A write the line did not take at once, with what of it has gone out and when the rest is
+    // discarded.
+    struct HeldWrite
+    {
+        QByteArray bytes;
+        qsizetype sent;
+        Clock::time_point deadline;
+    };
+    std::deque<HeldWrite> m_held;  // oldest first
+    qsizetype m_nHeldBytes = 0;    // not yet written, over all of m_held
 };

@@ -44,7 +44,7 @@ CPriorityQueue::~CPriorityQueue()
     delete[] m_pEntries;
 }
 
-int CPriorityQueue::Push(const char* data, int length)
+int CPriorityQueue::Push(const char* data, int length, int flag)
 {
     const int free = m_nCapacity - m_nCount;
     if (free <= 0)
@@ -52,6 +52,7 @@ int CPriorityQueue::Push(const char* data, int length)
     // The buffer after the last entry in use takes the new entry.
     Entry* entry = m_ppSlots[m_nCount];
     entry->length = length;
+    entry->flag = flag;
     std::memcpy(entry->data, data, CopyCount(length));
     int slot = m_nCount++;
     while (slot > 0 && Ahead(entry->data, m_ppSlots[slot - 1]->data)) {
@@ -70,12 +71,14 @@ inline bool CPriorityQueue::Ahead(const char* newer, const char* older) const
     return m_pfnCompare(newer, older) != 0;
 }
 
-int CPriorityQueue::Pop(char* out, int* length)
+int CPriorityQueue::Pop(char* out, int* length, int* flag)
 {
     if (m_nCount == 0)
         return 0;
     Entry* head = m_ppSlots[0];
     *length = head->length;
+    if (flag)
+        *flag = head->flag;
     std::memcpy(out, head->data, CopyCount(head->length));
     --m_nCount;
     std::memmove(m_ppSlots, m_ppSlots + 1, size_t(m_nCount) * sizeof(Entry*));

@@ -22,12 +22,14 @@ public:
     CPriorityQueue(const CPriorityQueue&) = delete;
     CPriorityQueue& operator=(const CPriorityQueue&) = delete;
 
-    // Stores a copy of the first 256 bytes and the length as given. Returns the number of free
-    // entries before the push, or 0 when the queue was full and nothing was stored.
-    int Push(const char* data, int length);
-    // Takes the head entry: its stored length into *length and up to 256 bytes into out (which
-    // must hold 256). Returns the entries left, or 0 without writing anything when it was empty.
-    int Pop(char* out, int* length);
+    // Stores a copy of the first 256 bytes and the length as given, and a flag that travels with
+    // them. Returns the number of free entries before the push, or 0 when the queue was full and
+    // nothing was stored.
+    int Push(const char* data, int length, int flag = 0);
+    // Takes the head entry: its stored length into *length, up to 256 bytes into out (which must
+    // hold 256) and its flag into *flag when asked. Returns the entries left, or 0 without writing
+    // anything when it was empty.
+    int Pop(char* out, int* length, int* flag = nullptr);
 
     int Count() const { return m_nCount; }
     int Capacity() const { return m_nCapacity; }
@@ -38,6 +40,7 @@ private:
     struct Entry
     {
         int length;
+        int flag;
         char data[kEntrySize];
     };
 

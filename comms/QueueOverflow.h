@@ -14,7 +14,7 @@ public:
     explicit CQueueOverflow(CPriorityQueue& queue) : m_queue(queue) {}
 
     // Into the queue, or behind it while the queue is full or others wait already.
-    void Push(const char* data, int length);
+    void Push(const char* data, int length, int flag = 0);
     // Moves waiting entries into the room a pop has made.
     void Refill();
     int Waiting() const { return int(m_nWaiting); }
@@ -23,6 +23,7 @@ private:
     struct Entry
     {
         int length;
+        int flag;
         char data[CPriorityQueue::kEntrySize];
     };
 

@@ -8,6 +8,8 @@
 
 #include <QThread>
 
+#include <memory>
+
 CSerialComms::CSerialComms(QObject* parent)
     : QObject(parent)
 {
@@ -20,7 +22,9 @@ CSerialComms::~CSerialComms()
 
 int CSerialComms::OpenPort(int nPort)
 {
+    ClosePort();
     m_nPort = nPort;
+    m_openFailure = OpenFailure::Device;
     const QString device = ComPortDevices::DevicePath(nPort);
     if (device.isEmpty()) {
         qCWarning(lcComms) << "no device for COM" << nPort;
@@ -32,12 +36,21 @@ int CSerialComms::OpenPort(int nPort)
 int CSerialComms::OpenDevice(const QString& devicePath)
 {
     ClosePort();
-    StartWorker();
-    if (!m_pWorker->Open(devicePath) || !ConfigurePort()) {
+    m_openFailure = OpenFailure::Device;
+    if (!StartWorker())
+        return 0;
+    if (!m_pWorker->Open(devicePath)) {
+        StopWorker();
+        return 0;
+    }
+    if (!ConfigurePort()) {
+        m_openFailure = OpenFailure::Settings;
         StopWorker();
         return 0;
     }
     m_bConnected = 1;
+    m_openFailure = OpenFailure::None;
+    m_bWakeUpFailureShown = false;
     return 1;
 }
 
@@ -100,9 +113,18 @@ LineSettings CSerialComms::Line() const
     return LineSettings{m_nBaud, m_nDataBits, m_nParity, m_nStopBits, m_nFlowControl};
 }
 
-void CSerialComms::StartWorker()
+bool CSerialComms::StartWorker()
 {
-    m_pWorker = new CPortWorker(this);
+    auto made = std::make_unique<CPortWorker>(this);
+    if (!made->HasWakeUp()) {
+        // Told once, not at every reconnect attempt while the shortage lasts.
+        if (!m_bWakeUpFailureShown)
+            UserMessages().MessageBox(QString::fromLatin1(Str::kThreadEventFailed), IUserMessages::Buttons::Ok,
+                                      IUserMessages::Icon::Exclamation);
+        m_bWakeUpFailureShown = true;
+        return false;
+    }
+    m_pWorker = made.release();
     CPortWorker* worker = m_pWorker;
     m_pThread = QThread::create([worker] { worker->Run(); });
     m_pThread->setObjectName(QStringLiteral("COM%1 reader").arg(m_nPort));
@@ -110,6 +132,7 @@ void CSerialComms::StartWorker()
     connect(worker, &CPortWorker::Lost, this, [this, generation] { OnWorkerLost(generation); },
             Qt::QueuedConnection);
     m_pThread->start();
+    return true;
 }
 
 void CSerialComms::StopWorker()

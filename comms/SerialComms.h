@@ -17,10 +17,18 @@ class CSerialComms : public QObject
 {
     Q_OBJECT
 public:
+    // Why the last OpenPort or OpenDevice left the object closed.
+    enum class OpenFailure {
+        None,
+        Device,    // no device, or it could not be opened (absent, in use, no resources): may come right later
+        Settings,  // the device is there but its stored settings are out of range or refused
+    };
+
     explicit CSerialComms(QObject* parent = nullptr);
     ~CSerialComms() override;  // ends the worker if the port is still open
 
-    // Opens the device of COM port nPort; nonzero when it is open and its worker reads it.
+    // Opens the device of COM port nPort; nonzero when it is open and its worker reads it. An
+    // open port is closed first, whatever becomes of the new one.
     int OpenPort(int nPort);
     int OpenDevice(const QString& devicePath);
     // Applies the port's stored line settings to the open device; 0 (after telling the user) when
@@ -32,6 +40,7 @@ public:
     int WriteBytes(const char* buffer, int count);
     void LoadPortSettings();
     int IsConnected() const { return m_bConnected; }
+    OpenFailure LastOpenFailure() const { return m_openFailure; }
 
 signals:
     // The open port stopped delivering (hang-up, device removed, read error). The object is no
@@ -64,7 +73,7 @@ protected:
     int m_bConnected = 0;
 
 private:
-    void StartWorker();
+    bool StartWorker();
     void StopWorker();
     void OnWorkerLost(int generation);
 
@@ -72,5 +81,7 @@ private:
     CPortWorker* m_pWorker = nullptr;  // m_pThread runs its loop; deleted once that thread has ended
     int m_nGeneration = 0;             // tells a stale loss report from an earlier opening
     int m_nWriteHolds = 0;
+    OpenFailure m_openFailure = OpenFailure::None;
+    bool m_bWakeUpFailureShown = false;  // until the next successful open
     QByteArray m_heldWrites;  // what WriteBytes collected while held
 };

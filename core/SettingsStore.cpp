@@ -43,11 +43,23 @@ void ResetProfileStore()
     ++g_generation;
 }
 
-int GetProfileInt(const QString& section, const QString& key, int defaultValue)
+int GetProfileInt(const QString& section, const QString& key, int defaultValue, bool* readable)
 {
-    bool ok = false;
-    const int value = ProfileStore().value(KeyPath(section, key)).toInt(&ok);
-    return ok ? value : defaultValue;
+    const QVariant stored = ProfileStore().value(KeyPath(section, key));
+    bool ok = !stored.isValid();
+    int value = defaultValue;
+    if (stored.typeId() == QMetaType::Int) {
+        ok = true;
+        value = stored.toInt();
+    } else if (stored.typeId() == QMetaType::QString) {
+        // Read as text, never through a wider type: a number too large for an int must not wrap.
+        const int number = stored.toString().trimmed().toInt(&ok, 10);
+        if (ok)
+            value = number;
+    }
+    if (readable)
+        *readable = ok;
+    return value;
 }
 
 QString GetProfileString(const QString& section, const QString& key, const QString& defaultValue)

@@ -10,7 +10,9 @@ QSettings& ProfileStore();
 // Drops the open store so the next access opens it afresh (tests point QSettings elsewhere).
 void ResetProfileStore();
 
-int GetProfileInt(const QString& section, const QString& key, int defaultValue);
+// The stored number, or defaultValue when the key is missing. A stored value that is not a decimal
+// number fitting an int (blanks around it allowed) also gives defaultValue, and *readable false.
+int GetProfileInt(const QString& section, const QString& key, int defaultValue, bool* readable = nullptr);
 QString GetProfileString(const QString& section, const QString& key, const QString& defaultValue);
 void WriteProfileInt(const QString& section, const QString& key, int value);
 void WriteProfileString(const QString& section, const QString& key, const QString& value);

@@ -9,9 +9,10 @@ namespace {
 
 constexpr int kMissing = -1;
 
-int ReadKey(const char* key)
+// A value that is not a number fitting an int reads as missing: as an index it lies outside every table.
+int ReadKey(const char* key, bool* readable = nullptr)
 {
-    return GetProfileInt(QString::fromLatin1(Str::kRemoteSection), QString::fromLatin1(key), kMissing);
+    return GetProfileInt(QString::fromLatin1(Str::kRemoteSection), QString::fromLatin1(key), kMissing, readable);
 }
 
 void WriteKey(const char* key, int value)
@@ -59,5 +60,8 @@ int WriteRemoteSettings(int enabled, int port, int baud, int dataBits, int parit
 
 int IsRemoteConfigured()
 {
-    return ReadKey(Str::kRemoteEnable) != kMissing ? 1 : 0;
+    // An "EnableDisable" that cannot be read is there all the same: opening the port then asks for
+    // the record to be configured, rather than monitoring staying off without a word.
+    bool readable = true;
+    return ReadKey(Str::kRemoteEnable, &readable) != kMissing || !readable ? 1 : 0;
 }

@@ -9,10 +9,11 @@
 extern int g_nRemoteMonitorEnabled;
 
 // Nonzero when the record exists. A missing record gives enabled 0, port 0, 9600 baud, 8 data bits,
-// no parity, one stop bit, no flow control; keys missing from an existing record read as -1.
+// no parity, one stop bit, no flow control; keys missing from an existing record, and values that are
+// not numbers fitting an int, read as -1.
 int ReadRemoteSettings(int& enabled, int& port, int& baud, int& dataBits, int& parity, int& stopBits,
                        int& flowControl);
 // Writes all seven values; always 1.
 int WriteRemoteSettings(int enabled, int port, int baud, int dataBits, int parity, int stopBits, int flowControl);
-// Nonzero when "EnableDisable" is stored at all.
+// Nonzero when "EnableDisable" is stored at all, readable or not.
 int IsRemoteConfigured();

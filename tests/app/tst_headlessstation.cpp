@@ -29,6 +29,7 @@ private slots:
     void silentMonitorDoesNotDelayLogging();
     void startsWithoutPortMap();
     void unpluggedLineComesBack();
+    void refusedLineSettingsReportedOnceUntilCorrected();
 
 private:
     static void EnableMonitor(const HeadlessStation& station, int port);
@@ -231,6 +232,36 @@ void TestHeadlessStation::unpluggedLineComesBack()
     QCOMPARE(station.Stop(), 0);
     QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 2);
     QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 2")).size(), 4);
+}
+
+void TestHeadlessStation::refusedLineSettingsReportedOnceUntilCorrected()
+{
+    HeadlessStation station;
+    Pty line;  // its slave end stays held here, so what waits there shows whether the line was opened
+    station.WritePortMap({{1, 1}}, {{1, line.SlavePath()}});
+    station.SetSetting(QStringLiteral("COM1 Settings/Port"), 1);
+    station.SetSetting(QStringLiteral("COM1 Settings/Baud"), 12);  // beyond the baud-rate table
+    station.SetSetting(QStringLiteral("COM1 Settings/Data"), 3);
+    const QString refused = QStringLiteral("Unable to setup configuration for Port COM1");
+    QVERIFY(station.Start());
+    QTRY_VERIFY_WITH_TIMEOUT(station.Errors().contains(refused), 10000);
+
+    // Opening the line would discard this byte. Several reconnect rounds go by.
+    QVERIFY(line.Write("x"));
+    QTRY_COMPARE_WITH_TIMEOUT(line.SlaveInputPending(), 1, 5000);
+    QTest::qWait(10000);
+    QCOMPARE(station.Errors().count(refused), 1);
+    QCOMPARE(line.SlaveInputPending(), 1);
+
+    // Corrected while the station runs: the line opens on the next round and logs.
+    station.SetSetting(QStringLiteral("COM1 Settings/Baud"), 5);
+    QTRY_COMPARE_WITH_TIMEOUT(line.SlaveInputPending(), 0, 10000);
+    QVERIFY(line.Write(BlockFrame(QByteArray::fromHex("010010"), false)));
+    QCOMPARE(line.Read(kAck.size(), 5000), kAck);
+    QTRY_VERIFY_WITH_TIMEOUT(station.Errors().contains(QStringLiteral("Channel 1: Port COM1 connected again.")), 5000);
+    QCOMPARE(station.Errors().count(refused), 1);
+    QCOMPARE(station.Stop(), 0);
+    QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestHeadlessStation)

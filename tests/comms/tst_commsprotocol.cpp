@@ -24,18 +24,19 @@ void Drain()
         QCoreApplication::sendPostedEvents();
 }
 
-QByteArray BlockFrame(const QByteArray& data)
+// A spoiled frame carries a check that is one bit off.
+QByteArray BlockFrame(const QByteArray& data, bool spoiled = false)
 {
-    char check = 0;
+    char check = spoiled ? 1 : 0;
     for (char ch : data)
         check ^= ch;
     return '\x02' + data + '\x03' + check + '\x0D';
 }
 
 // A CRC frame as the far end sends it: CRC high byte first, every FF doubled.
-QByteArray CrcFrame(const QByteArray& data)
+QByteArray CrcFrame(const QByteArray& data, bool spoiled = false)
 {
-    quint16 crc = 0;
+    quint16 crc = spoiled ? 1 : 0;
     for (char ch : data)
         crc = Crc16::Update(crc, quint8(ch));
     const QByteArray body = data + char(crc >> 8) + char(crc & 0xFF);
@@ -75,6 +76,34 @@ void TestCommsProtocol::delivery_data()
     for (char ch : Hex("FF026162639DD6FF03" "02414203030D"))
         bytes.append(QByteArray(1, ch));
     QTest::newRow("byte by byte") << bytes << QByteArrayList{"abc", "AB"};
+
+    // Frames waiting together leave the frame queue by first byte, not in arrival order: each must
+    // keep its own check result. Good ones come up highest first byte first.
+    const QByteArray good1011 = Hex("02101103010D");
+    const QByteArray bad2021 = Hex("02202103000D");
+    QTest::newRow("block: good, then bad with a higher first byte, one read")
+        << QByteArrayList{good1011 + bad2021} << QByteArrayList{Hex("1011")};
+    QTest::newRow("block: bad, then good with a lower first byte, one read")
+        << QByteArrayList{bad2021 + good1011} << QByteArrayList{Hex("1011")};
+    QTest::newRow("block: good, then bad, separate reads")
+        << QByteArrayList{good1011, bad2021} << QByteArrayList{Hex("1011")};
+    QTest::newRow("CRC: good, then spoiled, one read")
+        << QByteArrayList{CrcFrame("ab") + CrcFrame("xy", true)} << QByteArrayList{"ab"};
+    QTest::newRow("CRC: good, then spoiled, separate reads")
+        << QByteArrayList{CrcFrame("ab"), CrcFrame("xy", true)} << QByteArrayList{"ab"};
+    QTest::newRow("CRC: spoiled, then good, separate reads")
+        << QByteArrayList{CrcFrame("ab", true), CrcFrame("xy")} << QByteArrayList{"xy"};
+    QTest::newRow("both forms mixed, one read")
+        << QByteArrayList{BlockFrame("AB") + CrcFrame("zz", true) + CrcFrame("mn") + BlockFrame("QR", true)
+                          + BlockFrame("\x05\x06") + CrcFrame("\x7F\x01", true)}
+        << QByteArrayList{"mn", "AB", "\x05\x06"};
+    QTest::newRow("both forms mixed, separate reads")
+        << QByteArrayList{BlockFrame("AB"), CrcFrame("zz", true), CrcFrame("mn"), BlockFrame("QR", true),
+                          BlockFrame("\x05\x06"), CrcFrame("\x7F\x01", true)}
+        << QByteArrayList{"mn", "AB", "\x05\x06"};
+    QTest::newRow("same first byte, bad between good ones")
+        << QByteArrayList{BlockFrame("M1") + CrcFrame("M2", true) + CrcFrame("M3") + BlockFrame("M4", true)}
+        << QByteArrayList{"M1", "M3"};
 }
 
 void TestCommsProtocol::delivery()

@@ -2,6 +2,7 @@
 #include "comms/ComPortDevices.h"
 #include "comms/PortSettings.h"
 #include "comms/SerialComms.h"
+#include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "tests/comms/LineProbe.h"
 #include "tests/support/Pty.h"
@@ -10,6 +11,10 @@
 
 #include <QDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +56,35 @@ void StoreRecord(int port, int baud, int data, int stop, int parity, int shake)
     WritePortSettings(port, PortSettingsRecord{port, LineSettings{baud, data, parity, stop, shake}});
 }
 
+// While it lives, the process may open no further descriptor: the limit is lowered to just above
+// the highest one in use and every free one below it is taken.
+class DescriptorsExhausted
+{
+public:
+    DescriptorsExhausted()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &m_saved);
+        int highest = 2;
+        for (const QString& name : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System))
+            highest = std::max(highest, name.toInt());
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = rlim_t(highest + 2);
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            m_taken.append(fd);
+    }
+    ~DescriptorsExhausted()
+    {
+        for (int fd : m_taken)
+            ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &m_saved);
+    }
+
+private:
+    rlimit m_saved{};
+    QList<int> m_taken;
+};
+
 } // namespace
 
 class TestSerialComms : public QObject
@@ -61,15 +95,18 @@ private slots:
     void cleanup();
     void recordConfiguresTheLine_data();
     void recordConfiguresTheLine();
-    void indexOutsideItsTableClosesThePort_data();
-    void indexOutsideItsTableClosesThePort();
+    void storedRecordAsText_data();
+    void storedRecordAsText();
     void portInUseCannotBeOpenedTwice();
+    void openOnAPortWithoutDeviceClosesTheOpenOne();
+    void noWakeUpDescriptorIsReported();
     void receivedBytesComeInChunksOfEighty();
     void closeEndsAWaitingWorkerAndItsThread();
     void hangUpIsReportedAndThePortReopens();
     void writeLargerThanTheLineTakesArrivesWholeAndInOrder();
     void bytesHeldByTheLineWaitForTheirTimeOut_data();
     void bytesHeldByTheLineWaitForTheirTimeOut();
+    void bytesHeldWithoutTimeLimitAreCapped();
     void closeWithBytesWaitingReturnsPromptly();
 
 private:
@@ -130,25 +167,47 @@ void TestSerialComms::recordConfiguresTheLine()
     QTEST(line.xonXoff, "xonXoff");
 }
 
-void TestSerialComms::indexOutsideItsTableClosesThePort_data()
+void TestSerialComms::storedRecordAsText_data()
 {
-    QTest::addColumn<QList<int>>("record");  // Baud, Data, Stop, Parity, Shake
-    QTest::newRow("baud 12") << QList<int>{12, 3, 0, 0, 0};
-    QTest::newRow("baud -1") << QList<int>{-1, 3, 0, 0, 0};
-    QTest::newRow("data 4") << QList<int>{5, 4, 0, 0, 0};
-    QTest::newRow("stop 3") << QList<int>{5, 3, 3, 0, 0};
-    QTest::newRow("parity 5") << QList<int>{5, 3, 0, 5, 0};
+    // The record as a person might type it into the settings file. Whatever is not a number that
+    // fits its table refuses the line; a key that is missing reads as 0.
+    QTest::addColumn<QByteArray>("values");
+    QTest::addColumn<unsigned>("speed");  // 0: refused with the set-up message
+
+    QTest::newRow("baud 12") << QByteArray("Baud=12") << 0u;
+    QTest::newRow("baud -1") << QByteArray("Baud=-1") << 0u;
+    QTest::newRow("data 4") << QByteArray("Baud=5\nData=4") << 0u;
+    QTest::newRow("stop 3") << QByteArray("Baud=5\nStop=3") << 0u;
+    QTest::newRow("parity 5") << QByteArray("Baud=5\nParity=5") << 0u;
+    QTest::newRow("baud abc") << QByteArray("Baud=abc") << 0u;
+    QTest::newRow("baud 2^32+5") << QByteArray("Baud=4294967301") << 0u;
+    QTest::newRow("data 2^32+3") << QByteArray("Baud=5\nData=4294967299") << 0u;
+    QTest::newRow("baud 5 and junk") << QByteArray("Baud=5x") << 0u;
+    QTest::newRow("baud empty") << QByteArray("Baud=") << 0u;
+    QTest::newRow("baud in hex") << QByteArray("Baud=0x5") << 0u;
+    QTest::newRow("shake abc") << QByteArray("Baud=5\nShake=abc") << 0u;
+    QTest::newRow("baud quoted with blanks") << QByteArray("Baud=\" 5 \"") << 9600u;
+    QTest::newRow("blanks around") << QByteArray("Baud = 11 \nData = 3") << 256000u;
+    QTest::newRow("keys missing: 300 baud") << QByteArray("Data=3") << 300u;
 }
 
-void TestSerialComms::indexOutsideItsTableClosesThePort()
+void TestSerialComms::storedRecordAsText()
 {
-    QFETCH(QList<int>, record);
-    StoreRecord(kPort, record[0], record[1], record[2], record[3], record[4]);
+    QFETCH(QByteArray, values);
+    QFETCH(unsigned, speed);
+    m_station->WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"),
+                         "[COM7%20Settings]\nPort=7\n" + values + "\n");
+    ResetProfileStore();
     ScriptedMessages messages;
 
     CSerialComms comms;
-    QCOMPARE(comms.OpenPort(kPort), 0);
-    QCOMPARE(comms.IsConnected(), 0);
+    QCOMPARE(comms.OpenPort(kPort), speed ? 1 : 0);
+    QCOMPARE(comms.IsConnected(), speed ? 1 : 0);
+    if (speed) {
+        QVERIFY(messages.texts.isEmpty());
+        QCOMPARE(LineProbe::Read(m_pty->MasterFd()).speed, speed);
+        return;
+    }
     QCOMPARE(messages.texts, QStringList{QString::fromLatin1(Str::kPortSetupFailed).arg(kPort)});
     QCOMPARE(messages.icons, QList<IUserMessages::Icon>{IUserMessages::Icon::Information});
 
@@ -170,6 +229,37 @@ void TestSerialComms::portInUseCannotBeOpenedTwice()
 
     first.ClosePort();
     QCOMPARE(second.OpenPort(kPort), 1);
+}
+
+void TestSerialComms::openOnAPortWithoutDeviceClosesTheOpenOne()
+{
+    StoreRecord(kPort, 5, 3, 0, 0, 0);
+    CSerialComms comms;
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    m_pty->ReleaseSlave();
+    QVERIFY(m_pty->PeerOpen());
+
+    QCOMPARE(comms.OpenPort(0), 0);  // no COM0: no device to open
+    QCOMPARE(comms.IsConnected(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_pty->PeerOpen(), 5000);
+}
+
+void TestSerialComms::noWakeUpDescriptorIsReported()
+{
+    StoreRecord(kPort, 5, 3, 0, 0, 0);
+    ScriptedMessages messages;
+    CSerialComms comms;
+    {
+        const DescriptorsExhausted exhausted;
+        QCOMPARE(comms.OpenPort(kPort), 0);
+    }
+    QCOMPARE(messages.texts, QStringList{QString::fromLatin1(Str::kThreadEventFailed)});
+    QCOMPARE(messages.icons, QList<IUserMessages::Icon>{IUserMessages::Icon::Exclamation});
+    QCOMPARE(comms.IsConnected(), 0);
+
+    // With descriptors to spare again the same object opens the line.
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    QCOMPARE(messages.texts.size(), 1);
 }
 
 void TestSerialComms::receivedBytesComeInChunksOfEighty()
@@ -269,9 +359,35 @@ void TestSerialComms::bytesHeldByTheLineWaitForTheirTimeOut()
     QCOMPARE(comms.WriteBytes("held", 4), 1);
     QTest::qWait(500);
     QVERIFY(m_pty->Write(QByteArray("\x11")));
+    // "after" must find the line running: held, its 5 ms could pass on a busy machine.
+    QTRY_VERIFY_WITH_TIMEOUT(m_pty->SlaveMaySend(), 5000);
     QCOMPARE(comms.WriteBytes("after", 5), 1);
     QCOMPARE(m_pty->Read(int(expected.size()), 5000), expected);
     QCOMPARE(m_pty->Read(0, 200), QByteArray());
+}
+
+void TestSerialComms::bytesHeldWithoutTimeLimitAreCapped()
+{
+    // Above 19200 baud nothing limits a held write's time: only the cap bounds what waits. The
+    // oldest writes give way, so what goes out when the line resumes is the newest, whole and in order.
+    StoreRecord(kPort, 11, 3, 0, 0, 4);  // 256000, Xon / Xoff
+    RxRecorder comms;
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    QVERIFY(m_pty->Write(QByteArray("m\x13")));
+    QTRY_COMPARE_WITH_TIMEOUT(comms.Received(), QByteArray("m"), 5000);
+
+    QByteArray written;
+    for (int i = 0; i < 2000; ++i) {
+        const QByteArray one = QByteArray::number(i).rightJustified(6, '0') + ';';
+        QCOMPARE(comms.WriteBytes(one.constData(), int(one.size())), 1);
+        written += one;
+    }
+    QTest::qWait(200);
+    QVERIFY(m_pty->Write(QByteArray("\x11")));
+    const QByteArray out = m_pty->Read(int(written.size()), 2000);
+    QVERIFY2(out.size() > 0 && out.size() <= 4096, qPrintable(QString::number(out.size())));
+    QCOMPARE(out.size() % 7, 0);
+    QVERIFY(written.endsWith(out));
 }
 
 void TestSerialComms::closeWithBytesWaitingReturnsPromptly()

@@ -119,6 +119,50 @@ private slots:
         }
     }
 
+    void recordAsText_data()
+    {
+        // One value of a complete record (port COM5, 256000 baud) as typed into the settings file.
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("configured");
+        QTest::addColumn<int>("opened");
+        QTest::addColumn<QString>("message");
+
+        const QString invalid = QString::fromLocal8Bit(std::strerror(EINVAL));
+        QTest::newRow("baud abc") << QByteArray("BaudRate=abc") << 1 << 0 << invalid;
+        QTest::newRow("baud 2^32+5") << QByteArray("BaudRate=4294967301") << 1 << 0 << invalid;
+        QTest::newRow("data -1") << QByteArray("DataBits=-1") << 1 << 0 << invalid;
+        QTest::newRow("baud quoted with blanks") << QByteArray("BaudRate=\" 11 \"") << 1 << 1 << QString();
+        QTest::newRow("port 2^32+5") << QByteArray("Port=4294967301") << 1 << 0
+                                     << QString::fromLocal8Bit(std::strerror(ENOENT));
+        QTest::newRow("enable abc: stored but unreadable") << QByteArray("EnableDisable=abc") << 1 << 0
+                                                          << QString::fromLatin1(Str::kRemoteSettingsMissing);
+    }
+
+    void recordAsText()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, configured);
+        QFETCH(int, opened);
+        QFETCH(QString, message);
+        TestStation station;
+        ScriptedMessages messages;
+        Pty monitor;
+        ComPortDevices::Set(kMonitorCom, monitor.SlavePath());
+        const QByteArray key = line.left(line.indexOf('=') + 1);
+        QByteArray record = "[RemoteMonitorSettings]\n" + line + '\n';
+        const Values complete = Complete(1);
+        for (auto it = complete.begin(); it != complete.end(); ++it) {
+            if (it.key().toLatin1() + '=' != key)
+                record += it.key().toLatin1() + '=' + QByteArray::number(it.value()) + '\n';
+        }
+        station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"), record);
+        ResetProfileStore();
+
+        QCOMPARE(IsRemoteConfigured(), configured);
+        QCOMPARE(OpenRemotePort(), opened);
+        QCOMPARE(messages.texts, message.isEmpty() ? QStringList() : QStringList{message});
+    }
+
     void portListLeavesOutHeldPorts()
     {
         TestStation station;

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -92,4 +93,16 @@ bool Pty::PeerOpen() const
 {
     pollfd p{m_master, POLLOUT, 0};
     return m_master >= 0 && ::poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP);
+}
+
+int Pty::SlaveInputPending() const
+{
+    int count = -1;
+    return m_slaveKeep >= 0 && ::ioctl(m_slaveKeep, FIONREAD, &count) == 0 ? count : -1;
+}
+
+bool Pty::SlaveMaySend() const
+{
+    pollfd p{m_slaveKeep, POLLOUT, 0};
+    return m_slaveKeep >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLOUT);
 }

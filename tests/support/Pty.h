@@ -25,6 +25,11 @@ public:
     // the line open (a master reports a hang-up while nobody holds its slave).
     void ReleaseSlave();
     bool PeerOpen() const;
+    // Bytes written here that wait unread at the slave end, while this object still holds it. A
+    // program that opens the line discards them, so they also tell whether it did.
+    int SlaveInputPending() const;
+    // Whether the slave end may send now: false while an XOFF from here holds it (slave still held).
+    bool SlaveMaySend() const;
 
 private:
     int m_master = -1;
