@@ -305,20 +305,15 @@ private slots:
         QTest::newRow("settings without monitor") << QStringList{settings} << "--write-settings goes with --monitor";
         QTest::newRow("settings at a speed the program lacks")
             << QStringList{"--monitor", "COM17", settings, "--baud", "1234"} << "--write-settings: --baud";
-        QTest::newRow("monitor on a channel's port") << QStringList{"--monitor", "COM3"} << "--monitor:";
-        QTest::newRow("channel 17") << QStringList{"--channels", "1,17"} << "--channels:";
         QTest::newRow("rate infinite") << QStringList{"--rate", "inf"} << "--rate:";
         QTest::newRow("rate too high") << QStringList{"--rate", "1e300"} << "--rate:";
         QTest::newRow("baud beyond a whole number") << QStringList{"--baud", "99999999999"} << "--baud:";
         QTest::newRow("baud with a fraction") << QStringList{"--baud", "9600.5"} << "--baud:";
-        QTest::newRow("count negative") << QStringList{"--count", "-1"} << "--count:";
         QTest::newRow("count with a fraction") << QStringList{"--count", "2.5"} << "--count:";
         QTest::newRow("corrupt-every beyond a whole number") << QStringList{"--corrupt-every", "1e10"}
                                                              << "--corrupt-every:";
         QTest::newRow("duration infinite") << QStringList{"--duration", "inf"} << "--duration:";
         QTest::newRow("start delay beyond a whole number") << QStringList{"--start-delay", "3e9"} << "--start-delay:";
-        QTest::newRow("seed negative") << QStringList{"--seed", "-1"} << "--seed:";
-        QTest::newRow("unknown form") << QStringList{"--form", "hdlc"} << "--form:";
     }
 
     void refusesBadOptionsBeforeWritingAnything()
