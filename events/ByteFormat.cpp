@@ -6,25 +6,6 @@
 
 namespace {
 
-// The conversions event lines are made of: %s, %c, %d with an optional zero flag and width, and %%.
-// These are put together directly, as the general printf machinery costs more than the rest of a
-// record; any other format goes to vsnprintf.
-bool IsPlain(const char* format)
-{
-    for (const char* p = format; *p; ++p) {
-        if (*p != '%')
-            continue;
-        ++p;
-        if (*p == '%' || *p == 's' || *p == 'c')
-            continue;
-        while (*p >= '0' && *p <= '9')
-            ++p;
-        if (*p != 'd')
-            return false;
-    }
-    return true;
-}
-
 // A line of up to kRoom bytes put together on the stack; a longer one goes to vsnprintf.
 class PlainLine
 {
@@ -71,18 +52,19 @@ private:
     bool m_full = false;
 };
 
-// False when the line does not fit on the stack.
+// The conversions event lines are made of: %s, %c, %d with an optional zero flag and width, and %%.
+// These are put together directly, as the general printf machinery costs more than the rest of a
+// record. False for any other conversion, or a line that does not fit on the stack.
 bool FormatPlain(const char* format, va_list args, QByteArray& result)
 {
     PlainLine line;
     for (const char* p = format; *p && !line.Full(); ++p) {
-        const char* literal = p;
-        while (*p && *p != '%')
-            ++p;
-        line.Append(literal, size_t(p - literal));
-        if (!*p)
+        const char* percent = std::strchr(p, '%');
+        const char* end = percent ? percent : p + std::strlen(p);
+        line.Append(p, size_t(end - p));
+        if (!percent)
             break;
-        ++p;
+        p = percent + 1;
         switch (*p) {
         case '%': line.Append("%", 1); break;
         case 's': {
@@ -100,6 +82,8 @@ bool FormatPlain(const char* format, va_list args, QByteArray& result)
             int width = 0;
             for (; *p >= '0' && *p <= '9'; ++p)
                 width = width * 10 + (*p - '0');
+            if (*p != 'd')
+                return false;
             line.AppendNumber(va_arg(args, int), width, zeros);
         }
         }
@@ -135,7 +119,7 @@ QByteArray FormatBytes(const char* format, ...)
     va_start(args, format);
     va_copy(again, args);
     QByteArray result;
-    if (!IsPlain(format) || !FormatPlain(format, args, result))
+    if (!FormatPlain(format, args, result))
         result = FormatGeneral(format, again);
     va_end(again);
     va_end(args);
