@@ -8,6 +8,7 @@
 #include "events/ByteFormat.h"
 #include "events/StoringArchive.h"
 
+#include <charconv>
 #include <cstring>
 
 namespace {
@@ -97,17 +98,16 @@ QByteArray CDisplayObj::FormatCodedText(quint8 status)
         m_nKind = KIND_SYSTEM;
     }
 
-    QByteArray countText;
+    char countText[24] = "";  // made here, not in a QByteArray: this runs for every record
     if (GetAlarmField(alarm, 2) == "Y") {
-        const qint64 count = value + LeadingNumber(GetAlarmField(alarm, 3));
+        qint64 count = value + LeadingNumber(GetAlarmField(alarm, 3));
         if (IsLineStateAlarm(alarm) && count >= 64)
-            countText = QByteArray::number(count - 64 + GetLineCount(m_nChannel));
-        else
-            countText = QByteArray::number(count);
+            count = count - 64 + GetLineCount(m_nChannel);
+        *std::to_chars(countText, countText + sizeof countText - 1, count).ptr = '\0';
     }
     const QByteArray description = GetAlarmField(alarm, 5);
     return FormatBytes(Str::kCodedEventLine, TimeText().constData(), st.letter, kindLetter, alarm,
-                       description.constData(), countText.constData());
+                       description.constData(), countText);
 }
 
 QByteArray CDisplayObj::FormatTextMessage()

@@ -30,8 +30,9 @@ bool IsHardError(QSerialPort::SerialPortError error)
 
 } // namespace
 
-CRemotePort::CRemotePort(QObject* parent)
+CRemotePort::CRemotePort(int maxQueued, QObject* parent)
     : QObject(parent)
+    , m_maxQueued(size_t(maxQueued))
 {
 }
 
@@ -66,7 +67,7 @@ bool CRemotePort::Enqueue(const QByteArray& frame)
         std::lock_guard<std::mutex> lock(m_lock);
         if (!m_open || m_closing)
             return false;
-        if (m_queue.size() >= size_t(kMaxQueued)) {
+        if (m_queue.size() >= m_maxQueued) {
             qCWarning(lcRemote) << "remote monitor has fallen" << m_queue.size() << "frames behind; frame dropped";
             return false;
         }

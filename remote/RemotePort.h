@@ -30,7 +30,8 @@ public:
     static constexpr int kCloseGraceMs = 200;   // how long closing lets queued frames go out
     static constexpr int kMaxQueued = 65536;    // frames waiting for a monitor that has fallen behind
 
-    explicit CRemotePort(QObject* parent = nullptr);
+    // maxQueued: frames held for the worker at most; more are refused.
+    explicit CRemotePort(int maxQueued = kMaxQueued, QObject* parent = nullptr);
     ~CRemotePort() override;
 
     // Opens the device exclusively and applies the line settings (flow control is never applied).
@@ -58,6 +59,7 @@ private:
     std::mutex m_lock;
     std::condition_variable m_wake;
     std::deque<QByteArray> m_queue;
+    const size_t m_maxQueued;
     bool m_closing = false;
     std::chrono::steady_clock::time_point m_deadline;
     std::unique_ptr<QThread> m_thread;

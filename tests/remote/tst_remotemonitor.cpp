@@ -75,6 +75,41 @@ private slots:
         QVERIFY(line.Read(0, 300).isEmpty());
     }
 
+    // A frame refused because the monitor has fallen too far behind takes no number: the monitor
+    // sees the numbers run on without a gap once it catches up.
+    void frameDroppedAtCapTakesNoNumber()
+    {
+        Pty line;
+        const int cap = 3;
+        CRemotePort port(cap);
+        Open(port, line);
+        CRemoteMonitor monitor(port);
+
+        // The worker holds the first frame while it waits for the reply, so the queue fills behind it.
+        QVERIFY(monitor.SendAlarm(m_record));
+        QByteArray last = line.Read(kFrameBytes, 5000);
+        QCOMPARE(last.size(), kFrameBytes);
+        for (int i = 0; i < cap; ++i)
+            QVERIFY(monitor.SendAlarm(m_record));
+        QVERIFY(!monitor.SendAlarm(m_record));
+        QVERIFY(!monitor.SendAlarm(m_record));
+        QVERIFY(line.Write(Ack(last.at(2))));
+
+        QList<int> numbers{quint8(last.at(2))};
+        while (numbers.size() < cap + 2) {
+            const QByteArray frame = line.Read(kFrameBytes, 5000);
+            QCOMPARE(frame.size(), kFrameBytes);
+            if (frame == last)
+                continue;  // written again: its reply came late
+            last = frame;
+            numbers << quint8(frame.at(2));
+            QVERIFY(line.Write(Ack(frame.at(2))));
+            if (numbers.size() == cap + 1)
+                QVERIFY(monitor.SendAlarm(m_record));
+        }
+        QCOMPARE(numbers, QList<int>({0, 1, 2, 3, 4}));
+    }
+
     void replyDecidesOnResend_data()
     {
         QTest::addColumn<QByteArray>("reply");

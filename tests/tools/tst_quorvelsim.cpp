@@ -8,10 +8,13 @@
 #include "tests/support/TestStation.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -89,6 +92,52 @@ QMap<QString, qint64> Fields(const QByteArray& output, const QByteArray& prefix)
     return fields;
 }
 
+QString SimPath()
+{
+    return qEnvironmentVariable("QUORVEL_BUILD_DIR") + QStringLiteral("/tools/quorvel-sim/quorvel-sim");
+}
+
+// The simulator with the station's settings store, not the user's.
+void Prepare(QProcess& sim, const TestStation& station)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), station.Dir() + QStringLiteral("/config"));
+    sim.setProcessEnvironment(env);
+}
+
+// Runs the simulator to its end.
+void RunToEnd(QProcess& sim, const TestStation& station, const QStringList& arguments)
+{
+    Prepare(sim, station);
+    sim.start(SimPath(), arguments);
+    QVERIFY(sim.waitForStarted());
+    if (!sim.waitForFinished(15000)) {
+        sim.kill();
+        sim.waitForFinished();
+        QFAIL("the simulator did not end by itself");
+    }
+}
+
+// Starts the simulator and waits for its "ready".
+void StartPlaying(QProcess& sim, const TestStation& station, const QStringList& arguments)
+{
+    Prepare(sim, station);
+    sim.start(SimPath(), arguments);
+    QVERIFY(sim.waitForStarted());
+    QVERIFY(sim.waitForReadyRead(10000));
+    QCOMPARE(sim.readLine().trimmed(), QByteArray("ready"));
+}
+
+// The three message bytes of a block-check frame or of a CRC frame (FF FF inside stands for FF).
+QByteArray MessageOf(const QByteArray& frame)
+{
+    if (frame.at(0) == char(0x02))
+        return frame.mid(1, 3);
+    QByteArray data = frame.mid(2, frame.size() - 4);
+    data.replace(QByteArray("\xFF\xFF", 2), QByteArray(1, char(0xFF)));
+    return data.left(3);
+}
+
 } // namespace
 
 // Runs the simulator, plays the program's side of two channels and of the remote monitor, and
@@ -103,16 +152,10 @@ private slots:
         TestStation station;
         ScriptedMessages messages;
         QProcess sim;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), station.Dir() + QStringLiteral("/config"));
-        sim.setProcessEnvironment(env);
-        sim.start(qEnvironmentVariable("QUORVEL_BUILD_DIR") + QStringLiteral("/tools/quorvel-sim/quorvel-sim"),
-                  {"--station", station.Dir(), "--channels", "1,2", "--monitor", "COM17", "--write-settings",
-                   "--count", "6", "--rate", "50", "--form", "mixed", "--corrupt-every", "3", "--alarms", "7,9",
-                   "--start-delay", "0", "--duration", "30"});
-        QVERIFY(sim.waitForStarted());
-        QVERIFY(sim.waitForReadyRead(10000));
-        QCOMPARE(sim.readLine().trimmed(), QByteArray("ready"));
+        StartPlaying(sim, station,
+                     {"--station", station.Dir(), "--channels", "1,2", "--monitor", "COM17", "--write-settings",
+                      "--count", "6", "--rate", "50", "--form", "mixed", "--corrupt-every", "3", "--alarms", "7,9",
+                      "--start-delay", "0", "--duration", "30"});
 
         // Port map: every channel has COMn; played lines and the monitor have their device, the
         // channel not played a device that does not exist.
@@ -194,6 +237,156 @@ private slots:
         QCOMPARE(seen.value("repeats"), 0);
         QCOMPARE(seen.value("gaps"), 0);
         QCOMPARE(seen.value("bad"), 0);
+    }
+    // The terminal forwards the messages waiting at once in its queue's order, highest status byte
+    // first; the monitor matches each frame to a message sent whatever the order.
+    void matchesForwardedFramesWhateverTheirOrder_data()
+    {
+        QTest::addColumn<bool>("reverse");
+        QTest::newRow("highest status byte first") << false;
+        QTest::newRow("last sent first") << true;
+    }
+
+    void matchesForwardedFramesWhateverTheirOrder()
+    {
+        QFETCH(bool, reverse);
+        TestStation station;
+        ScriptedMessages messages;
+        QProcess sim;
+        StartPlaying(sim, station,
+                     {"--station", station.Dir(), "--channels", "1", "--monitor", "COM17", "--write-settings",
+                      "--count", "8", "--rate", "50", "--start-delay", "0", "--duration", "30"});
+        ProfileFile portMap;
+        QVERIFY(portMap.Load(station.Path(QString::fromLatin1(Str::kPortMapFile))));
+        const QString devices = QString::fromLatin1(Str::kPortDevicesSection);
+        LineEnd channel1(portMap.Value(devices, "COM1", {}));
+        QVERIFY(channel1.IsOpen());
+        QList<QByteArray> sent;
+        for (int i = 0; i < 8; ++i) {
+            const QByteArray frame = channel1.NextFrame(10000);
+            QVERIFY2(!frame.isEmpty(), "a frame from the simulator");
+            sent << MessageOf(frame);
+            if (frame.at(0) == char(0x02))
+                channel1.Write(QByteArray::fromHex("FF0206C660FF03"));
+        }
+
+        QList<QByteArray> forwarded = sent;
+        if (reverse)
+            std::reverse(forwarded.begin(), forwarded.end());
+        else
+            std::stable_sort(forwarded.begin(), forwarded.end(),
+                             [](const QByteArray& a, const QByteArray& b) { return quint8(a.at(0)) > quint8(b.at(0)); });
+        QVERIFY2(forwarded != sent, "the messages sent must come out of order");
+        ComPortDevices::Load(portMap);
+        QCOMPARE(OpenRemotePort(), 1);
+        CRemoteMonitor monitor;
+        for (const QByteArray& message : forwarded) {
+            const char record[4] = {message.at(0), 0, message.at(1), message.at(2)};
+            QVERIFY(monitor.SendAlarm(record));
+        }
+        RemotePort().Close(5000);
+
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(10000));
+        const auto seen = Fields(sim.readAllStandardOutput(), "monitor");
+        QCOMPARE(seen.value("frames"), sent.size());
+        QCOMPARE(seen.value("matched"), sent.size());
+        QCOMPARE(seen.value("unknown"), 0);
+    }
+
+    // Every option is checked before anything is written: the station and the settings store stay
+    // as they were, and the message names the option.
+    void refusesBadOptionsBeforeWritingAnything_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QString settings = QStringLiteral("--write-settings");
+        QTest::newRow("no station") << QStringList{"--station", ""} << "--station is required";
+        QTest::newRow("settings without monitor") << QStringList{settings} << "--write-settings goes with --monitor";
+        QTest::newRow("settings at a speed the program lacks")
+            << QStringList{"--monitor", "COM17", settings, "--baud", "1234"} << "--write-settings: --baud";
+        QTest::newRow("rate infinite") << QStringList{"--rate", "inf"} << "--rate:";
+        QTest::newRow("rate too high") << QStringList{"--rate", "1e300"} << "--rate:";
+        QTest::newRow("baud beyond a whole number") << QStringList{"--baud", "99999999999"} << "--baud:";
+        QTest::newRow("baud with a fraction") << QStringList{"--baud", "9600.5"} << "--baud:";
+        QTest::newRow("count with a fraction") << QStringList{"--count", "2.5"} << "--count:";
+        QTest::newRow("corrupt-every beyond a whole number") << QStringList{"--corrupt-every", "1e10"}
+                                                             << "--corrupt-every:";
+        QTest::newRow("duration infinite") << QStringList{"--duration", "inf"} << "--duration:";
+        QTest::newRow("start delay beyond a whole number") << QStringList{"--start-delay", "3e9"} << "--start-delay:";
+    }
+
+    void refusesBadOptionsBeforeWritingAnything()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        TestStation station;
+        const QString stationDir = station.Path(QStringLiteral("station"));
+        QProcess sim;
+        RunToEnd(sim, station,
+                 QStringList{"--station", stationDir, "--channels", "1", "--duration", "0.2"} + arguments);
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.exitCode(), 2);
+        const QString error = QString::fromLocal8Bit(sim.readAllStandardError());
+        QVERIFY2(error.startsWith(QStringLiteral("quorvel-sim: ") + message), qPrintable(error));
+        QVERIFY(sim.readAllStandardOutput().isEmpty());
+        QVERIFY(!QFileInfo::exists(stationDir));
+        QVERIFY(!QFileInfo::exists(station.Path(QStringLiteral("config"))));
+    }
+
+    // A port map the simulator did not write is kept as qvportmap.ini.bak, also over a second run,
+    // and the simulator says which files it wrote.
+    void keepsSomeoneElsesPortMapAndSaysWhereItWrote()
+    {
+        TestStation station;
+        const QByteArray own = "[ComPortAssignments]\nChannel1=COM5\n[ComPortDevices]\nCOM5=/dev/ttyUSB0\n";
+        const QString portMap = station.Path(QString::fromLatin1(Str::kPortMapFile));
+        station.WriteFile(QString::fromLatin1(Str::kPortMapFile), own);
+        const QString settingsFile = station.Path(QStringLiteral("config/Brannock/Quorvel.ini"));
+        for (int run = 0; run < 2; ++run) {
+            QProcess sim;
+            RunToEnd(sim, station, {"--station", station.Dir(), "--channels", "1", "--monitor", "COM17",
+                                    "--write-settings", "--duration", "0.2"});
+            QCOMPARE(sim.exitCode(), 0);
+            const QString said = QString::fromLocal8Bit(sim.readAllStandardError());
+            QVERIFY2(said.contains(portMap) && said.contains(settingsFile), qPrintable(said));
+            QFile backup(portMap + QStringLiteral(".bak"));
+            QVERIFY(backup.open(QIODevice::ReadOnly));
+            QCOMPARE(backup.readAll(), own);
+            ProfileFile written;
+            QVERIFY(written.Load(portMap));
+            QCOMPARE(written.Value(QString::fromLatin1(Str::kPortMapSection), "Channel1", {}), QStringLiteral("COM1"));
+            QVERIFY(QFileInfo::exists(settingsFile));
+        }
+    }
+
+    // Each option's help says its default, or that it is required; --write-settings names the file.
+    void helpGivesDefaultsAndWhatIsRequired()
+    {
+        TestStation station;
+        QProcess sim;
+        RunToEnd(sim, station, {"--help"});
+        QCOMPARE(sim.exitCode(), 0);
+        QMap<QString, QString> options;  // option -> its help, lines joined
+        QString current;
+        for (const QString& line : QString::fromLocal8Bit(sim.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+            if (line.startsWith(QLatin1String("  -")))
+                current = line.trimmed().section(QLatin1Char(' '), 0, 0);
+            else if (line.trimmed().isEmpty() || !line.startsWith(QLatin1Char(' ')))
+                current.clear();
+            if (!current.isEmpty())
+                options[current] += line.trimmed() + QLatin1Char(' ');
+        }
+        options.remove(QStringLiteral("-h,"));
+        options.remove(QStringLiteral("--help-all"));
+        QVERIFY(options.size() > 10);
+        for (auto it = options.begin(); it != options.end(); ++it)
+            QVERIFY2(it.value().contains(QLatin1String("(default")) || it.value().contains(QLatin1String("(required)")),
+                     qPrintable(it.value()));
+        QVERIFY(options.value(QStringLiteral("--station")).contains(QLatin1String("(required)")));
+        const QString settingsFile = station.Path(QStringLiteral("config/Brannock/Quorvel.ini"));
+        QVERIFY2(options.value(QStringLiteral("--write-settings")).remove(QLatin1Char(' ')).contains(settingsFile),
+                 qPrintable(options.value(QStringLiteral("--write-settings"))));
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "SimFrames.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -240,13 +241,11 @@ void SimChannel::Reply(bool ack)
 bool SimChannel::TakeForwarded(char status, char alarm, char value)
 {
     const quint32 record = Record(status, alarm, value);
-    for (size_t i = 0; i < m_forwardable.size(); ++i) {
-        if (m_forwardable[i] == record) {
-            m_forwardable.erase(m_forwardable.begin(), m_forwardable.begin() + qsizetype(i) + 1);
-            return true;
-        }
-    }
-    return false;
+    const auto found = std::find(m_forwardable.begin(), m_forwardable.end(), record);
+    if (found == m_forwardable.end())
+        return false;
+    m_forwardable.erase(found);
+    return true;
 }
 
 SimChannel::Counts SimChannel::Totals() const

@@ -24,12 +24,14 @@ public:
     // Sends what is due at nowNs; returns when the next piece of work is due (0: nothing planned).
     void Tick(qint64 nowNs);
     bool Finished() const;                 // sent all it was to send
+    bool Started(qint64 nowNs) const { return IsOpened() && m_startAt >= 0 && nowNs >= m_startAt; }
     bool AwaitingReplies() const { return !m_expected.empty(); }
     void StopSending() { m_stopped = true; }
     Counts Totals() const;
 
-    // The monitor saw a record from this channel: true when it is one of the messages sent (in
-    // order; earlier messages it passes over were not forwarded).
+    // The monitor saw a record from this channel: true when it is one of the messages sent and not
+    // yet seen. The terminal forwards the messages waiting at once in its queue's order (highest
+    // status byte first), not in the order they were sent.
     bool TakeForwarded(char status, char alarm, char value);
 
 private:

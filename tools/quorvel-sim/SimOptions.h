@@ -25,6 +25,7 @@ struct SimOptions
     QList<int> alarms;
     quint32 seed = 1;
     double duration = 0;        // seconds; 0: until SIGINT or SIGTERM
+    bool hold = false;          // after sending stops, lines stay open until SIGINT or SIGTERM
     int startDelayMs = 200;
     Unplayed unplayed = Unplayed::Missing;
     bool verbose = false;
@@ -33,6 +34,9 @@ struct SimOptions
 // Fills options from the command line; false with a message in error when it does not make sense.
 // --help and --version end the process as usual.
 bool ParseSimOptions(const QCoreApplication& app, SimOptions& options, QString& error);
+
+// The index of baud in the program's table of line speeds; -1 when it is not one of them.
+int BaudIndex(int baud);
 
 // "1-16" or "1,4,7" or a mix of both; false when a part is not a number or lies outside min..max.
 bool ParseNumberList(const QString& text, int min, int max, QList<int>& numbers);

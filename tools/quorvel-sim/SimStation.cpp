@@ -1,26 +1,52 @@
 #include "SimStation.h"
 
-#include "comms/PortSettings.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "remote/RemoteSettings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
 #include <QSettings>
 
 namespace SimStation {
 
 namespace {
+
 constexpr int kChannels = 16;
+constexpr char kOwnMark[] = "; Written by quorvel-sim";
+
+// A port map the simulator did not write is someone's own set-up: it is kept beside the new one.
+bool KeepPortMap(const QString& path, QString& error)
+{
+    QFile existing(path);
+    if (!existing.exists())
+        return true;
+    if (existing.open(QIODevice::ReadOnly) && existing.read(sizeof kOwnMark - 1) == kOwnMark)
+        return true;
+    existing.close();
+    const QString backup = path + QStringLiteral(".bak");
+    if ((QFile::exists(backup) && !QFile::remove(backup)) || !QFile::copy(path, backup))
+        return error = QStringLiteral("cannot keep the port map as ") + backup, false;
+    return true;
+}
+
+} // namespace
+
+QString PortMapPath(const SimOptions& options)
+{
+    return QDir(options.station).filePath(QString::fromLatin1(Str::kPortMapFile));
 }
 
 bool WritePortMap(const SimOptions& options, const QMap<int, QString>& devices, QString& error)
 {
     if (!QDir().mkpath(options.station))
         return error = QStringLiteral("cannot make the station directory ") + options.station, false;
-    const QString path = QDir(options.station).filePath(QString::fromLatin1(Str::kPortMapFile));
-    QByteArray text = "; Written by quorvel-sim: channel n is COMn.\n[";
+    const QString path = PortMapPath(options);
+    if (!KeepPortMap(path, error))
+        return false;
+    QByteArray text = kOwnMark;
+    text += ": channel n is COMn.\n[";
     text += Str::kPortMapSection;
     text += "]\n";
     for (int channel = 1; channel <= kChannels; ++channel)
@@ -40,12 +66,8 @@ bool WritePortMap(const SimOptions& options, const QMap<int, QString>& devices, 
 
 bool WriteMonitorSettings(const SimOptions& options, QString& error)
 {
-    const auto* rates = std::begin(PortTables::kBaudRates);
-    const auto* found = std::find(rates, std::end(PortTables::kBaudRates), options.baud);
-    if (found == std::end(PortTables::kBaudRates))
-        return error = QStringLiteral("--write-settings: --baud must be one of the program's line speeds"), false;
     constexpr int k8DataBits = 3;
-    WriteRemoteSettings(1, options.monitorCom, int(found - rates), k8DataBits, 0, 0, 0);
+    WriteRemoteSettings(1, options.monitorCom, BaudIndex(options.baud), k8DataBits, 0, 0, 0);
     ProfileStore().sync();
     if (ProfileStore().status() != QSettings::NoError)
         return error = QStringLiteral("cannot write the settings store ") + ProfileStore().fileName(), false;

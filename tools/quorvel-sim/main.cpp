@@ -5,7 +5,10 @@
 #include "SimOptions.h"
 #include "SimStation.h"
 
+#include "core/SettingsStore.h"
+
 #include <QCoreApplication>
+#include <QSettings>
 
 #include <csignal>
 #include <cstdio>
@@ -44,6 +47,13 @@ void InstallSignals()
     std::signal(SIGPIPE, SIG_IGN);
 }
 
+// A line of the simulator's progress on standard output, for scripts that wait for it.
+void Announce(const char* what)
+{
+    std::printf("%s\n", what);
+    std::fflush(stdout);
+}
+
 int Fail(const QString& error)
 {
     std::fprintf(stderr, "quorvel-sim: %s\n", qPrintable(error));
@@ -63,7 +73,9 @@ void Run(const SimOptions& options, const std::vector<std::unique_ptr<SimChannel
     const qint64 tickNs = (options.split ? 1 : 4) * kMs;
     const qint64 started = NowNs();
     const qint64 endAt = options.duration > 0 ? started + qint64(options.duration * 1e9) : 0;
-    qint64 stopAt = 0;
+    qint64 stopAt = 0;    // sending stopped
+    qint64 endingAt = 0;  // waiting for the last replies, then the summary
+    bool sending = false;
     qint64 nextOpenCheck = 0;
     std::vector<pollfd> fds;
     std::vector<SimLine*> polled;
@@ -73,12 +85,15 @@ void Run(const SimOptions& options, const std::vector<std::unique_ptr<SimChannel
             stopAt = now;
             for (const auto& channel : channels)
                 channel->StopSending();
+            Announce("stopped");
         }
-        if (stopAt) {
+        if (stopAt && !endingAt && (!options.hold || g_stop))
+            endingAt = now;
+        if (endingAt) {
             bool waiting = false;
             for (const auto& channel : channels)
                 waiting = waiting || (channel->IsOpened() && channel->AwaitingReplies());
-            if (!waiting || now - stopAt >= kGraceNs || g_stop > 1)
+            if (!waiting || now - endingAt >= kGraceNs || g_stop > 1)
                 return;
         }
         if (now >= nextOpenCheck) {
@@ -89,8 +104,13 @@ void Run(const SimOptions& options, const std::vector<std::unique_ptr<SimChannel
                 monitor->CheckOpened();
             nextOpenCheck = now + kOpenCheckNs;
         }
-        for (const auto& channel : channels)
+        for (const auto& channel : channels) {
             channel->Tick(now);
+            if (!sending && !stopAt && channel->Started(now)) {
+                sending = true;
+                Announce("sending");
+            }
+        }
 
         fds.clear();
         polled.clear();
@@ -167,13 +187,16 @@ int main(int argc, char* argv[])
         return Fail(error);
     if (options.writeSettings && !SimStation::WriteMonitorSettings(options, error))
         return Fail(error);
+    std::fprintf(stderr, "quorvel-sim: port map written to %s", qPrintable(SimStation::PortMapPath(options)));
+    if (options.writeSettings)
+        std::fprintf(stderr, "; remote monitor settings written to %s", qPrintable(ProfileStore().fileName()));
+    std::fprintf(stderr, "\n");
 
     InstallSignals();
     if (options.verbose)
         for (auto it = devices.begin(); it != devices.end(); ++it)
             std::printf("COM%d: %s\n", it.key(), qPrintable(it.value()));
-    std::printf("ready\n");
-    std::fflush(stdout);
+    Announce("ready");
     Run(options, channels, monitor.get());
     PrintSummary(channels, monitor.get());
     return 0;
