@@ -1,5 +1,6 @@
 #include "comms/PortSettings.h"
 
+#include "comms/XonResume.h"
 #include "core/Logging.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
@@ -92,7 +93,8 @@ bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line)
     const bool ok = serial.setBaudRate(line.BaudRate())
         && serial.setDataBits(QSerialPort::DataBits(PortTables::kDataBits[line.dataBits]))
         && serial.setParity(kParities[line.parity]) && serial.setStopBits(kStops[line.stopBits])
-        && serial.setFlowControl(flow);
+        && serial.setFlowControl(flow)
+        && (flow != QSerialPort::SoftwareControl || ResumeOnXonOnly(int(serial.handle())));
     if (!ok)
         qCWarning(lcComms) << "line settings refused:" << serial.errorString();
     return ok;

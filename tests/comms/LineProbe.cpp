@@ -17,5 +17,6 @@ LineProbe LineProbe::Read(int fd)
     probe.twoStopBits = tio.c_cflag & CSTOPB;
     probe.rtsCts = tio.c_cflag & CRTSCTS;
     probe.xonXoff = (tio.c_iflag & IXON) && (tio.c_iflag & IXOFF);
+    probe.resumesOnAnyByte = tio.c_iflag & IXANY;
     return probe;
 }

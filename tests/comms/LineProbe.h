@@ -9,6 +9,7 @@ struct LineProbe
     bool twoStopBits = false;
     bool rtsCts = false;
     bool xonXoff = false;
+    bool resumesOnAnyByte = false;  // a line held by XOFF goes on at any received byte, not only XON
 
     static LineProbe Read(int fd);
 };

@@ -165,6 +165,7 @@ void TestSerialComms::recordConfiguresTheLine()
     QTEST(line.twoStopBits, "twoStop");
     QTEST(line.rtsCts, "rtsCts");
     QTEST(line.xonXoff, "xonXoff");
+    QVERIFY(!line.resumesOnAnyByte);
 }
 
 void TestSerialComms::storedRecordAsText_data()
@@ -352,9 +353,9 @@ void TestSerialComms::bytesHeldByTheLineWaitForTheirTimeOut()
     RxRecorder comms;
     QCOMPARE(comms.OpenPort(kPort), 1);
 
-    // XOFF stops the line's output. The line also resumes on any other byte, so the marker that
-    // shows the XOFF has been taken comes first, in the same write.
-    QVERIFY(m_pty->Write(QByteArray("m\x13")));
+    // XOFF stops the line's output, and only XON lets it go on: the marker behind it, which shows
+    // the XOFF has been taken, must not resume the line.
+    QVERIFY(m_pty->Write(QByteArray("\x13m")));
     QTRY_COMPARE_WITH_TIMEOUT(comms.Received(), QByteArray("m"), 5000);
     QCOMPARE(comms.WriteBytes("held", 4), 1);
     QTest::qWait(500);
