@@ -88,6 +88,7 @@ private:
         CLoadingArchive::Status status = CLoadingArchive::Ok;  // Ok or FileError
         bool corrupt = false;
         QString error;
+        qint64 tornAt = -1;  // where a record begins that the end of the file cut short
     };
 
     int RecordMessage(const char* data, int length);

@@ -191,9 +191,13 @@ CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadRecords(CLoadingArchive& ar)
     ReadOutcome outcome;
     for (;;) {
         auto record = std::make_unique<CDisplayObj>();
+        const qint64 start = ar.Position();
         const CLoadingArchive::Status status = record->Serialize(ar);
-        if (status == CLoadingArchive::EndOfData)
+        if (status == CLoadingArchive::EndOfData) {
+            if (ar.Position() + ar.Remaining() > start)
+                outcome.tornAt = start;
             return outcome;
+        }
         if (status == CLoadingArchive::FileError) {
             outcome.status = status;
             outcome.error = ar.ErrorString();
@@ -245,6 +249,15 @@ int CQuorvelDoc::ReloadToday()
     }
     CLoadingArchive ar(file);
     const ReadOutcome outcome = ReadRecords(ar);
+    // Records appended today must not follow the unreadable part of one that a power cut left at
+    // the end: every record after it would be read from the wrong byte.
+    if (outcome.tornAt >= 0) {
+        if (QFile::resize(m_strArchivePath, outcome.tornAt))
+            qCWarning(lcArchive) << "unreadable end of a record removed from byte" << outcome.tornAt << "of"
+                                 << m_strArchivePath;
+        else
+            qCWarning(lcArchive) << "could not remove the unreadable end of" << m_strArchivePath;
+    }
     file.close();
     return ReportReadOutcome(outcome);
 }

@@ -3,11 +3,11 @@
 #include <QFileDevice>
 
 #include <cstring>
-#include <limits>
 
 CLoadingArchive::CLoadingArchive(QFileDevice& file)
     : m_file(file)
-    , m_fileLeft(qMax<qint64>(0, file.size() - file.pos()))
+    , m_fileEnd(file.size())
+    , m_fileLeft(qMax<qint64>(0, m_fileEnd - file.pos()))
 {
 }
 
@@ -122,10 +122,13 @@ CLoadingArchive::Status CLoadingArchive::ReadString(std::unique_ptr<char[]>& tex
     const Status status = ReadLength(count, wide);
     if (status != Ok)
         return status;
-    const qint64 bytes = wide ? 2 * qint64(count) : qint64(count);
-    // A damaged length must not make us allocate what the file cannot hold.
-    if (bytes > Remaining() || count > quint32(std::numeric_limits<int>::max()))
+    // A damaged length must not make us allocate what the file cannot hold; a text that merely
+    // runs past the end of the file is a record cut short there, the normal end of the data.
+    if (count > kMaxTextLength)
         return Corrupt;
+    const qint64 bytes = wide ? 2 * qint64(count) : qint64(count);
+    if (bytes > Remaining())
+        return EndOfData;
     if (count == 0)
         return Ok;
     std::unique_ptr<char[]> result(new char[count]);

@@ -14,10 +14,14 @@ public:
     enum Status {
         Ok,
         EndOfData,  // fewer bytes left than the value needs: the normal end of a record stream
-        Corrupt,    // a string length beyond the bytes left; its prefix is consumed, reading may go on
+        Corrupt,    // a string length too large for any text; its prefix is consumed, reading may go on
         FileError,  // the file could not be read
     };
     static constexpr int kBufferSize = 4096;
+    // The longest text a length may claim and still be taken for a record that the end of the file
+    // cut short (a power cut while it was written). Records hold texts of at most 256 bytes; a
+    // length above this is damage, as an allocation that large failed where archives began.
+    static constexpr quint32 kMaxTextLength = 1u << 26;
 
     explicit CLoadingArchive(QFileDevice& file);
     CLoadingArchive(const CLoadingArchive&) = delete;
@@ -31,6 +35,8 @@ public:
     Status ReadString(std::unique_ptr<char[]>& text, int& length);
 
     qint64 Remaining() const { return m_end - m_used + m_fileLeft; }
+    // The file offset of the next byte to be read.
+    qint64 Position() const { return m_fileEnd - Remaining(); }
     QString ErrorString() const { return m_errorString; }
 
 private:
@@ -40,6 +46,7 @@ private:
     Status ReadUInt16(quint16& value);
 
     QFileDevice& m_file;
+    qint64 m_fileEnd;   // the file's size when the stream was made
     qint64 m_fileLeft;  // bytes still in the file, up to the size it had at the start
     int m_used = 0;
     int m_end = 0;

@@ -146,6 +146,8 @@ private slots:
     void clockGuard();
     void messageDuringDaySwitchBox();
     void messageDuringReloadBox();
+    void tornLastRecordIsCutAtReload_data();
+    void tornLastRecordIsCutAtReload();
     void bufferReachesFileWhenIdle();
     void writeErrors_data();
     void writeErrors();
@@ -570,6 +572,34 @@ void TestQuorvelDoc::messageDuringReloadBox()
     QCOMPARE(doc->GetEvent(2)->GetText(), QByteArray("10:00:00 R A Event 007: Door open 13"));
     doc.reset();
     QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))), damaged + StoredRecords({kDoorOpen}));
+}
+
+void TestQuorvelDoc::tornLastRecordIsCutAtReload_data()
+{
+    // A power cut while a record was written leaves part of it at the end of today's archive.
+    QTest::addColumn<int>("kept");  // bytes of the third record that reached the file
+    const int size = int(StoredRecords({kLineClear}).size());
+    QTest::newRow("in the colours") << 3;
+    QTest::newRow("in the integers") << 14;
+    QTest::newRow("after the text's length") << 21;
+    QTest::newRow("in the text") << 23;
+    QTest::newRow("in the last field") << size - 2;
+}
+
+void TestQuorvelDoc::tornLastRecordIsCutAtReload()
+{
+    QFETCH(int, kept);
+    const QByteArray whole = ArchiveHeader() + StoredRecords({kDoorOpen, kLineClear});
+    m_station->WriteFile(QStringLiteral("Archives/North Gate 20240506.krv"),
+                         whole + StoredRecords({kLineClear}).left(kept));
+    auto doc = LiveDoc();
+    QCOMPARE(doc->ReloadToday(), 1);
+    QCOMPARE(doc->GetEventCount(), 2);
+    QCOMPARE(m_messages->texts, QStringList());
+    // What the station appends after the restart follows the last whole record, so it can be read.
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
+    doc.reset();
+    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))), whole + StoredRecords({kDoorOpen}));
 }
 
 void TestQuorvelDoc::bufferReachesFileWhenIdle()

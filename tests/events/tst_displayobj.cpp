@@ -291,15 +291,18 @@ void TestDisplayObj::readDamaged_data()
     QTest::newRow("nothing") << QByteArray() << int(CLoadingArchive::EndOfData) << QByteArray();
     QTest::newRow("cut in the integers") << RecordBytes("\x03" "abc").left(10) << int(CLoadingArchive::EndOfData)
                                          << QByteArray();
-    // A text cut short is a length beyond the bytes left: damaged, and nothing is allocated for it.
-    QTest::newRow("cut in the text") << RecordBytes("\x03" "abc").left(23) << int(CLoadingArchive::Corrupt)
+    // A text that runs past the end of the file is a record cut short there: the end of the data.
+    QTest::newRow("cut in the text") << RecordBytes("\x03" "abc").left(23) << int(CLoadingArchive::EndOfData)
                                      << QByteArray();
     QTest::newRow("cut before the last field") << RecordBytes("\x03" "abc").left(26) << int(CLoadingArchive::EndOfData)
                                                << QByteArray("abc");
+    QTest::newRow("length one past the bytes left") << RecordBytes("\x08" "abc") << int(CLoadingArchive::EndOfData)
+                                                    << QByteArray();
+    QTest::newRow("32-bit length past the end") << RecordBytes(QByteArray::fromHex("ffffff 00000100") + "abc")
+                                                << int(CLoadingArchive::EndOfData) << QByteArray();
+    // A length no text could have is damage, and nothing is allocated for it.
     QTest::newRow("huge 32-bit length") << RecordBytes(QByteArray::fromHex("ffffff fffffff0") + "abc")
                                         << int(CLoadingArchive::Corrupt) << QByteArray();
-    QTest::newRow("length one past the bytes left") << RecordBytes("\x08" "abc") << int(CLoadingArchive::Corrupt)
-                                                    << QByteArray();
     QTest::newRow("huge 16-bit characters") << RecordBytes(QByteArray::fromHex("fffeff ffffff 00000080"))
                                             << int(CLoadingArchive::Corrupt) << QByteArray();
 }
