@@ -4,10 +4,12 @@
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "ui/CommandIds.h"
+#include "ui/NoCloseBoxStyle.h"
 #include "ui/NotAvailable.h"
 #include "ui/QuorvelView.h"
 
 #include <QCloseEvent>
+#include <QMenu>
 
 CChildFrame::CChildFrame(CQuorvelDoc* document, ChannelNameSource channelNames, QWidget* parent)
     : QMdiSubWindow(parent)
@@ -15,8 +17,12 @@ CChildFrame::CChildFrame(CQuorvelDoc* document, ChannelNameSource channelNames, 
     , m_channelNames(std::move(channelNames))
     , m_pView(new CQuorvelView(document, m_channelNames))
 {
-    // No close box and no system menu with a Close item: a child window closes by Close Archive.
-    setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
+    // No close box, and the system menu's Close greyed: a child window closes by Close Archive.
+    setStyle(CNoCloseBoxStyle::Instance());
+    for (QAction* action : systemMenu()->actions()) {
+        if (action->shortcuts().contains(QKeySequence(QKeySequence::Close)))
+            action->setEnabled(false);
+    }
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(m_pView);
     connect(m_pView, &CQuorvelView::documentTitleChanged, this, &CChildFrame::UpdateTitle);

@@ -49,7 +49,13 @@ CMainFrame::CMainFrame(ChannelNameSource channelNames, QWidget* parent)
     UpdateTitle();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The child windows go after the menu bar and status bar; their last activations change nothing.
+    m_pMdiArea->disconnect(this);
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList())
+        window->disconnect(this);
+}
 
 QList<QMenu*> CMainFrame::BuildMenus(const std::vector<MenuDef>& defs, ActionTable& actions)
 {
