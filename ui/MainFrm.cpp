@@ -239,8 +239,9 @@ void CMainFrame::OnCommand(int id)
     switch (id) {
     case ID_WINDOW_CASCADE: m_pMdiArea->cascadeSubWindows(); break;
     case ID_WINDOW_ARRANGE: ArrangeIcons(); break;
-    case ID_NEXT_PANE: m_pMdiArea->activateNextSubWindow(); break;
-    case ID_PREV_PANE: m_pMdiArea->activatePreviousSubWindow(); break;
+    // Windows are made from channel 16 down to 1, so the next channel's window is the one made before.
+    case ID_NEXT_PANE: m_pMdiArea->activatePreviousSubWindow(); break;
+    case ID_PREV_PANE: m_pMdiArea->activateNextSubWindow(); break;
     case ID_VIEW_STATUS_BAR: statusBar()->setVisible(m_frameActions.value(id)->isChecked()); break;
     case ID_APP_EXIT: close(); break;
     case ID_APP_ABOUT: {
