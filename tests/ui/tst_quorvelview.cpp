@@ -23,6 +23,7 @@ private slots:
     void notConnectedLineAndItsClearing();
     void scrolling_data();
     void scrolling();
+    void tallerWindowShowsMoreOfTheNewest();
     void flashStartedByFaultStoppedByFocus();
     void contextMenuOffersProperties();
 };
@@ -142,6 +143,20 @@ void TestQuorvelView::scrolling()
     windows.Frame().MdiArea()->setActiveSubWindow(windows.Window(1));
     QTRY_COMPARE(bar->value(), count + 1 - visible);
     QCOMPARE(view->FirstLine(), count + 1 - visible);
+}
+
+void TestQuorvelView::tallerWindowShowsMoreOfTheNewest()
+{
+    ChannelWindows windows(4);
+    CQuorvelView* view = windows.View(1);
+    const int before = view->VisibleLines();
+    for (int i = 0; i < 4 * before; ++i)
+        windows.Add(1, kBlackEvent);
+    windows.Window(1)->showMaximized();
+    QTRY_VERIFY(view->VisibleLines() > 2 * before);
+    const QList<TextRecorder::Text> shown = TextRecorder::Record(view->viewport());
+    QCOMPARE(shown.size(), view->VisibleLines());
+    QCOMPARE(view->FirstLine(), 4 * before - view->VisibleLines());
 }
 
 void TestQuorvelView::flashStartedByFaultStoppedByFocus()
