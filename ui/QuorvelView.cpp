@@ -61,10 +61,16 @@ void CQuorvelView::ScrollBy(int columns, int lines)
     m_nFirstLine = qBound(v->minimum(), v->value() + lines, v->maximum());
 }
 
-void CQuorvelView::UpdateScrollRange()
+int CQuorvelView::NewestFirstLine() const
 {
     const int count = m_pDocument ? m_pDocument->GetEventCount() : 0;
-    m_nFirstLine = m_nVisibleLines >= count ? 0 : count - m_nVisibleLines;
+    return m_nVisibleLines >= count ? 0 : count - m_nVisibleLines;
+}
+
+void CQuorvelView::UpdateScrollRange()
+{
+    m_bScrollRangePending = false;
+    m_nFirstLine = NewestFirstLine();
     QScrollBar* v = verticalScrollBar();
     v->setRange(0, m_nFirstLine);
     horizontalScrollBar()->setRange(0, kColumns);
@@ -83,8 +89,22 @@ void CQuorvelView::ResetDisplay()
 
 void CQuorvelView::UpdateAllViews()
 {
-    UpdateScrollRange();
-    viewport()->update();
+    // Runs for every record listed, thousands a second under load: the view moves to the newest
+    // lines at once, while the scroll bars and the paint follow once per pass of the event loop.
+    m_nFirstLine = NewestFirstLine();
+    if (!m_bScrollRangePending) {
+        m_bScrollRangePending = true;
+        QMetaObject::invokeMethod(this, [this] {
+            if (m_bScrollRangePending)
+                UpdateScrollRange();
+        }, Qt::QueuedConnection);
+    }
+    // New lines are drawn at most kMinPaintIntervalMs apart; a burst costs one paint, not one per line.
+    const qint64 since = m_lastPaint.isValid() ? m_lastPaint.elapsed() : kMinPaintIntervalMs;
+    if (since >= kMinPaintIntervalMs)
+        viewport()->update();
+    else if (!m_paintTimer.isActive())
+        m_paintTimer.start(int(kMinPaintIntervalMs - since), this);
 }
 
 void CQuorvelView::ShowConnection(int port, bool)
@@ -105,6 +125,8 @@ int CQuorvelView::GetLineHeight(const QPaintDevice& device) const
 
 void CQuorvelView::paintEvent(QPaintEvent* event)
 {
+    m_lastPaint.start();
+    m_paintTimer.stop();
     QPainter painter(viewport());
     OnDraw(painter, event->rect());
 }
@@ -208,6 +230,11 @@ void CQuorvelView::StopFlash()
 
 void CQuorvelView::timerEvent(QTimerEvent* event)
 {
+    if (event->timerId() == m_paintTimer.timerId()) {
+        m_paintTimer.stop();
+        viewport()->update();
+        return;
+    }
     if (event->timerId() != m_flashTimer.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;

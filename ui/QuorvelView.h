@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QPointer>
 
 class CChildFrame;
@@ -20,6 +21,7 @@ class CQuorvelView : public QAbstractScrollArea, public IDocView
 public:
     static constexpr int kColumns = 120;        // horizontal scroll range, in characters
     static constexpr int kFlashPeriodMs = 500;
+    static constexpr int kMinPaintIntervalMs = 40;  // new lines are drawn up to 25 times a second
 
     CQuorvelView(CQuorvelDoc* document, ChannelNameSource channelNames, QWidget* parent = nullptr);
     ~CQuorvelView() override;
@@ -30,7 +32,7 @@ public:
     void ScrollBy(int columns, int lines) override;
     void UpdateScrollRange() override;
     void ResetDisplay() override;
-    void UpdateAllViews() override;  // jump to the newest lines and repaint (coalesced)
+    void UpdateAllViews() override;  // jump to the newest lines; bars and paint follow (coalesced)
 
     // The state of the channel's line (the document holds the flag); shows or clears the
     // not-connected line with the channel's COM number.
@@ -61,6 +63,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    int NewestFirstLine() const;
     void OnDraw(QPainter& painter, const QRect& exposed);
     void OnSize();
     void OnScrollAction(int action);
@@ -78,5 +81,8 @@ private:
     int m_nPort = 0;           // the channel's COM number, from ShowConnection
     int m_nFaultsFrom = 0;     // fault lines before this index were seen by the user
     bool m_bFlashHighlighted = false;
+    bool m_bScrollRangePending = false;  // the scroll bars follow the list at the next pass
     QBasicTimer m_flashTimer;
+    QBasicTimer m_paintTimer;  // a paint for new lines, held back until kMinPaintIntervalMs have passed
+    QElapsedTimer m_lastPaint;
 };
