@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QMenu>
+#include <QStyle>
 
 CChildFrame::CChildFrame(CQuorvelDoc* document, ChannelNameSource channelNames, QWidget* parent)
     : QMdiSubWindow(parent)
@@ -23,6 +24,7 @@ CChildFrame::CChildFrame(CQuorvelDoc* document, ChannelNameSource channelNames, 
         if (action->shortcuts().contains(QKeySequence(QKeySequence::Close)))
             action->setEnabled(false);
     }
+    setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(m_pView);
     connect(m_pView, &CQuorvelView::documentTitleChanged, this, &CChildFrame::UpdateTitle);

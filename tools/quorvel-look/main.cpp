@@ -1,12 +1,13 @@
 // Shows the main window with sixteen channel windows filled with event lines of every colour,
 // some channels without their line and one fault unseen, and saves a picture of it:
-//   quorvel-look [out.png] [--station DIR] [--size WxH]
+//   quorvel-look [out.png] [--station DIR] [--size WxH] [--about about.png]
 // Run with QT_QPA_PLATFORM=offscreen to save the picture without a display.
 #include "archive/QuorvelDoc.h"
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "events/AlarmTexts.h"
 #include "events/DisplayObj.h"
+#include "ui/AboutDlg.h"
 #include "ui/ChildFrm.h"
 #include "ui/MainFrm.h"
 #include "ui/QuorvelView.h"
@@ -53,6 +54,8 @@ int main(int argc, char* argv[])
                       QStringLiteral("DIR"), QStringLiteral(QUORVEL_DEMO_STATION)});
     parser.addOption({QStringLiteral("size"), QStringLiteral("window size"), QStringLiteral("WxH"),
                       QStringLiteral("1600x1000")});
+    parser.addOption({QStringLiteral("about"), QStringLiteral("also write a picture of the about box"),
+                      QStringLiteral("FILE")});
     parser.addHelpOption();
     parser.process(app);
     const QString out = parser.positionalArguments().value(0, QStringLiteral("/tmp/quorvel-look.png"));
@@ -82,7 +85,12 @@ int main(int argc, char* argv[])
 
     // Long enough for the unseen faults to flash once.
     QTimer::singleShot(800, &app, [&] {
-        const bool saved = frame.grab().save(out);
+        bool saved = frame.grab().save(out);
+        if (parser.isSet(QStringLiteral("about"))) {
+            CAboutDlg about(&frame);
+            about.adjustSize();
+            saved = about.grab().save(parser.value(QStringLiteral("about"))) && saved;
+        }
         std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(out));
         app.exit(saved ? 0 : 1);
     });
