@@ -104,8 +104,7 @@ void TestMainFrame::quitQuestion()
     });
     windows.messages.answers = {answer};
 
-    QTest::keyClick(&frame, Qt::Key_F4, Qt::AltModifier);
-    frame.close();  // Alt+F4 is the window manager's; the close it asks for
+    frame.CommandAction(ID_APP_EXIT)->trigger();
     QCOMPARE(windows.messages.texts, QStringList{QStringLiteral("Do you really want to quit?")});
     QCOMPARE(windows.messages.icons, QList<IUserMessages::Icon>{IUserMessages::Icon::Question});
     QCOMPARE(windows.messages.beeps, QList<IUserMessages::Beep>{IUserMessages::Beep::Question});
