@@ -1,0 +1,196 @@
+#include "app/ChannelTables.h"
+#include "archive/QuorvelDoc.h"
+#include "core/Clock.h"
+#include "core/Strings.h"
+#include "tests/ui/ChannelWindows.h"
+#include "ui/ChildFrm.h"
+#include "ui/CommandIds.h"
+#include "ui/MainFrm.h"
+#include "ui/QuorvelView.h"
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestMainFrame : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sixteenTiledWindowsChannelOneActive();
+    void closeArchive_data();
+    void closeArchive();
+    void quitQuestion_data();
+    void quitQuestion();
+    void accelerators_data();
+    void accelerators();
+    void datePaneTurnsAtMidnight();
+    void restoreWindowsRestoresOnlyMinimised();
+    void windowMenuListsTheWindows();
+};
+
+void TestMainFrame::sixteenTiledWindowsChannelOneActive()
+{
+    ChannelWindows windows;
+    CMainFrame& frame = windows.Frame();
+    QCOMPARE(frame.ChildFrames().size(), 16);
+    QCOMPARE(frame.ActiveChildFrame(), windows.Window(1));
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Quorvel - Channel 1"));
+    const QRect area = frame.MdiArea()->viewport()->rect();
+    int covered = 0;
+    for (int n = 1; n <= 16; ++n) {
+        CChildFrame* window = windows.Window(n);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Channel %1").arg(n));
+        QVERIFY(area.contains(window->geometry()));
+        for (int m = n + 1; m <= 16; ++m)
+            QVERIFY(!window->geometry().intersects(windows.Window(m)->geometry()));
+        covered += window->width() * window->height();
+    }
+    QVERIFY(covered > area.width() * area.height() * 95 / 100);
+    // Top-most first: channel 1 at the top left, channel 2 below it.
+    QCOMPARE(windows.Window(1)->geometry().topLeft(), area.topLeft());
+    QCOMPARE(windows.Window(2)->geometry().left(), area.left());
+}
+
+void TestMainFrame::closeArchive_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("channel window") << "Channel 1" << false;
+    QTest::newRow("archive window") << "Channel 1 20240501.krv" << true;
+    QTest::newRow("channel name in other case") << "channel 1" << true;
+}
+
+void TestMainFrame::closeArchive()
+{
+    QFETCH(QString, title);
+    QFETCH(bool, closes);
+    ChannelWindows windows(2);
+    windows.Doc(1).SetTitle(title);
+    windows.Window(1)->UpdateTitle();
+    QPointer<CChildFrame> window = windows.Window(1);
+    QCOMPARE(windows.Frame().ActiveChildFrame(), window.data());
+
+    QTest::keyClick(windows.View(1), Qt::Key_L, Qt::ControlModifier);
+    if (closes) {
+        QTRY_VERIFY(!window);
+        QCOMPARE(windows.Frame().ChildFrames().size(), 1);
+    } else {
+        QTest::qWait(50);
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(windows.messages.beeps, QList<IUserMessages::Beep>{IUserMessages::Beep::Asterisk});
+    }
+    QVERIFY(windows.messages.texts.isEmpty());
+}
+
+void TestMainFrame::quitQuestion_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("no") << int(IUserMessages::AnswerNo);
+    QTest::newRow("yes") << int(IUserMessages::AnswerYes);
+}
+
+void TestMainFrame::quitQuestion()
+{
+    QFETCH(int, answer);
+    ChannelWindows windows;
+    CMainFrame& frame = windows.Frame();
+    int windowsOpenWhenPortsClosed = -1;
+    connect(&frame, &CMainFrame::closeChannelPorts, this, [&] {
+        windowsOpenWhenPortsClosed = 0;
+        for (CChildFrame* window : frame.ChildFrames())
+            windowsOpenWhenPortsClosed += window->isVisible();
+    });
+    windows.messages.answers = {answer};
+
+    frame.CommandAction(ID_APP_EXIT)->trigger();
+    QCOMPARE(windows.messages.texts, QStringList{QStringLiteral("Do you really want to quit?")});
+    QCOMPARE(windows.messages.icons, QList<IUserMessages::Icon>{IUserMessages::Icon::Question});
+    QCOMPARE(windows.messages.beeps, QList<IUserMessages::Beep>{IUserMessages::Beep::Question});
+    if (answer == IUserMessages::AnswerNo) {
+        QCOMPARE(windowsOpenWhenPortsClosed, -1);
+        QVERIFY(frame.isVisible());
+        QCOMPARE(frame.ChildFrames().size(), 16);
+    } else {
+        QCOMPARE(windowsOpenWhenPortsClosed, 16);
+        QVERIFY(!frame.isVisible());
+        QTRY_COMPARE(frame.ChildFrames().size(), 0);
+    }
+}
+
+void TestMainFrame::accelerators_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<bool>("backupAvailable");
+    QTest::addColumn<QString>("box");     // the not-there-yet box of the command, if any
+    QTest::addColumn<int>("activeAfter");  // the channel whose window is then active
+    QTest::newRow("Ctrl+V view archives") << QKeySequence(Qt::CTRL | Qt::Key_V) << false << "View Archives" << 1;
+    QTest::newRow("Ctrl+P print") << QKeySequence(Qt::CTRL | Qt::Key_P) << false << "Print" << 1;
+    QTest::newRow("Ctrl+B without backup") << QKeySequence(Qt::CTRL | Qt::Key_B) << false << "" << 1;
+    QTest::newRow("Ctrl+B with backup") << QKeySequence(Qt::CTRL | Qt::Key_B) << true << "Backup Archives" << 1;
+    QTest::newRow("Ctrl+O is not one") << QKeySequence(Qt::CTRL | Qt::Key_O) << false << "" << 1;
+    QTest::newRow("F6 next window") << QKeySequence(Qt::Key_F6) << false << "" << 2;
+    QTest::newRow("Shift+F6 previous window") << QKeySequence(Qt::SHIFT | Qt::Key_F6) << false << "" << 3;  // round to the last
+}
+
+void TestMainFrame::accelerators()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(bool, backupAvailable);
+    QFETCH(QString, box);
+    QFETCH(int, activeAfter);
+    ChannelWindows windows(3);
+    windows.Frame().SetBackupAvailable(backupAvailable);
+    QTest::keySequence(windows.View(1), keys);
+    const QStringList expected = box.isEmpty() ? QStringList() : QStringList{QString::fromLatin1(Str::kNotAvailable).arg(box)};
+    QCOMPARE(windows.messages.texts, expected);
+    QTRY_COMPARE(windows.Frame().ActiveChildFrame(), windows.Window(activeAfter));
+}
+
+void TestMainFrame::datePaneTurnsAtMidnight()
+{
+    ChannelWindows windows(1);
+    auto* pane = windows.Frame().findChild<QLabel*>(QStringLiteral("datePane"));
+    QVERIFY(pane);
+    Clock::SetNow(QDateTime(QDate(2024, 5, 6), QTime(23, 59, 58)));
+    QTRY_COMPARE_WITH_TIMEOUT(pane->text(), QStringLiteral("  Monday, May 06, 2024  "), 5000);
+    QVERIFY(pane->width() >= 6 * 20);
+    Clock::SetNow(QDateTime(QDate(2024, 5, 7), QTime(0, 0, 1)));
+    QTRY_COMPARE_WITH_TIMEOUT(pane->text(), QStringLiteral("  Tuesday, May 07, 2024  "), 5000);
+}
+
+void TestMainFrame::restoreWindowsRestoresOnlyMinimised()
+{
+    ChannelWindows windows(5);
+    windows.Window(3)->showMinimized();
+    windows.Window(4)->showMinimized();
+    const QRect fifth = windows.Window(5)->geometry();
+    windows.Frame().MdiArea()->setActiveSubWindow(windows.Window(1));
+    windows.Frame().CommandAction(ID_RESTORE_WINDOWS)->trigger();
+    QVERIFY(!windows.Window(3)->isMinimized());
+    QVERIFY(!windows.Window(4)->isMinimized());
+    QCOMPARE(windows.Window(5)->geometry(), fifth);
+}
+
+void TestMainFrame::windowMenuListsTheWindows()
+{
+    ChannelWindows windows(3);
+    QStringList titles;
+    for (QAction* menu : windows.Frame().menuBar()->actions())
+        titles.append(menu->text());
+    QCOMPARE(titles, (QStringList{"&Archive", "&Window", "Tools", "&Help"}));
+    QMenu* windowMenu = windows.Frame().menuBar()->actions()[1]->menu();
+    emit windowMenu->aboutToShow();
+    QStringList entries;
+    for (QAction* action : windowMenu->actions()) {
+        if (action->isCheckable())
+            entries.append(action->text() + (action->isChecked() ? "*" : ""));
+    }
+    QCOMPARE(entries, (QStringList{"&1 Channel 3", "&2 Channel 2", "&3 Channel 1*"}));
+    windowMenu->actions().last()->trigger();
+    QCOMPARE(windows.Frame().ActiveChildFrame(), windows.Window(1));
+}
+
+QTEST_MAIN(TestMainFrame)
+#include "tst_mainframe.moc"

@@ -1,0 +1,292 @@
+#include "ui/MainFrm.h"
+
+#include "archive/QuorvelDoc.h"
+#include "core/Clock.h"
+#include "core/Strings.h"
+#include "core/UserMessages.h"
+#include "ui/AboutDlg.h"
+#include "ui/ChildFrm.h"
+#include "ui/CommandIds.h"
+#include "ui/MdiTiling.h"
+#include "ui/NotAvailable.h"
+#include "ui/QuorvelView.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QShortcut>
+#include <QStatusBar>
+
+CMainFrame::CMainFrame(ChannelNameSource channelNames, QWidget* parent)
+    : QMainWindow(parent)
+    , m_channelNames(std::move(channelNames))
+    , m_pMdiArea(new QMdiArea(this))
+{
+    setCentralWidget(m_pMdiArea);
+    setAcceptDrops(true);
+    m_childMenus = BuildMenus(ChildMenus(), m_childActions);
+    m_frameMenus = BuildMenus(FrameMenus(), m_frameActions);
+    for (QMenu* menu : m_childMenus) {
+        if (menu->title() == QLatin1String(Str::kMenuWindow))
+            m_pWindowMenu = menu;
+    }
+    connect(m_pWindowMenu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
+    for (const Accelerator& accelerator : Accelerators()) {
+        auto* shortcut = new QShortcut(accelerator.keys, this);
+        const int id = accelerator.id;
+        connect(shortcut, &QShortcut::activated, this, [this, id] { OnAccelerator(id); });
+    }
+    CreateStatusBar();
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
+        UpdateMenus();
+        UpdateTitle();
+    });
+    UpdateMenus();
+    UpdateTitle();
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The child windows go after the menu bar and status bar; their last activations change nothing.
+    m_pMdiArea->disconnect(this);
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList())
+        window->disconnect(this);
+}
+
+QList<QMenu*> CMainFrame::BuildMenus(const std::vector<MenuDef>& defs, ActionTable& actions)
+{
+    QList<QMenu*> menus;
+    for (const MenuDef& def : defs) {
+        auto* menu = new QMenu(QString::fromLatin1(def.title), this);
+        for (const MenuItem& item : def.items) {
+            if (!item.id) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(QString::fromLatin1(item.text));
+            action->setStatusTip(PromptText(item.prompt));
+            const int id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+            actions.insert(id, action);
+        }
+        menus.append(menu);
+    }
+    return menus;
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    // The ready text is a normal pane, so a menu item's prompt covers it while the menu is open.
+    statusBar()->addWidget(new QLabel(QString::fromLatin1(Str::kReady)), 1);
+    m_pDatePane = new QLabel(QString::fromLatin1(Str::kDatePaneInitial));
+    m_pDatePane->setObjectName(QStringLiteral("datePane"));
+    m_pDatePane->setTextFormat(Qt::PlainText);
+    statusBar()->addPermanentWidget(m_pDatePane);
+    QAction* toggle = m_frameActions.value(ID_VIEW_STATUS_BAR);
+    toggle->setCheckable(true);
+    toggle->setChecked(true);
+    // The date turns at midnight within a refresh, whatever the clock was set to.
+    connect(&m_dateTimer, &QTimer::timeout, this, &CMainFrame::OnUpdateDate);
+    m_dateTimer.start(kDateRefreshMs);
+    OnUpdateDate();
+}
+
+void CMainFrame::OnUpdateDate()
+{
+    const QString date = QLocale::c().toString(Clock::Now().date(), QLatin1String(Str::kDatePaneFormat));
+    const QString text = QStringLiteral("  ") + date + QStringLiteral("  ");
+    if (m_pDatePane->text() == text)
+        return;
+    m_pDatePane->setMinimumWidth(6 * int(date.size()));
+    m_pDatePane->setText(text);
+}
+
+CChildFrame* CMainFrame::CreateChannelWindow(CQuorvelDoc* document)
+{
+    auto* frame = new CChildFrame(document, m_channelNames);
+    m_pMdiArea->addSubWindow(frame);
+    connect(frame, &QWidget::windowTitleChanged, this, &CMainFrame::UpdateTitle);
+    frame->show();
+    frame->View()->UpdateAllViews();
+    return frame;
+}
+
+CChildFrame* CMainFrame::ActiveChildFrame() const
+{
+    return qobject_cast<CChildFrame*>(m_pMdiArea->activeSubWindow());
+}
+
+QList<CChildFrame*> CMainFrame::ChildFrames() const
+{
+    QList<CChildFrame*> frames;
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+        if (auto* frame = qobject_cast<CChildFrame*>(window))
+            frames.append(frame);
+    }
+    return frames;
+}
+
+void CMainFrame::MDITile(Qt::Orientation orientation)
+{
+    QList<QMdiSubWindow*> windows;
+    const QList<QMdiSubWindow*> stacked = m_pMdiArea->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = stacked.rbegin(); it != stacked.rend(); ++it) {
+        if ((*it)->isVisible() && !(*it)->isMinimized())
+            windows.append(*it);
+    }
+    const QList<QRect> tiles = TileRects(m_pMdiArea->viewport()->rect(), int(windows.size()), orientation);
+    for (int i = 0; i < windows.size(); ++i) {
+        if (windows[i]->isMaximized())
+            windows[i]->showNormal();
+        windows[i]->setGeometry(tiles[i]);
+    }
+}
+
+void CMainFrame::RestoreChannelWindows()
+{
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+        if (window->isMinimized())
+            window->showNormal();
+    }
+}
+
+void CMainFrame::ArrangeIcons()
+{
+    QList<QWidget*> icons;
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+        if (window->isMinimized())
+            icons.append(window);
+    }
+    const QList<QRect> places = IconRects(m_pMdiArea->viewport()->rect(), icons);
+    for (int i = 0; i < icons.size(); ++i)
+        icons[i]->move(places[i].topLeft());
+}
+
+void CMainFrame::SetBackupAvailable(bool available)
+{
+    m_bBackupAvailable = available;
+    UpdateMenus();
+}
+
+QAction* CMainFrame::CommandAction(int id) const
+{
+    return (m_bChildMenusShown ? m_childActions : m_frameActions).value(id);
+}
+
+void CMainFrame::UpdateMenus()
+{
+    const bool child = ActiveChildFrame() != nullptr;
+    if (child != m_bChildMenusShown || menuBar()->actions().isEmpty()) {
+        menuBar()->clear();
+        for (QMenu* menu : child ? m_childMenus : m_frameMenus)
+            menuBar()->addMenu(menu);
+        m_bChildMenusShown = child;
+    }
+    m_childActions.value(ID_BACKUP_ARCHIVES)->setEnabled(m_bBackupAvailable);
+    // The recent-file list stays empty until archives can be opened.
+    m_childActions.value(ID_FILE_MRU_FILE1)->setEnabled(false);
+    m_frameActions.value(ID_FILE_MRU_FILE1)->setEnabled(false);
+}
+
+void CMainFrame::UpdateTitle()
+{
+    QString title = QString::fromLatin1(Str::kMainFrameTitle);
+    if (const CChildFrame* frame = ActiveChildFrame(); frame && frame->GetDocument())
+        title += QLatin1String(Str::kTitleSeparator) + frame->GetDocument()->GetTitle();
+    setWindowTitle(title);
+}
+
+void CMainFrame::FillWindowMenu()
+{
+    qDeleteAll(m_windowList);
+    m_windowList.clear();
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+    if (windows.isEmpty())
+        return;
+    m_windowList.append(m_pWindowMenu->addSeparator());
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows[i];
+        const CChildFrame* frame = qobject_cast<CChildFrame*>(window);
+        const QString title = frame && frame->GetDocument() ? frame->GetDocument()->GetTitle() : window->windowTitle();
+        QAction* entry = m_pWindowMenu->addAction(QString::fromLatin1(Str::kWindowListEntry).arg(i + 1).arg(title));
+        entry->setCheckable(true);
+        entry->setChecked(window == m_pMdiArea->activeSubWindow());
+        connect(entry, &QAction::triggered, this, [this, window] { m_pMdiArea->setActiveSubWindow(window); });
+        m_windowList.append(entry);
+    }
+}
+
+void CMainFrame::OnAccelerator(int id)
+{
+    if (id == ID_NEXT_PANE || id == ID_PREV_PANE) {
+        OnCommand(id);
+        return;
+    }
+    // Like a menu item, an accelerator does nothing while its command is disabled or not offered.
+    const QAction* action = CommandAction(id);
+    if (action && action->isEnabled())
+        OnCommand(id);
+}
+
+void CMainFrame::OnCommand(int id)
+{
+    if (CChildFrame* frame = ActiveChildFrame(); frame && frame->View()->OnCommand(id))
+        return;
+    switch (id) {
+    case ID_WINDOW_CASCADE: m_pMdiArea->cascadeSubWindows(); break;
+    case ID_WINDOW_ARRANGE: ArrangeIcons(); break;
+    // Windows are made from channel 16 down to 1, so the next channel's window is the one made before.
+    case ID_NEXT_PANE: m_pMdiArea->activatePreviousSubWindow(); break;
+    case ID_PREV_PANE: m_pMdiArea->activateNextSubWindow(); break;
+    case ID_VIEW_STATUS_BAR: statusBar()->setVisible(m_frameActions.value(id)->isChecked()); break;
+    case ID_APP_EXIT: close(); break;
+    case ID_APP_ABOUT: {
+        CAboutDlg about(this);
+        about.exec();
+        break;
+    }
+    // Opening archives, the printer set-up and sending come with their features.
+    case ID_FILE_OPEN:
+    case ID_FILE_PRINT_SETUP:
+    case ID_FILE_SEND_MAIL:
+        ShowNotAvailable(id);
+        break;
+    default: break;
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!m_bClosing) {
+        UserMessages().MessageBeep(IUserMessages::Beep::Question);
+        const int answer = UserMessages().MessageBox(QString::fromLatin1(Str::kQuitQuestion),
+                                                     IUserMessages::Buttons::YesNo, IUserMessages::Icon::Question);
+        if (answer != IUserMessages::AnswerYes) {
+            event->ignore();
+            return;
+        }
+        emit closeChannelPorts();
+        m_bClosing = true;
+    }
+    for (CChildFrame* frame : ChildFrames())
+        frame->SetProgramEnding();
+    m_pMdiArea->closeAllSubWindows();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    // A dropped file would open as an archive for viewing.
+    event->acceptProposedAction();
+    QTimer::singleShot(0, this, [] { ShowNotAvailable(ID_FILE_OPEN); });
+}

@@ -1,0 +1,80 @@
+#pragma once
+#include "ui/ChannelNameSource.h"
+#include "ui/MenuTable.h"
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QTimer>
+
+class CChildFrame;
+class CQuorvelDoc;
+class QLabel;
+class QMdiArea;
+class QMenu;
+
+// The main window: the child windows of the channels and archives in its client area, the menus
+// of the active window, the accelerators, and the status bar with its prompt and date panes.
+// Closing it asks first; on Yes it has the channel ports closed before any window closes.
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static constexpr int kDateRefreshMs = 1000;
+
+    explicit CMainFrame(ChannelNameSource channelNames, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // A child window with a view of the document, shown in the client area; the view becomes
+    // the document's first view (frame->View()).
+    CChildFrame* CreateChannelWindow(CQuorvelDoc* document);
+    // Tiles the shown child windows, top-most first: Qt::Horizontal makes them wide, Qt::Vertical tall.
+    void MDITile(Qt::Orientation orientation);
+    // Restores every minimised child window; the others stay where they are.
+    void RestoreChannelWindows();
+    // Whether Backup Archives is offered (removable media found at start-up).
+    void SetBackupAvailable(bool available);
+
+    QMdiArea* MdiArea() const { return m_pMdiArea; }
+    CChildFrame* ActiveChildFrame() const;
+    QList<CChildFrame*> ChildFrames() const;
+    // The item of the menus now shown with that command; nullptr when they have none.
+    QAction* CommandAction(int id) const;
+    // Runs a menu or accelerator command: the active view first, then the frame.
+    void OnCommand(int id);
+
+signals:
+    // The user confirmed quitting: close every channel's port now, while all windows still exist.
+    void closeChannelPorts();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    using ActionTable = QHash<int, QAction*>;
+
+    QList<QMenu*> BuildMenus(const std::vector<MenuDef>& defs, ActionTable& actions);
+    void CreateStatusBar();
+    void OnUpdateDate();
+    void OnAccelerator(int id);
+    void UpdateMenus();
+    void UpdateTitle();
+    void FillWindowMenu();
+    void ArrangeIcons();
+
+    ChannelNameSource m_channelNames;
+    QMdiArea* m_pMdiArea;
+    QList<QMenu*> m_childMenus;   // menu 129
+    QList<QMenu*> m_frameMenus;   // menu 128
+    ActionTable m_childActions;
+    ActionTable m_frameActions;
+    QMenu* m_pWindowMenu = nullptr;
+    QList<QAction*> m_windowList;
+    bool m_bChildMenusShown = false;
+    QLabel* m_pDatePane = nullptr;
+    QTimer m_dateTimer;
+    bool m_bBackupAvailable = false;
+    bool m_bClosing = false;
+};

@@ -1,0 +1,297 @@
+#include "ui/QuorvelView.h"
+
+#include "archive/QuorvelDoc.h"
+#include "core/Strings.h"
+#include "events/DisplayObj.h"
+#include "ui/ChildFrm.h"
+#include "ui/CommandIds.h"
+#include "ui/LoMetric.h"
+#include "ui/MainFrm.h"
+#include "ui/NotAvailable.h"
+#include "ui/UiLogging.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimerEvent>
+
+namespace {
+
+// Records keep colours as 0x00BBGGRR, red in the low byte.
+QColor FromColorRef(quint32 cr)
+{
+    return QColor(int(cr & 0xFF), int((cr >> 8) & 0xFF), int((cr >> 16) & 0xFF));
+}
+
+} // namespace
+
+CQuorvelView::CQuorvelView(CQuorvelDoc* document, ChannelNameSource channelNames, QWidget* parent)
+    : QAbstractScrollArea(parent)
+    , m_pDocument(document)
+    , m_channelNames(std::move(channelNames))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar](int action) {
+            // A page click moves half a window, like the page size halving of the scroll codes.
+            if (action == QAbstractSlider::SliderPageStepAdd)
+                bar->setSliderPosition(bar->value() + bar->pageStep() / 2);
+            else if (action == QAbstractSlider::SliderPageStepSub)
+                bar->setSliderPosition(bar->value() - bar->pageStep() / 2);
+        });
+    horizontalScrollBar()->setRange(0, kColumns);
+    if (m_pDocument)
+        m_pDocument->SetView(this);
+}
+
+CQuorvelView::~CQuorvelView()
+{
+    if (m_pDocument && m_pDocument->GetView() == this)
+        m_pDocument->SetView(nullptr);
+}
+
+void CQuorvelView::ScrollBy(int columns, int lines)
+{
+    const QScrollBar* h = horizontalScrollBar();
+    const QScrollBar* v = verticalScrollBar();
+    m_nFirstColumn = qBound(h->minimum(), h->value() + columns, h->maximum());
+    m_nFirstLine = qBound(v->minimum(), v->value() + lines, v->maximum());
+}
+
+int CQuorvelView::NewestFirstLine() const
+{
+    const int count = m_pDocument ? m_pDocument->GetEventCount() : 0;
+    return m_nVisibleLines >= count ? 0 : count - m_nVisibleLines;
+}
+
+void CQuorvelView::UpdateScrollRange()
+{
+    m_bScrollRangePending = false;
+    m_nFirstLine = NewestFirstLine();
+    QScrollBar* v = verticalScrollBar();
+    v->setRange(0, m_nFirstLine);
+    horizontalScrollBar()->setRange(0, kColumns);
+    const QSignalBlocker noScroll(v);  // the position is m_nFirstLine already
+    v->setValue(m_nFirstLine);
+}
+
+void CQuorvelView::ResetDisplay()
+{
+    m_nLineHeight = 0;
+    m_nFirstLine = 0;
+    m_nFirstColumn = 0;
+    m_bFlash = 0;
+    m_nFaultsFrom = 0;
+}
+
+void CQuorvelView::UpdateAllViews()
+{
+    // Runs for every record listed, thousands a second under load: the view moves to the newest
+    // lines at once, while the scroll bars and the paint follow once per pass of the event loop.
+    m_nFirstLine = NewestFirstLine();
+    if (!m_bScrollRangePending) {
+        m_bScrollRangePending = true;
+        QMetaObject::invokeMethod(this, [this] {
+            if (m_bScrollRangePending)
+                UpdateScrollRange();
+        }, Qt::QueuedConnection);
+    }
+    // New lines are drawn at most kMinPaintIntervalMs apart; a burst costs one paint, not one per line.
+    const qint64 since = m_lastPaint.isValid() ? m_lastPaint.elapsed() : kMinPaintIntervalMs;
+    if (since >= kMinPaintIntervalMs)
+        viewport()->update();
+    else if (!m_paintTimer.isActive())
+        m_paintTimer.start(int(kMinPaintIntervalMs - since), this);
+}
+
+void CQuorvelView::ShowConnection(int port, bool)
+{
+    // The document's flag says whether the line is shown; the port gives its number.
+    m_nPort = port;
+    viewport()->update();
+}
+
+int CQuorvelView::GetLineHeight(const QPaintDevice& device) const
+{
+    const int height = QFontMetrics(font(), &device).lineSpacing();
+    if (height > 0)
+        return height;
+    qCWarning(lcUi) << "Invalid TextMetric";
+    return -1;
+}
+
+void CQuorvelView::paintEvent(QPaintEvent* event)
+{
+    m_lastPaint.start();
+    m_paintTimer.stop();
+    QPainter painter(viewport());
+    OnDraw(painter, event->rect());
+}
+
+void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
+{
+    if (!m_pDocument)
+        return;
+    const CLoMetric map(*painter.device());
+    const QFontMetrics metrics(painter.font(), painter.device());
+    const int textHeight = metrics.height();
+    const int ascent = metrics.ascent();
+    const int wasFlash = m_bFlash;
+    auto rowTop = [&](int row) { return map.ToDevice(0, -row * m_nLineHeight).y(); };
+    auto exposes = [&](int top) { return top < exposed.bottom() + 1 && top + textHeight > exposed.top(); };
+
+    // A channel without its line says so on the first row; the event lines follow below it.
+    int row = 0;
+    if (m_pDocument->GetChannel() > 0 && !m_pDocument->IsPortConnected()) {
+        m_nLineHeight = map.ToLogicalY(textHeight);
+        painter.setPen(palette().color(QPalette::Text));
+        painter.drawText(map.ToDevice(0, 0) + QPoint(0, ascent),
+                         QString::fromLatin1(Str::kPortNotConnected).arg(m_nPort));
+        row = 1;
+    }
+
+    const int count = m_pDocument->GetEventCount();
+    for (int i = m_nFirstLine, j = 0; i < count && j < m_nVisibleLines; ++i, ++j, ++row) {
+        const CDisplayObj* record = m_pDocument->GetEvent(i);
+        m_nLineHeight = map.ToLogicalY(textHeight);
+        const int top = rowTop(row);
+        if (exposes(top)) {
+            painter.setPen(FromColorRef(record->GetTextColor()));
+            painter.drawText(QPoint(0, top + ascent), record->GetDisplayText().mid(m_nFirstColumn));
+        }
+        if (record->IsFault() && i >= m_nFaultsFrom)
+            m_bFlash = 1;
+    }
+    if (!wasFlash && m_bFlash)
+        StartFlash();
+}
+
+void CQuorvelView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    OnSize();
+}
+
+void CQuorvelView::OnSize()
+{
+    const int lineHeight = GetLineHeight(*viewport());
+    m_nVisibleLines = lineHeight > 0 ? qMax(0, viewport()->height() / lineHeight - 1) : 0;
+    verticalScrollBar()->setPageStep(qMax(1, m_nVisibleLines));
+    horizontalScrollBar()->setPageStep(qMax(1, viewport()->width() / qMax(1, fontMetrics().averageCharWidth())));
+    // A window made taller shows more of the newest lines at once, not an empty lower part.
+    UpdateScrollRange();
+}
+
+void CQuorvelView::scrollContentsBy(int, int)
+{
+    m_nFirstLine = verticalScrollBar()->value();
+    m_nFirstColumn = horizontalScrollBar()->value();
+    viewport()->update();
+}
+
+void CQuorvelView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    const int channel = m_pDocument ? m_pDocument->GetChannel() : 0;
+    QString name;
+    if (channel > 0 && m_channelNames && m_channelNames(channel - 1, name)) {
+        m_pDocument->SetTitle(name);
+        emit documentTitleChanged();
+    }
+    StopFlash();
+    UpdateScrollRange();
+    viewport()->update();
+}
+
+void CQuorvelView::mousePressEvent(QMouseEvent* event)
+{
+    StopFlash();
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void CQuorvelView::StartFlash()
+{
+    m_flashTimer.start(kFlashPeriodMs, this);
+}
+
+void CQuorvelView::StopFlash()
+{
+    m_flashTimer.stop();
+    m_bFlash = 0;
+    m_nFaultsFrom = m_pDocument ? m_pDocument->GetEventCount() : 0;
+    if (m_bFlashHighlighted) {
+        m_bFlashHighlighted = false;
+        emit flashToggled(false);
+    }
+}
+
+void CQuorvelView::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_paintTimer.timerId()) {
+        m_paintTimer.stop();
+        viewport()->update();
+        return;
+    }
+    if (event->timerId() != m_flashTimer.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    m_bFlashHighlighted = !m_bFlashHighlighted;
+    emit flashToggled(m_bFlashHighlighted);
+}
+
+void CQuorvelView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    const QAction* properties = menu.addAction(QString::fromLatin1(Str::kItemChannelProperties));
+    if (menu.exec(event->globalPos()) == properties) {
+        if (CChildFrame* frame = ParentFrame())
+            frame->OnProperties();
+    }
+}
+
+CChildFrame* CQuorvelView::ParentFrame() const
+{
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* frame = qobject_cast<CChildFrame*>(w))
+            return frame;
+    }
+    return nullptr;
+}
+
+bool CQuorvelView::OnCommand(int id)
+{
+    auto* mainFrame = qobject_cast<CMainFrame*>(window());
+    switch (id) {
+    case ID_CLOSE_ARCHIVE:
+        if (CChildFrame* frame = ParentFrame())
+            frame->close();
+        return true;
+    case ID_WINDOW_TILE_HORZ:
+    case ID_WINDOW_TILE_VERT:
+        if (mainFrame)
+            mainFrame->MDITile(id == ID_WINDOW_TILE_HORZ ? Qt::Horizontal : Qt::Vertical);
+        return true;
+    case ID_RESTORE_WINDOWS:
+        if (mainFrame)
+            mainFrame->RestoreChannelWindows();
+        return true;
+    // Their features come with archive viewing, backup, printing, the property sheets and the
+    // remote monitoring dialog.
+    case ID_FILE_OPEN:
+    case ID_BACKUP_ARCHIVES:
+    case ID_PROPERTIES:
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW:
+    case ID_PRINT_TO_FILE:
+    case ID_EVENT_VIEW:
+    case ID_REMOTE_MONITORING:
+        ShowNotAvailable(id);
+        return true;
+    default:
+        return false;
+    }
+}
