@@ -45,5 +45,13 @@ bool SearchCriteria::RecordWanted(const CDisplayObj& record)
 {
     if (!kinds.isEmpty() && !kinds.contains(record.GetKind()))
         return false;
-    return !m_hasText || m_text.match(record.GetDisplayText()).hasMatch();
+    if (!m_hasText)
+        return true;
+    // The line as the program draws it (Latin-1), in a buffer kept from record to record.
+    const QByteArrayView text = record.TextView();
+    m_subject.resize(text.size());
+    QChar* out = m_subject.data();
+    for (const char c : text)
+        *out++ = QChar(uchar(c));
+    return m_text.match(QStringView(m_subject)).hasMatch();
 }

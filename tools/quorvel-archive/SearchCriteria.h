@@ -27,4 +27,5 @@ public:
 private:
     QRegularExpression m_text;
     bool m_hasText = false;
+    QString m_subject;
 };
