@@ -1,0 +1,336 @@
+// quorvel-archive run as a process on archives the program's own document wrote.
+#include "archive/ArchiveFormat.h"
+#include "archive/QuorvelDoc.h"
+#include "core/Clock.h"
+#include "core/SettingsStore.h"
+#include "tests/events/AlarmFixture.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TestStation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+
+#include <memory>
+#include <sys/file.h>
+
+namespace {
+
+const QByteArray kDoorOpen("\x01\x07\x03", 3);                              // coded alarm 7: kind 0
+const QByteArray kLineClear("\x92\x00" "05", 4);                            // type 146: kind 1
+const QByteArray kUnknownType("\x01\x01xyz", 5);                            // kind 3, never listed
+const QByteArray kLatin1Text = QByteArray("\x84\x00", 2) + "Caf\xe9 \"A\",B";  // type 132: kind 0
+
+const QByteArray kDoorOpenLine = "10:00:00 R A Event 007: Door open 13";
+const QByteArray kLineClearLine = "10:00:00 Operator's Line 5 Clear Down";
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestQuorvelArchive : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void commandLine_data();
+    void commandLine();
+    void show_data();
+    void show();
+    void damaged_data();
+    void damaged();
+    void search_data();
+    void search();
+    void archiveInUse();
+
+private:
+    Run Tool(const QStringList& args) const;
+    QString Archive(const QString& name) const { return m_station->Path(QStringLiteral("Archives/") + name); }
+    // The program's document logs the messages on the given day of May 2024 at 10:00.
+    void Log(const QString& channel, int day, const QList<QByteArray>& messages);
+
+    std::unique_ptr<TestStation> m_station;
+    std::unique_ptr<ScriptedMessages> m_messages;
+};
+
+void TestQuorvelArchive::init()
+{
+    m_station = std::make_unique<TestStation>();
+    m_messages = std::make_unique<ScriptedMessages>();
+    QVERIFY(QDir().mkpath(m_station->Path(QStringLiteral("Archives"))));
+    QVERIFY(LoadAlarmFixture({{7, {"ALARM", "Y", "10", "", "Door open"}}}));
+}
+
+void TestQuorvelArchive::cleanup()
+{
+    m_messages.reset();
+    m_station.reset();
+}
+
+Run TestQuorvelArchive::Tool(const QStringList& args) const
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // The display flags the tool reads are this station's settings.
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_station->Path(QStringLiteral("config")));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(ARCHIVE_TOOL), args);
+    Run run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+void TestQuorvelArchive::Log(const QString& channel, int day, const QList<QByteArray>& messages)
+{
+    Clock::SetNow(QDateTime(QDate(2024, 5, day), QTime(10, 0)));
+    CQuorvelDoc doc(channel);
+    doc.SetConnection(1, 1);
+    for (const QByteArray& m : messages)
+        QCOMPARE(doc.HandleMessage(m), 1);
+}
+
+void TestQuorvelArchive::commandLine_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");  // contained in standard output
+    QTest::addColumn<QByteArray>("err");  // contained in standard error
+
+    QTest::newRow("help") << QStringList{"--help"} << 0 << QByteArray("quorvel-archive list /") << QByteArray();
+    QTest::newRow("help shows show") << QStringList{"--help"} << 0 << QByteArray("quorvel-archive show '") << QByteArray();
+    QTest::newRow("help shows search") << QStringList{"--help"} << 0 << QByteArray("quorvel-archive search /")
+                                       << QByteArray();
+    QTest::newRow("no command") << QStringList{} << 2 << QByteArray() << QByteArray("No command given.");
+    QTest::newRow("unknown command") << QStringList{"export", "x"} << 2 << QByteArray() << QByteArray("'export'");
+    QTest::newRow("two stations") << QStringList{"list", "a", "b"} << 2 << QByteArray() << QByteArray("STATION");
+    QTest::newRow("option of another command") << QStringList{"show", "a.krv", "--kind", "alarm"} << 2 << QByteArray()
+                                               << QByteArray("--kind does not go with 'show'");
+    QTest::newRow("unknown format") << QStringList{"show", "a.krv", "--format", "xml"} << 2 << QByteArray()
+                                    << QByteArray("Unknown format 'xml'");
+    QTest::newRow("missing station") << QStringList{"list", "/nonexistent/station"} << 2 << QByteArray()
+                                     << QByteArray("no such folder");
+    QTest::newRow("missing file") << QStringList{"show", "/nonexistent/a 20240506.krv"} << 2 << QByteArray()
+                                  << QByteArray("/nonexistent/a 20240506.krv: ");
+}
+
+void TestQuorvelArchive::commandLine()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    const Run run = Tool(args);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.out.contains(out), run.out.constData());
+    QVERIFY2(run.err.contains(err), run.err.constData());
+}
+
+void TestQuorvelArchive::show_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("call");  // the Call and Fault display flags
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray text = "alarm\tlisted\t#FFFFFF\t#0000FF\t" + kDoorOpenLine + "\n"
+        "event\tlisted\t#FFFFFF\t#000000\t" + kLineClearLine + "\n"
+        "other\thidden\t#FFFFFF\t#000000\t\n"
+        "alarm\tlisted\t#FFFFFF\t#808080\t10:00:00 Alarm Clear: Caf\xc3\xa9 \"A\",B\n";
+    QTest::newRow("text") << "text" << 1 << text;
+    QByteArray hidden = text;
+    QTest::newRow("text, alarms not listed") << "text" << 0 << hidden.replace("alarm\tlisted", "alarm\thidden");
+    QTest::newRow("csv") << "csv" << 1 << QByteArray(
+        "channel,date,record,kind,listed,status,colour,fault,text_message,line\r\n"
+        "North Gate,2024-05-06,1,alarm,1,#FFFFFF,#0000FF,0,0," + kDoorOpenLine + "\r\n"
+        "North Gate,2024-05-06,2,event,1,#FFFFFF,#000000,0,1," + kLineClearLine + "\r\n"
+        "North Gate,2024-05-06,3,other,0,#FFFFFF,#000000,0,1,\r\n"
+        "North Gate,2024-05-06,4,alarm,1,#FFFFFF,#808080,0,1,\"10:00:00 Alarm Clear: Caf\xc3\xa9 \"\"A\"\",B\"\r\n");
+    const QByteArray place = "{\"channel\":\"North Gate\",\"date\":\"2024-05-06\",\"record\":";
+    QTest::newRow("json") << "json" << 1 << QByteArray(
+        place + "1,\"kind\":0,\"kindName\":\"alarm\",\"listed\":true,\"status\":\"#FFFFFF\",\"colour\":\"#0000FF\","
+                "\"fault\":false,\"textMessage\":false,\"line\":\"" + kDoorOpenLine + "\"}\n"
+        + place + "2,\"kind\":1,\"kindName\":\"event\",\"listed\":true,\"status\":\"#FFFFFF\",\"colour\":\"#000000\","
+                  "\"fault\":false,\"textMessage\":true,\"line\":\"" + kLineClearLine + "\"}\n"
+        + place + "3,\"kind\":3,\"kindName\":\"other\",\"listed\":false,\"status\":\"#FFFFFF\",\"colour\":\"#000000\","
+                  "\"fault\":false,\"textMessage\":true,\"line\":\"\"}\n"
+        + place + "4,\"kind\":0,\"kindName\":\"alarm\",\"listed\":true,\"status\":\"#FFFFFF\",\"colour\":\"#808080\","
+                  "\"fault\":false,\"textMessage\":true,\"line\":\"10:00:00 Alarm Clear: Caf\\u00E9 \\\"A\\\",B\"}\n");
+}
+
+void TestQuorvelArchive::show()
+{
+    QFETCH(QString, format);
+    QFETCH(int, call);
+    QFETCH(QByteArray, expected);
+    WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("Call"), call);
+    WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("Fault"), call);
+    ProfileStore().sync();
+    Log(QStringLiteral("North Gate"), 6, {kDoorOpen, kLineClear, kUnknownType, kLatin1Text});
+    const Run run = Tool({QStringLiteral("show"), Archive(QStringLiteral("North Gate 20240506.krv")),
+                          QStringLiteral("--format"), format});
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.out, expected);
+    QCOMPARE(run.exitCode, 0);
+}
+
+void TestQuorvelArchive::damaged_data()
+{
+    QTest::addColumn<int>("cutBytes");      // taken off the end
+    QTest::addColumn<int>("lengthAt");      // a text length prefix set to 0xFE here, or -1
+    QTest::addColumn<bool>("badHeader");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("wholeLines");    // lines of standard output that are the records as written
+    QTest::addColumn<QByteArray>("err");    // contained in standard error
+    QTest::addColumn<QByteArray>("state");  // in the list
+
+    // Records: 41 header bytes, then 25 + 36, 25 + 37 bytes.
+    QTest::newRow("intact") << 0 << -1 << false << 0 << 2 << QByteArray() << QByteArray("\t2\t164\tok\n");
+    QTest::newRow("cut mid-record") << 3 << -1 << false << 0 << 1
+                                    << QByteArray("record 2 at byte 102: cut short: 59 byte(s)")
+                                    << QByteArray("\t1\t161\tdamaged\n");
+    // The reader takes a text cut short for a damaged length and reads on after it.
+    QTest::newRow("cut in the text") << 5 << -1 << false << 0 << 1
+                                     << QByteArray("record 2 at byte 102: text length beyond the end of the file")
+                                     << QByteArray("\tdamaged\n");
+    QTest::newRow("cut in the header") << 160 << -1 << false << 2 << 0 << QByteArray("not a Quorvel archive")
+                                       << QByteArray("\t-\t4\tnot an archive\n");
+    QTest::newRow("bad string length") << 0 << 41 + 61 + 20 << false << 0 << 1
+                                       << QByteArray("record 2 at byte 102: text length beyond the end of the file")
+                                       << QByteArray("\tdamaged\n");
+    QTest::newRow("bad header") << 0 << -1 << true << 2 << 0 << QByteArray("not a Quorvel archive")
+                                << QByteArray("\t-\t164\tnot an archive\n");
+}
+
+void TestQuorvelArchive::damaged()
+{
+    QFETCH(int, cutBytes);
+    QFETCH(int, lengthAt);
+    QFETCH(bool, badHeader);
+    QFETCH(int, exitCode);
+    QFETCH(int, wholeLines);
+    QFETCH(QByteArray, err);
+    QFETCH(QByteArray, state);
+    Log(QStringLiteral("North Gate"), 6, {kDoorOpen, kLineClear});
+    const QString path = Archive(QStringLiteral("North Gate 20240506.krv"));
+    QByteArray bytes = FileBytes(path);
+    QCOMPARE(bytes.size(), 164);
+    bytes.chop(cutBytes);
+    if (lengthAt >= 0)
+        bytes[lengthAt] = char(0xFE);
+    if (badHeader)
+        bytes[30] = 'S';  // "%S" in place of "%s"
+    m_station->WriteFile(QStringLiteral("Archives/North Gate 20240506.krv"), bytes);
+
+    const Run run = Tool({QStringLiteral("show"), path});
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.err.contains(err), run.err.constData());
+    if (err.isEmpty())
+        QCOMPARE(run.err, QByteArray());
+    const QList<QByteArray> written = {"alarm\tlisted\t#FFFFFF\t#0000FF\t" + kDoorOpenLine,
+                                       "event\tlisted\t#FFFFFF\t#000000\t" + kLineClearLine};
+    const QList<QByteArray> lines = run.out.split('\n');
+    for (int i = 0; i < wholeLines; ++i)
+        QCOMPARE(lines.value(i), written.at(i));
+    if (lengthAt >= 0)  // the damaged record as far as it was read, as the program lists it
+        QCOMPARE(lines.value(wholeLines), QByteArray("event\tlisted\t#FFFFFF\t#000000\t"));
+
+    const Run list = Tool({QStringLiteral("list"), m_station->Dir()});
+    QCOMPARE(list.exitCode, 0);
+    QVERIFY2(list.out.startsWith("CHANNEL\tDATE\tRECORDS\tBYTES\tSTATE\nNorth Gate\t2024-05-06\t"), list.out.constData());
+    QVERIFY2(list.out.endsWith(state), list.out.constData());
+}
+
+void TestQuorvelArchive::search_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("expected");  // channel, date and display line of each record found
+
+    const QByteArray gate6 = "North Gate\t2024-05-06\t";
+    const QByteArray gate7 = "North Gate\t2024-05-07\t";
+    const QByteArray yard6 = "Yard\t2024-05-06\t";
+    QTest::newRow("everything, in date order") << QStringList{} << 0 << QByteArray(
+        gate6 + kDoorOpenLine + "\n" + gate6 + kLineClearLine + "\n" + yard6 + kLineClearLine + "\n"
+        + gate7 + kDoorOpenLine + "\n");
+    QTest::newRow("channel and from") << QStringList{"--channel", "North Gate", "--from", "2024-05-07"} << 0
+                                      << QByteArray(gate7 + kDoorOpenLine + "\n");
+    QTest::newRow("to, compact date") << QStringList{"--to", "20240506", "--channel", "Yard"} << 0
+                                      << QByteArray(yard6 + kLineClearLine + "\n");
+    QTest::newRow("two channels") << QStringList{"--channel", "Yard", "--channel", "North Gate", "--to", "2024-05-06"}
+                                  << 0 << QByteArray(gate6 + kDoorOpenLine + "\n" + gate6 + kLineClearLine + "\n"
+                                                     + yard6 + kLineClearLine + "\n");
+    QTest::newRow("kind") << QStringList{"--kind", "event"} << 0
+                          << QByteArray(gate6 + kLineClearLine + "\n" + yard6 + kLineClearLine + "\n");
+    QTest::newRow("text") << QStringList{"--text", "Door (open|forced) 1[0-9]$"} << 0
+                          << QByteArray(gate6 + kDoorOpenLine + "\n" + gate7 + kDoorOpenLine + "\n");
+    QTest::newRow("nothing found") << QStringList{"--text", "Door", "--kind", "event"} << 1 << QByteArray();
+    QTest::newRow("no channel of that name") << QStringList{"--channel", "north gate"} << 1 << QByteArray();
+    QTest::newRow("bad regex") << QStringList{"--text", "Door ("} << 2 << QByteArray();
+    QTest::newRow("bad date") << QStringList{"--from", "2024-13-01"} << 2 << QByteArray();
+    QTest::newRow("bad kind") << QStringList{"--kind", "fire"} << 2 << QByteArray();
+}
+
+void TestQuorvelArchive::search()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, expected);
+    Log(QStringLiteral("North Gate"), 7, {kDoorOpen, kUnknownType});
+    Log(QStringLiteral("Yard"), 6, {kLineClear});
+    Log(QStringLiteral("North Gate"), 6, {kDoorOpen, kLineClear});
+    // A hidden name is an archive like any other.
+    QVERIFY(QFile::rename(Archive(QStringLiteral("Yard 20240506.krv")), Archive(QStringLiteral(".Yard 20240506.krv"))));
+    QVERIFY(QFile::copy(Archive(QStringLiteral(".Yard 20240506.krv")), Archive(QStringLiteral("Yard 20240506.krv"))));
+    QVERIFY(QFile::remove(Archive(QStringLiteral(".Yard 20240506.krv"))));
+
+    const Run run = Tool(QStringList{QStringLiteral("search"), m_station->Dir()} + args);
+    QCOMPARE(run.exitCode, exitCode);
+    QByteArray found;
+    for (const QByteArray& line : run.out.split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() == 7 && fields.at(2) != "other")
+            found += fields.at(0) + '\t' + fields.at(1) + '\t' + fields.at(6) + '\n';
+    }
+    QCOMPARE(found, expected);
+}
+
+// A live channel holds its day archive exclusively while it appends, and may have put part of
+// a record in the file: the tool reads the whole records without waiting for the lock and
+// reports no damage.
+void TestQuorvelArchive::archiveInUse()
+{
+    Log(QStringLiteral("North Gate"), 6, {kDoorOpen, kLineClear});
+    const QString path = Archive(QStringLiteral("North Gate 20240506.krv"));
+    QFile live(path);
+    QVERIFY(live.open(QIODevice::WriteOnly | QIODevice::Append));
+    QCOMPARE(::flock(live.handle(), LOCK_EX | LOCK_NB), 0);
+    QCOMPARE(live.write("\xFF\xFF\xFF\x00\x00\x00", 6), qint64(6));
+    live.flush();
+
+    const Run run = Tool({QStringLiteral("show"), path});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.out.count('\n'), 2);
+    const Run list = Tool({QStringLiteral("list"), m_station->Dir()});
+    QVERIFY2(list.out.endsWith("\t2\t170\tok (in use)\n"), list.out.constData());
+}
+
+QTEST_GUILESS_MAIN(TestQuorvelArchive)
+#include "tst_quorvelarchive.moc"

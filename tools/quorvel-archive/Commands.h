@@ -1,0 +1,13 @@
+#pragma once
+#include "RecordWriter.h"
+
+#include <QString>
+
+class SearchCriteria;
+
+// Exit statuses of the tool.
+enum ExitStatus { kFound = 0, kNothingFound = 1, kError = 2 };
+
+int RunList(const QString& station);
+int RunShow(const QString& path, RecordWriter::Format format);
+int RunSearch(const QString& station, SearchCriteria& criteria, RecordWriter::Format format);

@@ -1,0 +1,231 @@
+#include "RecordWriter.h"
+
+#include "ToolTexts.h"
+
+#include "events/DisplayObj.h"
+
+namespace {
+
+const char kHex[] = "0123456789ABCDEF";
+
+bool IsControl(unsigned char c)
+{
+    return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
+
+void AppendLatin1AsUtf8(QByteArray& out, QByteArrayView text, bool controlsVisible)
+{
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (controlsVisible && IsControl(c)) {
+            out += '?';
+        } else if (c < 0x80) {
+            out += char(c);
+        } else {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+}
+
+void AppendEscape(QByteArray& out, unsigned unit)
+{
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += kHex[(unit >> shift) & 0xF];
+}
+
+// A JSON string of Latin-1 bytes, ASCII only.
+void AppendJsonLatin1(QByteArray& out, QByteArrayView text)
+{
+    out += '"';
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            AppendEscape(out, c);
+        } else {
+            out += char(c);
+        }
+    }
+    out += '"';
+}
+
+// A JSON string of any text, ASCII only (UTF-16 units escaped).
+QByteArray JsonString(const QString& text)
+{
+    QByteArray out("\"");
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u == '"' || u == '\\') {
+            out += '\\';
+            out += char(u);
+        } else if (u < 0x20 || u >= 0x7F) {
+            AppendEscape(out, u);
+        } else {
+            out += char(u);
+        }
+    }
+    return out + '"';
+}
+
+// An RFC 4180 field: quoted when it holds a comma, a quote, CR or LF; quotes doubled.
+QByteArray CsvField(const QByteArray& field)
+{
+    if (!field.contains(',') && !field.contains('"') && !field.contains('\r') && !field.contains('\n'))
+        return field;
+    QByteArray quoted = field;
+    quoted.replace('"', "\"\"");
+    return '"' + quoted + '"';
+}
+
+// 0x00BBGGRR as #RRGGBB; a value with a high byte (from a damaged archive) as it stands.
+void AppendColour(QByteArray& out, quint32 colour)
+{
+    if (colour > 0xFFFFFF) {
+        out += "0x";
+        for (int shift = 28; shift >= 0; shift -= 4)
+            out += kHex[(colour >> shift) & 0xF];
+        return;
+    }
+    out += '#';
+    for (const int shift : {0, 8, 16}) {
+        const quint32 byte = (colour >> shift) & 0xFF;
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    }
+}
+
+void AppendKind(QByteArray& out, int kind)
+{
+    if (kind >= 0 && kind <= 3)
+        out += Tool::kKindNames[kind];
+    else
+        out += QByteArray::number(kind);
+}
+
+} // namespace
+
+bool RecordWriter::ParseFormat(const QString& text, Format& format)
+{
+    if (text == QLatin1String("text"))
+        format = Format::Text;
+    else if (text == QLatin1String("csv"))
+        format = Format::Csv;
+    else if (text == QLatin1String("json"))
+        format = Format::Json;
+    else
+        return false;
+    return true;
+}
+
+RecordWriter::RecordWriter(Format format, std::FILE* out, bool withPlace)
+    : m_format(format)
+    , m_out(out)
+    , m_withPlace(withPlace)
+{
+    m_line.reserve(1024);
+}
+
+void RecordWriter::Begin()
+{
+    if (m_format == Format::Csv)
+        std::fprintf(m_out, "%s\r\n", Tool::kCsvHeading);
+}
+
+void RecordWriter::Write(const CDisplayObj& record, const RecordPlace& place, bool listed)
+{
+    if (place.channel != m_placeChannel || place.date != m_placeDate || m_channelOut.isNull()) {
+        m_placeChannel = place.channel;
+        m_placeDate = place.date;
+        const QByteArray date = place.date.isValid() ? place.date.toString(Qt::ISODate).toLatin1() : QByteArray("");
+        switch (m_format) {
+        case Format::Text: m_channelOut = place.channel.toUtf8(); m_dateOut = date; break;
+        case Format::Csv: m_channelOut = CsvField(place.channel.toUtf8()); m_dateOut = date; break;
+        case Format::Json: m_channelOut = JsonString(place.channel); m_dateOut = JsonString(QString::fromLatin1(date)); break;
+        }
+    }
+    m_line.clear();
+    switch (m_format) {
+    case Format::Text: WriteText(record, place, listed); break;
+    case Format::Csv: WriteCsv(record, place, listed); break;
+    case Format::Json: WriteJson(record, place, listed); break;
+    }
+    std::fwrite(m_line.constData(), 1, size_t(m_line.size()), m_out);
+    m_written = true;
+}
+
+void RecordWriter::WriteText(const CDisplayObj& record, const RecordPlace&, bool listed)
+{
+    if (m_withPlace) {
+        m_line += m_channelOut;
+        m_line += '\t';
+        m_line += m_dateOut;
+        m_line += '\t';
+    }
+    AppendKind(m_line, record.GetKind());
+    m_line += '\t';
+    m_line += listed ? Tool::kListed : Tool::kHidden;
+    m_line += '\t';
+    AppendColour(m_line, record.GetStatusColor());
+    m_line += '\t';
+    AppendColour(m_line, record.GetTextColor());
+    m_line += '\t';
+    AppendLatin1AsUtf8(m_line, record.TextView(), true);
+    m_line += '\n';
+}
+
+void RecordWriter::WriteCsv(const CDisplayObj& record, const RecordPlace& place, bool listed)
+{
+    m_line += m_channelOut;
+    m_line += ',';
+    m_line += m_dateOut;
+    m_line += ',';
+    m_line += QByteArray::number(place.number);
+    m_line += ',';
+    AppendKind(m_line, record.GetKind());
+    m_line += ',';
+    m_line += listed ? "1" : "0";
+    m_line += ',';
+    AppendColour(m_line, record.GetStatusColor());
+    m_line += ',';
+    AppendColour(m_line, record.GetTextColor());
+    m_line += ',';
+    m_line += record.IsFault() ? "1" : "0";
+    m_line += ',';
+    m_line += record.IsTextMessage() ? "1" : "0";
+    m_line += ',';
+    QByteArray text;
+    AppendLatin1AsUtf8(text, record.TextView(), false);
+    m_line += CsvField(text);
+    m_line += "\r\n";
+}
+
+void RecordWriter::WriteJson(const CDisplayObj& record, const RecordPlace& place, bool listed)
+{
+    m_line += "{\"channel\":";
+    m_line += m_channelOut;
+    m_line += ",\"date\":";
+    m_line += m_dateOut;
+    m_line += ",\"record\":";
+    m_line += QByteArray::number(place.number);
+    m_line += ",\"kind\":";
+    m_line += QByteArray::number(record.GetKind());
+    m_line += ",\"kindName\":\"";
+    AppendKind(m_line, record.GetKind());
+    m_line += "\",\"listed\":";
+    m_line += listed ? "true" : "false";
+    m_line += ",\"status\":\"";
+    AppendColour(m_line, record.GetStatusColor());
+    m_line += "\",\"colour\":\"";
+    AppendColour(m_line, record.GetTextColor());
+    m_line += "\",\"fault\":";
+    m_line += record.IsFault() ? "true" : "false";
+    m_line += ",\"textMessage\":";
+    m_line += record.IsTextMessage() ? "true" : "false";
+    m_line += ",\"line\":";
+    AppendJsonLatin1(m_line, record.TextView());
+    m_line += "}\n";
+}

@@ -1,0 +1,31 @@
+#pragma once
+#include "ArchiveName.h"
+
+#include <QList>
+#include <QRegularExpression>
+#include <QStringList>
+
+class CDisplayObj;
+
+// The conditions of a search; an empty one lets everything through.
+class SearchCriteria
+{
+public:
+    QStringList channels;
+    QDate from;
+    QDate to;
+    QList<int> kinds;
+
+    // False with error for a pattern that does not compile.
+    bool SetText(const QString& pattern, QString& error);
+    static bool ParseDate(const QString& text, QDate& date);
+    static bool ParseKind(const QString& text, int& kind);
+
+    bool ArchiveWanted(const ArchiveName& name) const;
+    bool RecordWanted(const CDisplayObj& record);
+
+private:
+    QRegularExpression m_text;
+    bool m_hasText = false;
+    QString m_subject;
+};
