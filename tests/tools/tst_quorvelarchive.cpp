@@ -193,7 +193,7 @@ void TestQuorvelArchive::show()
 void TestQuorvelArchive::damaged_data()
 {
     QTest::addColumn<int>("cutBytes");      // taken off the end
-    QTest::addColumn<int>("lengthAt");      // a text length prefix set to 0xFE here, or -1
+    QTest::addColumn<int>("lengthAt");      // a text length no text could have written here, or -1
     QTest::addColumn<bool>("badHeader");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<int>("wholeLines");    // lines of standard output that are the records as written
@@ -205,14 +205,13 @@ void TestQuorvelArchive::damaged_data()
     QTest::newRow("cut mid-record") << 3 << -1 << false << 0 << 1
                                     << QByteArray("record 2 at byte 102: cut short: 59 byte(s)")
                                     << QByteArray("\t1\t161\tdamaged\n");
-    // The reader takes a text cut short for a damaged length and reads on after it.
     QTest::newRow("cut in the text") << 5 << -1 << false << 0 << 1
-                                     << QByteArray("record 2 at byte 102: text length beyond the end of the file")
-                                     << QByteArray("\tdamaged\n");
+                                     << QByteArray("record 2 at byte 102: cut short: 57 byte(s)")
+                                     << QByteArray("\t1\t159\tdamaged\n");
     QTest::newRow("cut in the header") << 160 << -1 << false << 2 << 0 << QByteArray("not a Quorvel archive")
                                        << QByteArray("\t-\t4\tnot an archive\n");
     QTest::newRow("bad string length") << 0 << 41 + 61 + 20 << false << 0 << 1
-                                       << QByteArray("record 2 at byte 102: text length beyond the end of the file")
+                                       << QByteArray("record 2 at byte 102: a text length no record can have")
                                        << QByteArray("\tdamaged\n");
     QTest::newRow("bad header") << 0 << -1 << true << 2 << 0 << QByteArray("not a Quorvel archive")
                                 << QByteArray("\t-\t164\tnot an archive\n");
@@ -233,7 +232,7 @@ void TestQuorvelArchive::damaged()
     QCOMPARE(bytes.size(), 164);
     bytes.chop(cutBytes);
     if (lengthAt >= 0)
-        bytes[lengthAt] = char(0xFE);
+        bytes.replace(lengthAt, 7, QByteArray::fromHex("ffffffffffff7f"));
     if (badHeader)
         bytes[30] = 'S';  // "%S" in place of "%s"
     m_station->WriteFile(QStringLiteral("Archives/North Gate 20240506.krv"), bytes);

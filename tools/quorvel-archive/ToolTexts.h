@@ -60,7 +60,7 @@ inline constexpr char kNoSuchFolder[] = "no such folder";
 inline constexpr char kFolderUnreadable[] = "cannot be read";
 
 inline constexpr char kNotArchive[] = "not a Quorvel archive (its header does not match)";
-inline constexpr char kDamagedLength[] = "text length beyond the end of the file; what follows may be misread";
+inline constexpr char kDamagedLength[] = "a text length no record can have; what follows may be misread";
 inline constexpr char kDamagedCut[] = "cut short: %1 byte(s) of a record at the end";
 inline constexpr char kDamageAt[] = "%1: record %2 at byte %3: %4";
 inline constexpr char kMoreDamage[] = "%1: %2 more damaged record(s)";
