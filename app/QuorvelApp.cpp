@@ -6,8 +6,10 @@
 #include "app/PortMap.h"
 #include "app/SignalWatcher.h"
 #include "app/SingleInstance.h"
+#include "app/StartupNotices.h"
 #include "archive/QuorvelDoc.h"
 #include "core/Logging.h"
+#include "core/RemovableDrives.h"
 #include "core/SettingsStore.h"
 #include "core/StartupMessage.h"
 #include "core/Station.h"
@@ -23,6 +25,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <cerrno>
@@ -99,27 +102,58 @@ CQuorvelApp::~CQuorvelApp()
     CMessageInterpreter::SetRemoteMonitor(nullptr);
     RemotePort().Close();
     m_pRemoteMonitor.reset();
+    m_recentFiles.WriteList();
 }
 
-bool CQuorvelApp::InitInstance()
+bool CQuorvelApp::InitInstance(const QStringList& files)
 {
-    ProfileStore();
-    LoadChannelNames();
-    if (!LoadAlarmTexts())
-        return false;
-    CQuorvelDoc::SetEventLock(&m_hEventLock);
-
-    OnFileNew();
+    // Every box of the set-up is held back until the channels are open, so that a station started
+    // with nobody at it logs at once; the boxes then come in the order start-up raised them.
+    StartupNotices notices;
+    const bool started = SetUpStation(files);
+    if (started)
+        m_reconnectTimer.start();
+    notices.Show();
 
     const QString pending = TakeStartupMessage();
     if (!pending.isEmpty()) {
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(pending);
     }
-    if (!MakeStationFolder(Str::kArchivesDir) || !MakeStationFolder(Str::kPrintDir))
+    return started;
+}
+
+bool CQuorvelApp::SetUpStation(const QStringList& files)
+{
+    ProfileStore();
+    if (FindRemovableDrives() == 0) {
+        UserMessages().MessageBeep(IUserMessages::Beep::Exclamation);
+        UserMessages().MessageBox(QString::fromLatin1(Str::kNoRemovableDrives), IUserMessages::Buttons::Ok,
+                                  IUserMessages::Icon::Exclamation);
+    }
+    m_recentFiles.ReadList();
+    LoadChannelNames();
+    if (!LoadAlarmTexts())
         return false;
-    m_reconnectTimer.start();
-    return true;
+    CQuorvelDoc::SetEventLock(&m_hEventLock);
+
+    // A named file is opened instead of the channels; the station is not started.
+    for (const QString& file : files) {
+        if (!OpenDocumentFile(file))
+            return false;
+    }
+    if (files.isEmpty())
+        OnFileNew();
+    // Made before anything is shown: records that arrive while a box waits are archived.
+    return MakeStationFolder(Str::kArchivesDir) && MakeStationFolder(Str::kPrintDir);
+}
+
+bool CQuorvelApp::OpenDocumentFile(const QString& path)
+{
+    UserMessages().MessageBeep(IUserMessages::Beep::Exclamation);
+    UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveViewingUnavailable).arg(path),
+                              IUserMessages::Buttons::Ok, IUserMessages::Icon::Exclamation);
+    return false;
 }
 
 void CQuorvelApp::OnFileNew()
@@ -246,8 +280,14 @@ int RunQuorvel(int argc, char* argv[])
         QStringLiteral("dir"));
     parser.addOption(headlessOption);
     parser.addOption(stationOption);
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("An archive to view."),
+                                 QStringLiteral("[file...]"));
     parser.process(app);
 
+    // Named from where the program was started, not from the station directory it changes into.
+    QStringList files;
+    for (const QString& file : parser.positionalArguments())
+        files.append(QDir::cleanPath(QFileInfo(file).absoluteFilePath()));
     const QString station = ChooseStationDir(parser, stationOption);
     if (!QDir(station).exists())
         return EndStartup(QString::fromLatin1(Str::kNoStationDir).arg(station));
@@ -257,7 +297,7 @@ int RunQuorvel(int argc, char* argv[])
 
     // Before anything of the station is touched: a second copy must leave its lines alone.
     SingleInstance instance;
-    switch (instance.ClaimStation(StationDir(), QCoreApplication::arguments())) {
+    switch (instance.ClaimStation(StationDir(), files)) {
     case SingleInstance::Claim::Station:
         break;
     case SingleInstance::Claim::AlreadyRunning:
@@ -276,8 +316,12 @@ int RunQuorvel(int argc, char* argv[])
     int result = 1;
     {
         CQuorvelApp quorvel;
+        QObject::connect(&instance, &SingleInstance::ActivateRequested, &quorvel, [&quorvel](const QStringList& named) {
+            for (const QString& file : named)
+                quorvel.OpenDocumentFile(file);
+        });
         CHeadlessConsole::FlushWhenIdle();
-        if (quorvel.InitInstance())
+        if (quorvel.InitInstance(files))
             result = app.exec();
     }
     ProfileStore().sync();

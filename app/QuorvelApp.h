@@ -1,4 +1,5 @@
 #pragma once
+#include "app/RecentFileList.h"
 #include "comms/PortSettings.h"
 
 #include <QObject>
@@ -27,14 +28,22 @@ public:
     static constexpr int kReconnectIntervalMs = 3000;
 
     CQuorvelApp();
-    ~CQuorvelApp() override;  // closes the ports, then the documents, then the remote monitor port
+    // Closes the ports, then the documents, then the remote monitor port; stores the recent files.
+    ~CQuorvelApp() override;
 
-    // Start-up in the station directory (already current). False when the program must end.
-    bool InitInstance();
+    // Start-up in the station directory (already current): with no file named, the sixteen channels
+    // are set up and log from then on; only then is the person at the station told what start-up
+    // found (each box waits for an answer). False when the program must end.
+    bool InitInstance(const QStringList& files = {});
     void CloseChannelPorts();
+
+    // Opens an archive for viewing; until archives can be viewed the file is refused with a
+    // message, and false is returned.
+    bool OpenDocumentFile(const QString& path);
 
     CQuorvelDoc* Document(int channel) const;
     const QStringList& AvailablePorts() const { return m_availablePorts; }
+    CRecentFileList& RecentFiles() { return m_recentFiles; }
 
 private:
     struct Channel
@@ -47,6 +56,7 @@ private:
         std::optional<PortSettingsRecord> refusedRecord;
     };
 
+    bool SetUpStation(const QStringList& files);
     void OnFileNew();
     bool OpenChannelPort(int channel);
     void OnPortLost(int channel);
@@ -56,5 +66,6 @@ private:
     QSemaphore m_hEventLock{1};
     std::unique_ptr<CRemoteMonitor> m_pRemoteMonitor;
     QStringList m_availablePorts;
+    CRecentFileList m_recentFiles;
     QTimer m_reconnectTimer;
 };

@@ -44,7 +44,7 @@ QString SingleInstance::ServerName(const QString& stationDir)
     return QStringLiteral("quorvel-") + QString::fromLatin1(hash.left(8).toHex());
 }
 
-SingleInstance::Claim SingleInstance::ClaimStation(const QString& stationDir, const QStringList& arguments)
+SingleInstance::Claim SingleInstance::ClaimStation(const QString& stationDir, const QStringList& files)
 {
     // Read-only is enough for the lock, and lets a station whose lock file is already there run
     // from a folder this user may not write.
@@ -56,7 +56,7 @@ SingleInstance::Claim SingleInstance::ClaimStation(const QString& stationDir, co
             ::close(m_lockFd);
         m_lockFd = -1;
         if (error == EWOULDBLOCK) {
-            ActivatePreviousInstance(ServerName(stationDir), arguments);
+            ActivatePreviousInstance(ServerName(stationDir), files);
             return Claim::AlreadyRunning;
         }
         m_error = QString::fromLatin1(Str::kStationLockFailed)
@@ -78,11 +78,11 @@ SingleInstance::Claim SingleInstance::ClaimStation(const QString& stationDir, co
     return Claim::Station;
 }
 
-void SingleInstance::ActivatePreviousInstance(const QString& serverName, const QStringList& arguments) const
+void SingleInstance::ActivatePreviousInstance(const QString& serverName, const QStringList& files) const
 {
     QByteArray commandLine;
-    for (const QString& argument : arguments)
-        commandLine += argument.toUtf8() + '\0';
+    for (const QString& file : files)
+        commandLine += file.toUtf8() + '\0';
     QLocalSocket socket;
     socket.connectToServer(serverName);
     if (!socket.waitForConnected(kHandOverTimeoutMs)) {
@@ -101,13 +101,13 @@ void SingleInstance::TakeCommandLine(QLocalSocket* socket)
         if (socket->bytesAvailable() > kMaxCommandLineBytes)
             socket->abort();
     });
-    connect(socket, &QLocalSocket::disconnected, this, [socket] {
-        QStringList arguments;
-        for (const QByteArray& argument : socket->readAll().split('\0'))
-            arguments.append(QString::fromUtf8(argument));
-        arguments.removeLast();  // what follows the last terminator
-        // A named archive will open here once archives can be viewed; until then it is noted.
-        qCInfo(lcApp) << "another copy was started on this station:" << arguments;
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+        QStringList files;
+        for (const QByteArray& file : socket->readAll().split('\0'))
+            files.append(QString::fromUtf8(file));
+        files.removeLast();  // what follows the last terminator
+        qCInfo(lcApp) << "another copy was started on this station:" << files;
         socket->deleteLater();
+        emit ActivateRequested(files);
     });
 }

@@ -61,6 +61,10 @@ inline constexpr char kDuplicateChannelRenamed[] =
     "Channel %1 had the name \"%2\" of channel %3 and is now called \"%4\".";
 inline constexpr char kSectionLines[] = "Lines";                                                       // 32818
 inline constexpr char kPortSettingsSection[] = "COM%1 Settings";
+inline constexpr char kSectionBackup[] = "Backup";
+inline constexpr char kBackupDrives[] = "Drives";  // folders to back up to, separated by semicolons
+inline constexpr char kSectionRecentFiles[] = "Recent File List";
+inline constexpr char kRecentFileEntry[] = "File%1";
 
 // Start-up
 inline constexpr char kPortMapFile[] = "qvportmap.ini";
@@ -71,6 +75,10 @@ inline constexpr char kPortMapError[] =
     "The port map qvportmap.ini does not assign a valid COM port to every channel.";
 inline constexpr char kNoRemovableDrives[] =
     "Warning: No removable media drives fitted. You cannot back up archives.";                        // 32812
+inline constexpr char kBackupFolderMissing[] =
+    "The backup folder %1 named in the settings (section Backup, value Drives) is not a folder; "
+    "archives are not backed up there.";
+inline constexpr char kArchiveViewingUnavailable[] = "Archive viewing is not available yet: %1";
 inline constexpr char kNoStationDir[] = "Station directory %1 does not exist.";
 inline constexpr char kStationDirUnusable[] = "Unable to use station directory %1: %2";
 inline constexpr char kStationLockFile[] = "quorvel.lock";

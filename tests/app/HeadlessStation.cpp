@@ -84,16 +84,22 @@ void HeadlessStation::SetEnvironment(const QString& name, const QString& value)
     m_process.setProcessEnvironment(env);
 }
 
-QStringList HeadlessStation::Arguments(const QString& stationPath)
+QStringList HeadlessStation::Arguments(const QString& stationPath, const QStringList& files)
 {
-    return {QStringLiteral("--headless"), QStringLiteral("--station"), stationPath};
+    return QStringList{QStringLiteral("--headless"), QStringLiteral("--station"), stationPath} + files;
+}
+
+void HeadlessStation::SetCommandLine(const QStringList& files, const QString& workingDir)
+{
+    m_files = files;
+    m_process.setWorkingDirectory(workingDir);
 }
 
 bool HeadlessStation::Start(Output output)
 {
     if (output == Output::File) {
         m_process.setStandardOutputFile(Path(QStringLiteral("stdout.txt")));
-        m_process.start(Program(), Arguments(Dir()));
+        m_process.start(Program(), Arguments(Dir(), m_files));
         return m_process.waitForStarted(10000);
     }
     // A named pipe with a reader while the program starts, and none from then on.
@@ -102,7 +108,7 @@ bool HeadlessStation::Start(Output output)
         return false;
     const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     m_process.setStandardOutputFile(pipe);
-    m_process.start(Program(), Arguments(Dir()));
+    m_process.start(Program(), Arguments(Dir(), m_files));
     const bool started = m_process.waitForStarted(10000);
     ::close(reader);
     return reader >= 0 && started;
@@ -121,11 +127,13 @@ void HeadlessStation::Kill()
     m_process.waitForFinished(10000);
 }
 
-int HeadlessStation::RunAnotherCopy(const QString& stationPath, QByteArray* output, QString* errors) const
+int HeadlessStation::RunAnotherCopy(const QString& stationPath, QByteArray* output, QString* errors,
+                                    const QStringList& files, const QString& workingDir) const
 {
     QProcess copy;
     copy.setProcessEnvironment(m_process.processEnvironment());
-    copy.start(Program(), Arguments(stationPath));
+    copy.setWorkingDirectory(workingDir);
+    copy.start(Program(), Arguments(stationPath, files));
     const bool ended = copy.waitForStarted(10000) && copy.waitForFinished(15000);
     if (!ended) {
         copy.kill();

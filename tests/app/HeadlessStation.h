@@ -28,6 +28,9 @@ public:
     // has gone away (as when a service's journal reader or a `| head` ends).
     enum class Output { File, ClosedPipe };
     void SetEnvironment(const QString& name, const QString& value);
+    // Files named on the command line of the next start, and the directory it starts from
+    // (empty: the test's own).
+    void SetCommandLine(const QStringList& files, const QString& workingDir);
     bool Start(Output output = Output::File);
     // SIGTERM, then the exit code (-1 when it did not end in time).
     int Stop();
@@ -36,7 +39,9 @@ public:
     void Kill();  // SIGKILL, as a crash or `kill -9` ends it
     // Runs a second copy on this station (named by stationPath) with the same environment until
     // it ends: its exit code (-1 when it did not end in time and was killed), output and errors.
-    int RunAnotherCopy(const QString& stationPath, QByteArray* output, QString* errors) const;
+    // It names `files` on its command line and starts in workingDir (empty: the test's own).
+    int RunAnotherCopy(const QString& stationPath, QByteArray* output, QString* errors,
+                       const QStringList& files = {}, const QString& workingDir = {}) const;
     QStringList OutputLines() const;
     QStringList LinesOf(const QString& channelName) const;  // the listed lines of a channel, without its prefix
     QString Errors() const;
@@ -51,8 +56,9 @@ public:
     static bool SendAlarm(Pty& line, int value);
 
 private:
-    static QStringList Arguments(const QString& stationPath);
+    static QStringList Arguments(const QString& stationPath, const QStringList& files);
 
     QTemporaryDir m_dir;
+    QStringList m_files;
     QProcess m_process;
 };

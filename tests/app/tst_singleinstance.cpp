@@ -54,9 +54,8 @@ void TestSingleInstance::secondCopyLeavesTheStation()
     QCOMPARE(output, QByteArray());
     QVERIFY(!two.PeerOpen());
 
-    // The running copy was handed the command line, and its line and archive are still its own.
-    QTRY_VERIFY_WITH_TIMEOUT(station.Errors().contains(QStringLiteral("another copy was started on this station"))
-                                 && station.Errors().contains(stationPath), 10000);
+    // The running copy heard of it, and its line and archive are still its own.
+    QTRY_VERIFY_WITH_TIMEOUT(station.Errors().contains(QStringLiteral("another copy was started on this station")), 10000);
     QVERIFY(HeadlessStation::SendAlarm(one, 2));
     QTRY_COMPARE_WITH_TIMEOUT(station.LinesOf(QStringLiteral("Channel 1")).size(), 2, 10000);
     QCOMPARE(station.Stop(), 0);
