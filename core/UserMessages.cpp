@@ -36,6 +36,11 @@ int ConsoleMessages::MessageBox(const QString& text, Buttons buttons, Icon)
     const QByteArray line = text.simplified().toLocal8Bit() + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);
+    return DefaultAnswer(buttons);
+}
+
+int IUserMessages::DefaultAnswer(Buttons buttons)
+{
     switch (buttons) {
     case Buttons::YesNo: return AnswerYes;
     case Buttons::RetryCancel: return AnswerRetry;

@@ -16,6 +16,8 @@ public:
     virtual void MessageBeep(Beep kind) = 0;
     // Returns the button pressed (an Answer).
     virtual int MessageBox(const QString& text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None) = 0;
+    // The answer of a box's first button, its default.
+    static int DefaultAnswer(Buttons buttons);
 };
 
 // The program-wide instance; a console one until the application installs another.

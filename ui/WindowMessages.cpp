@@ -51,18 +51,6 @@ void CWindowMessages::MessageBeep(Beep)
     QApplication::beep();
 }
 
-int CWindowMessages::DefaultAnswer(Buttons buttons)
-{
-    // The first button, as a box's default.
-    switch (buttons) {
-    case Buttons::YesNo: return AnswerYes;
-    case Buttons::RetryCancel: return AnswerRetry;
-    case Buttons::Ok:
-    case Buttons::OkCancel: break;
-    }
-    return AnswerOk;
-}
-
 int CWindowMessages::MessageBox(const QString& text, Buttons buttons, Icon icon)
 {
     for (const Box& open : m_open) {

@@ -33,7 +33,6 @@ private:
 
     int Show(const Box& box);
     void ShowWaiting();
-    static int DefaultAnswer(Buttons buttons);
 
     QList<Box> m_open;      // innermost last
     QList<Box> m_waiting;
