@@ -2,7 +2,7 @@
 
 #include "ToolTexts.h"
 
-#include "events/DisplayObj.h"
+#include "events/RecordScanner.h"
 
 bool SearchCriteria::SetText(const QString& pattern, QString& error)
 {
@@ -41,14 +41,14 @@ bool SearchCriteria::ArchiveWanted(const ArchiveName& name) const
         && (!to.isValid() || name.date <= to);
 }
 
-bool SearchCriteria::RecordWanted(const CDisplayObj& record)
+bool SearchCriteria::RecordWanted(const RecordView& record)
 {
-    if (!kinds.isEmpty() && !kinds.contains(record.GetKind()))
+    if (!kinds.isEmpty() && !kinds.contains(record.kind))
         return false;
     if (!m_hasText)
         return true;
     // The line as the program draws it (Latin-1), in a buffer kept from record to record.
-    const QByteArrayView text = record.TextView();
+    const QByteArrayView text = record.text;
     m_subject.resize(text.size());
     QChar* out = m_subject.data();
     for (const char c : text)

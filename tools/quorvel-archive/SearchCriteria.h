@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-class CDisplayObj;
+struct RecordView;
 
 // The conditions of a search; an empty one lets everything through.
 class SearchCriteria
@@ -22,7 +22,7 @@ public:
     static bool ParseKind(const QString& text, int& kind);
 
     bool ArchiveWanted(const ArchiveName& name) const;
-    bool RecordWanted(const CDisplayObj& record);
+    bool RecordWanted(const RecordView& record);
 
 private:
     QRegularExpression m_text;
