@@ -13,6 +13,7 @@ bool SearchCriteria::SetText(const QString& pattern, QString& error)
     }
     m_text.optimize();
     m_hasText = true;
+    m_required = RequiredText(pattern);
     return true;
 }
 
@@ -46,6 +47,10 @@ bool SearchCriteria::RecordWanted(const RecordView& record)
     if (!kinds.isEmpty() && !kinds.contains(record.kind))
         return false;
     if (!m_hasText)
+        return true;
+    if (!m_required.In(record.text))
+        return false;
+    if (m_required.IsWholePattern())
         return true;
     // The line as the program draws it (Latin-1), in a buffer kept from record to record.
     const QByteArrayView text = record.text;

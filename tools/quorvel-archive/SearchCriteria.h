@@ -1,5 +1,6 @@
 #pragma once
 #include "ArchiveName.h"
+#include "RequiredText.h"
 
 #include <QList>
 #include <QRegularExpression>
@@ -27,5 +28,6 @@ public:
 private:
     QRegularExpression m_text;
     bool m_hasText = false;
+    RequiredText m_required;
     QString m_subject;
 };
