@@ -15,17 +15,22 @@ bool IsControl(unsigned char c)
 
 void AppendLatin1AsUtf8(QByteArray& out, QByteArrayView text, bool controlsVisible)
 {
+    // Written in place: a byte becomes at most two.
+    const qsizetype start = out.size();
+    out.resize(start + 2 * text.size());
+    char* to = out.data() + start;
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         if (controlsVisible && IsControl(c)) {
-            out += '?';
+            *to++ = '?';
         } else if (c < 0x80) {
-            out += char(c);
+            *to++ = char(c);
         } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
+            *to++ = char(0xC0 | (c >> 6));
+            *to++ = char(0x80 | (c & 0x3F));
         }
     }
+    out.resize(to - out.constData());
 }
 
 void AppendEscape(QByteArray& out, unsigned unit)
@@ -147,7 +152,7 @@ void RecordWriter::Write(const RecordView& record, const RecordPlace& place, boo
         case Format::Json: m_channelOut = JsonString(place.channel); m_dateOut = JsonString(QString::fromLatin1(date)); break;
         }
     }
-    m_line.clear();
+    m_line.resize(0);  // keeps the buffer, where clear() would let it go
     switch (m_format) {
     case Format::Text: WriteText(record, place, listed); break;
     case Format::Csv: WriteCsv(record, place, listed); break;

@@ -18,6 +18,9 @@ RequiredText::RequiredText(const QString& pattern)
     if (literal < pattern.size() && literal > 0 && QStringView(u"?*+{").contains(pattern.at(literal)))
         --literal;
     m_text = pattern.left(literal).toLatin1();
+    m_shift.fill(m_text.size());
+    for (qsizetype i = 0; i + 1 < m_text.size(); ++i)
+        m_shift[uchar(m_text.at(i))] = m_text.size() - 1 - i;
 }
 
 bool RequiredText::In(QByteArrayView line) const
@@ -25,18 +28,11 @@ bool RequiredText::In(QByteArrayView line) const
     const qsizetype size = m_text.size();
     if (size == 0)
         return true;
-    if (line.size() < size)
-        return false;
-    const char first = m_text.front();
-    const char* at = line.data();
-    const char* const last = line.data() + line.size() - size;  // the last place the text can begin
-    while (at <= last) {
-        at = static_cast<const char*>(std::memchr(at, first, size_t(last - at + 1)));
-        if (!at)
-            return false;
-        if (std::memcmp(at + 1, m_text.constData() + 1, size_t(size - 1)) == 0)
+    const char* const text = m_text.constData();
+    const char lastOfText = text[size - 1];
+    for (qsizetype at = 0; at + size <= line.size(); at += m_shift[uchar(line[at + size - 1])]) {
+        if (line[at + size - 1] == lastOfText && std::memcmp(line.data() + at, text, size_t(size - 1)) == 0)
             return true;
-        ++at;
     }
     return false;
 }

@@ -3,6 +3,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <array>
+
 // Text that every match of a regular expression holds, found from the pattern's syntax where it
 // is certain: the literal characters the pattern begins with. A record whose line lacks it cannot
 // match, so the expression is run only on the lines that hold it. Lines are Latin-1 bytes.
@@ -21,4 +23,7 @@ public:
 private:
     QByteArray m_text;
     bool m_whole = false;
+    // How far the text may move on, by the line's byte under its last character (Horspool):
+    // lines are short and texts often long, so most places are passed over unread.
+    std::array<qsizetype, 256> m_shift{};
 };
