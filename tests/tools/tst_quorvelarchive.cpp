@@ -337,6 +337,11 @@ void TestQuorvelArchive::searchText_data()
     QTest::newRow("Latin-1") << QString::fromUtf8("Caf\xc3\xa9 \"A\",B") << cafe;
     QTest::newRow("Latin-1, other case") << QString::fromUtf8("caf\xc3\xa9") << QByteArray();
     QTest::newRow("Latin-1, any case") << QString::fromUtf8("(?i)CAF\xc3\x89") << cafe;
+    QTest::newRow("Latin-1 by its code") << "Caf\\x{e9}" << cafe;
+    QTest::newRow("Latin-1 is one character") << "Caf.{2}\"A" << cafe;
+    QTest::newRow("Latin-1 is no word character") << "Caf\\w" << QByteArray();
+    QTest::newRow("unless Unicode properties") << "(*UCP)Caf\\w" << cafe;
+    QTest::newRow("one code unit") << "Caf\\C \"" << cafe;
     QTest::newRow("outside Latin-1, optional") << QString::fromUtf8("Door open 1\xc4\x80?3") << door;
     QTest::newRow("outside Latin-1, not in a class") << QString::fromUtf8("Door open 1[^\xc4\x80]") << door;
 }

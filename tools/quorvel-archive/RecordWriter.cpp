@@ -1,5 +1,6 @@
 #include "RecordWriter.h"
 
+#include "Latin1Text.h"
 #include "ToolTexts.h"
 
 #include "events/RecordScanner.h"
@@ -7,31 +8,6 @@
 namespace {
 
 const char kHex[] = "0123456789ABCDEF";
-
-bool IsControl(unsigned char c)
-{
-    return c < 0x20 || (c >= 0x7F && c < 0xA0);
-}
-
-void AppendLatin1AsUtf8(QByteArray& out, QByteArrayView text, bool controlsVisible)
-{
-    // Written in place: a byte becomes at most two.
-    const qsizetype start = out.size();
-    out.resize(start + 2 * text.size());
-    char* to = out.data() + start;
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (controlsVisible && IsControl(c)) {
-            *to++ = '?';
-        } else if (c < 0x80) {
-            *to++ = char(c);
-        } else {
-            *to++ = char(0xC0 | (c >> 6));
-            *to++ = char(0x80 | (c & 0x3F));
-        }
-    }
-    out.resize(to - out.constData());
-}
 
 void AppendEscape(QByteArray& out, unsigned unit)
 {

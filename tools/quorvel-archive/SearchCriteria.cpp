@@ -6,12 +6,8 @@
 
 bool SearchCriteria::SetText(const QString& pattern, QString& error)
 {
-    m_text.setPattern(pattern);
-    if (!m_text.isValid()) {
-        error = QString::fromLatin1(Tool::kBadRegex).arg(pattern, m_text.errorString()).arg(m_text.patternErrorOffset());
+    if (!m_text.SetPattern(pattern, error))
         return false;
-    }
-    m_text.optimize();
     m_hasText = true;
     m_required = RequiredText(pattern);
     return true;
@@ -52,11 +48,5 @@ bool SearchCriteria::RecordWanted(const RecordView& record)
         return false;
     if (m_required.IsWholePattern())
         return true;
-    // The line as the program draws it (Latin-1), in a buffer kept from record to record.
-    const QByteArrayView text = record.text;
-    m_subject.resize(text.size());
-    QChar* out = m_subject.data();
-    for (const char c : text)
-        *out++ = QChar(uchar(c));
-    return m_text.match(QStringView(m_subject)).hasMatch();
+    return m_text.Matches(record.text);
 }

@@ -1,9 +1,9 @@
 #pragma once
 #include "ArchiveName.h"
+#include "LineMatcher.h"
 #include "RequiredText.h"
 
 #include <QList>
-#include <QRegularExpression>
 #include <QStringList>
 
 struct RecordView;
@@ -26,8 +26,7 @@ public:
     bool RecordWanted(const RecordView& record);
 
 private:
-    QRegularExpression m_text;
+    LineMatcher m_text;
     bool m_hasText = false;
     RequiredText m_required;
-    QString m_subject;
 };
