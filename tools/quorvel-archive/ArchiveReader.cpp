@@ -99,7 +99,7 @@ bool ArchiveReader::Scan(RecordView& record)
     }
 }
 
-ArchiveReader::Outcome ArchiveReader::Next(RecordView& record)
+ArchiveReader::Outcome ArchiveReader::NextAfterBuffer(RecordView& record)
 {
     if (m_scanning) {
         if (Scan(record)) {

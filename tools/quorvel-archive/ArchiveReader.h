@@ -46,7 +46,19 @@ public:
     bool Open(const QString& path, bool mayBeAppended, QString& error);
     // The next record, valid until the next call. A record whose text length was damaged is
     // delivered as far as it was read, as the program lists it.
-    Outcome Next(RecordView& record);
+    Outcome Next(RecordView& record)
+    {
+        // Inline for the common case, a whole record in the buffer.
+        qsizetype size = 0;
+        if (m_scanning
+            && RecordScanner::Scan(QByteArrayView(m_buffer.data() + m_used, m_end - m_used), record, size)
+                == RecordScanner::Ok) {
+            m_used += size;
+            ++m_records;
+            return Outcome::Record;
+        }
+        return NextAfterBuffer(record);
+    }
 
     bool NotArchive() const { return m_notArchive; }
     bool IsDamaged() const { return m_damaged; }
@@ -57,6 +69,7 @@ public:
 
 private:
     bool TakeSharedLock();
+    Outcome NextAfterBuffer(RecordView& record);
     bool Scan(RecordView& record);
     bool ReadMore();
     Outcome ReadGeneral(RecordView& record);
