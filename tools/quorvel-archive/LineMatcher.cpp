@@ -35,7 +35,7 @@ bool LineMatcher::SetPattern(const QString& pattern, QString& error)
     if (!m_code)
         return true;
     // Without JIT the library interprets the pattern, as for QRegularExpression.
-    pcre2_jit_compile(m_code, PCRE2_JIT_COMPLETE);
+    m_jit = pcre2_jit_compile(m_code, PCRE2_JIT_COMPLETE) == 0;
     m_matchData = pcre2_match_data_create_from_pattern(m_code, nullptr);
     m_matchContext = pcre2_match_context_create(nullptr);
     m_jitStack = pcre2_jit_stack_create(32 * 1024, 512 * 1024, nullptr);
@@ -66,7 +66,10 @@ bool LineMatcher::Matches(QByteArrayView line)
         AppendLatin1AsUtf8(m_utf8, line, false);
         subject = m_utf8;
     }
-    return pcre2_match(m_code, reinterpret_cast<PCRE2_SPTR>(subject.data()), PCRE2_SIZE(subject.size()), 0,
-                       PCRE2_NO_UTF_CHECK, m_matchData, m_matchContext)
+    const auto* bytes = reinterpret_cast<PCRE2_SPTR>(subject.data());
+    // pcre2_jit_match: the compiled code without pcre2_match's checks of its arguments.
+    return (m_jit ? pcre2_jit_match(m_code, bytes, PCRE2_SIZE(subject.size()), 0, 0, m_matchData, m_matchContext)
+                  : pcre2_match(m_code, bytes, PCRE2_SIZE(subject.size()), 0, PCRE2_NO_UTF_CHECK, m_matchData,
+                                m_matchContext))
         > 0;
 }

@@ -35,6 +35,7 @@ private:
     QRegularExpression m_expression;
     QString m_subject;  // a line decoded for m_expression, kept from line to line
     pcre2_real_code_8* m_code = nullptr;
+    bool m_jit = false;
     pcre2_real_match_data_8* m_matchData = nullptr;
     pcre2_real_match_context_8* m_matchContext = nullptr;
     pcre2_real_jit_stack_8* m_jitStack = nullptr;
