@@ -152,7 +152,12 @@ QByteArray CDisplayObj::FormatTextMessage()
 
 int CDisplayObj::PassesFilter(int call, int fault, int normal, int system) const
 {
-    switch (m_nKind) {
+    return KindPassesFilter(m_nKind, call, fault, normal, system);
+}
+
+int CDisplayObj::KindPassesFilter(int kind, int call, int fault, int normal, int system)
+{
+    switch (kind) {
     case KIND_ALARM: return (call || fault) ? 1 : 0;
     case KIND_EVENT: return normal ? 1 : 0;
     case KIND_SYSTEM: return system ? 1 : 0;

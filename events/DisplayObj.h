@@ -43,6 +43,8 @@ public:
     CLoadingArchive::Status Serialize(CLoadingArchive& ar);
 
     int PassesFilter(int call, int fault, int normal, int system) const;
+    // The same test for a record of the given kind.
+    static int KindPassesFilter(int kind, int call, int fault, int normal, int system);
 
     QByteArray GetText() const { return QByteArray(m_text.get(), m_textLength); }
     QByteArrayView TextView() const { return {m_text.get(), m_textLength}; }  // no copy, for output

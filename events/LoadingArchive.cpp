@@ -31,6 +31,18 @@ CLoadingArchive::Status CLoadingArchive::Fill()
     return Ok;
 }
 
+CLoadingArchive::Status CLoadingArchive::Seek(qint64 position)
+{
+    m_used = 0;
+    m_end = 0;
+    m_fileLeft = qMax<qint64>(0, m_fileEnd - position);
+    if (!m_file.seek(position)) {
+        m_errorString = m_file.errorString();
+        return FileError;
+    }
+    return Ok;
+}
+
 CLoadingArchive::Status CLoadingArchive::ReadBytes(char* data, qint64 length)
 {
     if (length > Remaining())

@@ -34,6 +34,9 @@ public:
     // new array of exactly `length` bytes (null when empty).
     Status ReadString(std::unique_ptr<char[]>& text, int& length);
 
+    // Goes on reading at `position` of the file, still no further than the size it had at the start.
+    Status Seek(qint64 position);
+
     qint64 Remaining() const { return m_end - m_used + m_fileLeft; }
     // The file offset of the next byte to be read.
     qint64 Position() const { return m_fileEnd - Remaining(); }

@@ -16,7 +16,7 @@ cpack -G DEB -B "$work/out" --config "$build/CPackConfig.cmake" >"$work/cpack.lo
 deb=$(ls "$work"/out/quorvel_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for lib in libqt6core6 libqt6network6 libqt6serialport6; do
+for lib in libqt6core6 libqt6network6 libqt6serialport6 libpcre2-8-0; do
   grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
 done
 

@@ -55,7 +55,11 @@ private slots:
     void damaged();
     void search_data();
     void search();
+    void searchText_data();
+    void searchText();
     void archiveInUse();
+    void manyRecords();
+    void sixteenBitText();
 
 private:
     Run Tool(const QStringList& args) const;
@@ -310,6 +314,53 @@ void TestQuorvelArchive::search()
     QCOMPARE(found, expected);
 }
 
+// Patterns against the lines of one archive: the expression decides, whatever the tool looks for
+// first to pass over lines quickly.
+void TestQuorvelArchive::searchText_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QByteArray>("expected");  // the display lines found
+
+    const QByteArray door = kDoorOpenLine + "\n";
+    const QByteArray line = kLineClearLine + "\n";
+    const QByteArray cafe = "10:00:00 Alarm Clear: Caf\xc3\xa9 \"A\",B\n";
+    QTest::newRow("literal") << "Door open 13" << door;
+    QTest::newRow("literal, not there") << "Door open 14" << QByteArray();
+    QTest::newRow("empty") << "" << QByteArray(door + line + cafe);
+    QTest::newRow("last letter optional") << "Door opens?" << door;
+    QTest::newRow("alternatives") << "Door shut|Line 5" << line;
+    QTest::newRow("alternative in a group") << "Door (shut|open)" << door;
+    QTest::newRow("anchored at the start") << "^10:00:00 Op" << line;
+    QTest::newRow("anchored at the end") << "Clear Down$" << line;
+    QTest::newRow("escape") << "Door\\sopen" << door;
+    QTest::newRow("any character") << "10:00:00 R.A" << door;
+    QTest::newRow("Latin-1") << QString::fromUtf8("Caf\xc3\xa9 \"A\",B") << cafe;
+    QTest::newRow("Latin-1, other case") << QString::fromUtf8("caf\xc3\xa9") << QByteArray();
+    QTest::newRow("Latin-1, any case") << QString::fromUtf8("(?i)CAF\xc3\x89") << cafe;
+    QTest::newRow("Latin-1 by its code") << "Caf\\x{e9}" << cafe;
+    QTest::newRow("Latin-1 is one character") << "Caf.{2}\"A" << cafe;
+    QTest::newRow("Latin-1 is no word character") << "Caf\\w" << QByteArray();
+    QTest::newRow("unless Unicode properties") << "(*UCP)Caf\\w" << cafe;
+    QTest::newRow("one code unit") << "Caf\\C \"" << cafe;
+    QTest::newRow("outside Latin-1, optional") << QString::fromUtf8("Door open 1\xc4\x80?3") << door;
+    QTest::newRow("outside Latin-1, not in a class") << QString::fromUtf8("Door open 1[^\xc4\x80]") << door;
+}
+
+void TestQuorvelArchive::searchText()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QByteArray, expected);
+    Log(QStringLiteral("North Gate"), 6, {kDoorOpen, kLineClear, kLatin1Text});
+    const Run run = Tool({QStringLiteral("search"), m_station->Dir(), QStringLiteral("--text"), pattern});
+    QCOMPARE(run.exitCode, expected.isEmpty() ? 1 : 0);
+    QByteArray found;
+    for (const QByteArray& line : run.out.split('\n')) {
+        if (!line.isEmpty())
+            found += line.split('\t').value(6) + '\n';
+    }
+    QCOMPARE(found, expected);
+}
+
 // A live channel holds its day archive exclusively while it appends, and may have put part of
 // a record in the file: the tool reads the whole records without waiting for the lock and
 // reports no damage.
@@ -329,6 +380,51 @@ void TestQuorvelArchive::archiveInUse()
     QCOMPARE(run.out.count('\n'), 2);
     const Run list = Tool({QStringLiteral("list"), m_station->Dir()});
     QVERIFY2(list.out.endsWith("\t2\t170\tok (in use)\n"), list.out.constData());
+}
+
+// Records of every length, more than the tool reads from the file at a time, so that records
+// lie across the ends of its reads: each is read as written.
+void TestQuorvelArchive::manyRecords()
+{
+    constexpr int kRecords = 3000;  // about 700 kB
+    QList<QByteArray> messages;
+    QList<QByteArray> texts;
+    for (int i = 0; i < kRecords; ++i) {
+        // Lines of 24 to 323 characters: one-byte and three-byte length prefixes. (A text of one
+        // character would make a three-byte message, a coded one.)
+        texts << QByteArray(2 + i % 300, char('a' + i % 26));
+        messages << QByteArray("\x84\x00", 2) + texts.last();
+    }
+    Log(QStringLiteral("North Gate"), 6, messages);
+    const Run run = Tool({QStringLiteral("show"), Archive(QStringLiteral("North Gate 20240506.krv"))});
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.exitCode, 0);
+    const QList<QByteArray> lines = run.out.split('\n');
+    QCOMPARE(lines.size(), kRecords + 1);
+    for (int i = 0; i < kRecords; ++i)
+        QCOMPARE(lines.at(i), "alarm\tlisted\t#FFFFFF\t#808080\t10:00:00 Alarm Clear: " + texts.at(i));
+}
+
+// Text stored in 16-bit characters, a form the program reads but never writes, between records
+// it wrote: read like them, and the records after it too.
+void TestQuorvelArchive::sixteenBitText()
+{
+    Log(QStringLiteral("North Gate"), 6, {kDoorOpen, kLineClear, kDoorOpen});
+    const QString path = Archive(QStringLiteral("North Gate 20240506.krv"));
+    QByteArray bytes = FileBytes(path);
+    // The second record's text: one-byte length 37 at byte 41 + 61 + 20, then its 37 characters.
+    const int textAt = 41 + 61 + 20;
+    QCOMPARE(bytes.at(textAt), char(37));
+    const QByteArray wide = QByteArray::fromHex("fffeff 03 6100 e900 0101");
+    bytes.replace(textAt, 1 + 37, wide);
+    m_station->WriteFile(QStringLiteral("Archives/North Gate 20240506.krv"), bytes);
+
+    const Run run = Tool({QStringLiteral("show"), path});
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, "alarm\tlisted\t#FFFFFF\t#0000FF\t" + kDoorOpenLine + "\n"
+                      "event\tlisted\t#FFFFFF\t#000000\ta\xc3\xa9?\n"
+                      "alarm\tlisted\t#FFFFFF\t#0000FF\t" + kDoorOpenLine + "\n");
 }
 
 QTEST_GUILESS_MAIN(TestQuorvelArchive)

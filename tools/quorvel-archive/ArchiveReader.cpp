@@ -7,7 +7,9 @@
 #include <QThread>
 
 #include <cerrno>
+#include <cstring>
 #include <sys/file.h>
+#include <unistd.h>
 
 bool ArchiveReader::TakeSharedLock()
 {
@@ -46,6 +48,7 @@ bool ArchiveReader::Open(const QString& path, bool mayBeAppended, QString& error
         error = QString::fromLatin1(Tool::kNotArchive);
         return false;
     }
+    m_bufferEnd = kArchiveHeaderSize;
     return true;
 }
 
@@ -56,11 +59,69 @@ void ArchiveReader::Damage(const QString& what, qint64 offset, int record)
         m_onDamage(what, offset, record);
 }
 
-ArchiveReader::Outcome ArchiveReader::Next(std::optional<CDisplayObj>& record)
+// Moves the bytes not yet used to the front of the buffer and reads more after them; false
+// when none can be had: the size taken at the start is reached, the buffer is full, the file
+// ends early or cannot be read.
+bool ArchiveReader::ReadMore()
+{
+    if (m_buffer.empty())
+        m_buffer.resize(size_t(kBufferSize));
+    const qsizetype kept = m_end - m_used;
+    std::memmove(m_buffer.data(), m_buffer.data() + m_used, size_t(kept));
+    m_used = 0;
+    m_end = kept;
+    const qint64 want = qMin<qint64>(kBufferSize - kept, m_size - m_bufferEnd);
+    if (want <= 0)
+        return false;
+    const ssize_t got = ::pread(m_file.handle(), m_buffer.data() + m_end, size_t(want), m_bufferEnd);
+    if (got <= 0)
+        return false;
+    m_end += got;
+    m_bufferEnd += got;
+    return true;
+}
+
+bool ArchiveReader::Scan(RecordView& record)
+{
+    for (;;) {
+        qsizetype size = 0;
+        switch (RecordScanner::Scan(QByteArrayView(m_buffer.data() + m_used, m_end - m_used), record, size)) {
+        case RecordScanner::Ok:
+            m_used += size;
+            return true;
+        case RecordScanner::Short:
+            if (!ReadMore())
+                return false;
+            break;
+        case RecordScanner::Unusual:
+            return false;
+        }
+    }
+}
+
+ArchiveReader::Outcome ArchiveReader::NextAfterBuffer(RecordView& record)
+{
+    if (m_scanning) {
+        if (Scan(record)) {
+            ++m_records;
+            return Outcome::Record;
+        }
+        m_scanning = false;
+        if (m_ar->Seek(m_bufferEnd - (m_end - m_used)) != CLoadingArchive::Ok) {
+            m_error = m_ar->ErrorString();
+            return Outcome::Error;
+        }
+    }
+    return ReadGeneral(record);
+}
+
+ArchiveReader::Outcome ArchiveReader::ReadGeneral(RecordView& record)
 {
     const qint64 offset = m_size - m_ar->Remaining();
-    record.emplace();
-    const CLoadingArchive::Status status = record->Serialize(*m_ar);
+    const CDisplayObj& read = m_record.emplace();
+    const CLoadingArchive::Status status = m_record->Serialize(*m_ar);
+    record = RecordView{read.GetStatusColor(), read.GetTextColor(), read.GetKind(),      read.IsFault(),
+                        read.GetLength(),      read.TextView(),     read.IsTextMessage()};
     switch (status) {
     case CLoadingArchive::Ok:
         ++m_records;
@@ -70,7 +131,6 @@ ArchiveReader::Outcome ArchiveReader::Next(std::optional<CDisplayObj>& record)
         Damage(QString::fromLatin1(Tool::kDamagedLength), offset, m_records);
         return Outcome::Record;
     case CLoadingArchive::EndOfData:
-        record.reset();
         // Bytes of a record still being appended are no damage.
         if (offset < m_size && !m_inUse)
             Damage(QString::fromLatin1(Tool::kDamagedCut).arg(m_size - offset), offset, m_records + 1);
@@ -78,7 +138,6 @@ ArchiveReader::Outcome ArchiveReader::Next(std::optional<CDisplayObj>& record)
     case CLoadingArchive::FileError:
         break;
     }
-    record.reset();
     m_error = m_ar->ErrorString();
     return Outcome::Error;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "events/DisplayObj.h"
 #include "events/LoadingArchive.h"
+#include "events/RecordScanner.h"
 
 #include <QFile>
 #include <QString>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // Reads one archive file record by record with the program's own reader.
 //
@@ -22,6 +24,10 @@
 //   only add bytes after the size taken at the start and a failed append cuts back only bytes
 //   beyond the last whole record, so every whole record up to that size is read as written;
 //   a record cut short at that size is one still being written, not damage.
+//
+// Records are taken in place from large reads of the file (RecordScanner). From the first record
+// the scanner does not take (16-bit text, damage, the end of the data, a short read) to the end,
+// the program's own CLoadingArchive reads them, so what is read and reported is the same.
 class ArchiveReader
 {
 public:
@@ -31,15 +37,28 @@ public:
 
     static constexpr int kLockAttempts = 5;
     static constexpr int kLockRetryMs = 20;
+    static constexpr qsizetype kBufferSize = 256 * 1024;
 
     void SetDamageHandler(DamageHandler handler) { m_onDamage = std::move(handler); }
 
     // Opens the file and checks its header; false with error when it cannot be read or is
     // no archive (NotArchive() tells which).
     bool Open(const QString& path, bool mayBeAppended, QString& error);
-    // The next record. A record whose text length was damaged is delivered as far as it was
-    // read, as the program lists it.
-    Outcome Next(std::optional<CDisplayObj>& record);
+    // The next record, valid until the next call. A record whose text length was damaged is
+    // delivered as far as it was read, as the program lists it.
+    Outcome Next(RecordView& record)
+    {
+        // Inline for the common case, a whole record in the buffer.
+        qsizetype size = 0;
+        if (m_scanning
+            && RecordScanner::Scan(QByteArrayView(m_buffer.data() + m_used, m_end - m_used), record, size)
+                == RecordScanner::Ok) {
+            m_used += size;
+            ++m_records;
+            return Outcome::Record;
+        }
+        return NextAfterBuffer(record);
+    }
 
     bool NotArchive() const { return m_notArchive; }
     bool IsDamaged() const { return m_damaged; }
@@ -50,10 +69,20 @@ public:
 
 private:
     bool TakeSharedLock();
+    Outcome NextAfterBuffer(RecordView& record);
+    bool Scan(RecordView& record);
+    bool ReadMore();
+    Outcome ReadGeneral(RecordView& record);
     void Damage(const QString& what, qint64 offset, int record);
 
     QFile m_file;
     std::unique_ptr<CLoadingArchive> m_ar;
+    bool m_scanning = true;  // until the first record the scanner leaves to m_ar
+    std::vector<char> m_buffer;
+    qsizetype m_used = 0;    // of the bytes in m_buffer
+    qsizetype m_end = 0;
+    qint64 m_bufferEnd = 0;  // the file offset of m_buffer[m_end]
+    std::optional<CDisplayObj> m_record;  // what m_ar reads
     DamageHandler m_onDamage;
     qint64 m_size = 0;
     int m_records = 0;

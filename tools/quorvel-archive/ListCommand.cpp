@@ -19,7 +19,7 @@ QString ReadState(const StationArchive& archive, ArchiveReader& reader)
     if (!reader.Open(archive.path, MayBeAppended(archive), error))
         return reader.NotArchive() ? QString::fromLatin1(Tool::kStateNotArchive)
                                    : QString::fromLatin1(Tool::kStateUnreadable).arg(error);
-    std::optional<CDisplayObj> record;
+    RecordView record;
     ArchiveReader::Outcome outcome;
     while ((outcome = reader.Next(record)) == ArchiveReader::Outcome::Record) {
     }

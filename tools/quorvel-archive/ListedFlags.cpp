@@ -2,13 +2,14 @@
 
 #include "core/SettingsStore.h"
 #include "events/DisplayObj.h"
+#include "events/RecordScanner.h"
 
 ListedFlags::ListedFlags()
 {
     ReadEventViewSettings(m_call, m_fault, m_normal, m_system);
 }
 
-bool ListedFlags::Listed(const CDisplayObj& record) const
+bool ListedFlags::Listed(const RecordView& record) const
 {
-    return record.PassesFilter(m_call, m_fault, m_normal, m_system) != 0;
+    return CDisplayObj::KindPassesFilter(record.kind, m_call, m_fault, m_normal, m_system) != 0;
 }

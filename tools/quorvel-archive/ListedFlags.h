@@ -1,13 +1,13 @@
 #pragma once
 
-class CDisplayObj;
+struct RecordView;
 
 // The display flags of the user running the tool, read once: whether the program lists a record.
 class ListedFlags
 {
 public:
     ListedFlags();
-    bool Listed(const CDisplayObj& record) const;
+    bool Listed(const RecordView& record) const;
 
 private:
     int m_call = 1;

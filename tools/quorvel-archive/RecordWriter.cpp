@@ -1,32 +1,13 @@
 #include "RecordWriter.h"
 
+#include "Latin1Text.h"
 #include "ToolTexts.h"
 
-#include "events/DisplayObj.h"
+#include "events/RecordScanner.h"
 
 namespace {
 
 const char kHex[] = "0123456789ABCDEF";
-
-bool IsControl(unsigned char c)
-{
-    return c < 0x20 || (c >= 0x7F && c < 0xA0);
-}
-
-void AppendLatin1AsUtf8(QByteArray& out, QByteArrayView text, bool controlsVisible)
-{
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (controlsVisible && IsControl(c)) {
-            out += '?';
-        } else if (c < 0x80) {
-            out += char(c);
-        } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-}
 
 void AppendEscape(QByteArray& out, unsigned unit)
 {
@@ -135,7 +116,7 @@ void RecordWriter::Begin()
         std::fprintf(m_out, "%s\r\n", Tool::kCsvHeading);
 }
 
-void RecordWriter::Write(const CDisplayObj& record, const RecordPlace& place, bool listed)
+void RecordWriter::Write(const RecordView& record, const RecordPlace& place, bool listed)
 {
     if (place.channel != m_placeChannel || place.date != m_placeDate || m_channelOut.isNull()) {
         m_placeChannel = place.channel;
@@ -147,7 +128,7 @@ void RecordWriter::Write(const CDisplayObj& record, const RecordPlace& place, bo
         case Format::Json: m_channelOut = JsonString(place.channel); m_dateOut = JsonString(QString::fromLatin1(date)); break;
         }
     }
-    m_line.clear();
+    m_line.resize(0);  // keeps the buffer, where clear() would let it go
     switch (m_format) {
     case Format::Text: WriteText(record, place, listed); break;
     case Format::Csv: WriteCsv(record, place, listed); break;
@@ -157,7 +138,7 @@ void RecordWriter::Write(const CDisplayObj& record, const RecordPlace& place, bo
     m_written = true;
 }
 
-void RecordWriter::WriteText(const CDisplayObj& record, const RecordPlace&, bool listed)
+void RecordWriter::WriteText(const RecordView& record, const RecordPlace&, bool listed)
 {
     if (m_withPlace) {
         m_line += m_channelOut;
@@ -165,19 +146,19 @@ void RecordWriter::WriteText(const CDisplayObj& record, const RecordPlace&, bool
         m_line += m_dateOut;
         m_line += '\t';
     }
-    AppendKind(m_line, record.GetKind());
+    AppendKind(m_line, record.kind);
     m_line += '\t';
     m_line += listed ? Tool::kListed : Tool::kHidden;
     m_line += '\t';
-    AppendColour(m_line, record.GetStatusColor());
+    AppendColour(m_line, record.statusColor);
     m_line += '\t';
-    AppendColour(m_line, record.GetTextColor());
+    AppendColour(m_line, record.textColor);
     m_line += '\t';
-    AppendLatin1AsUtf8(m_line, record.TextView(), true);
+    AppendLatin1AsUtf8(m_line, record.text, true);
     m_line += '\n';
 }
 
-void RecordWriter::WriteCsv(const CDisplayObj& record, const RecordPlace& place, bool listed)
+void RecordWriter::WriteCsv(const RecordView& record, const RecordPlace& place, bool listed)
 {
     m_line += m_channelOut;
     m_line += ',';
@@ -185,25 +166,25 @@ void RecordWriter::WriteCsv(const CDisplayObj& record, const RecordPlace& place,
     m_line += ',';
     m_line += QByteArray::number(place.number);
     m_line += ',';
-    AppendKind(m_line, record.GetKind());
+    AppendKind(m_line, record.kind);
     m_line += ',';
     m_line += listed ? "1" : "0";
     m_line += ',';
-    AppendColour(m_line, record.GetStatusColor());
+    AppendColour(m_line, record.statusColor);
     m_line += ',';
-    AppendColour(m_line, record.GetTextColor());
+    AppendColour(m_line, record.textColor);
     m_line += ',';
-    m_line += record.IsFault() ? "1" : "0";
+    m_line += record.fault ? "1" : "0";
     m_line += ',';
-    m_line += record.IsTextMessage() ? "1" : "0";
+    m_line += record.textMessage ? "1" : "0";
     m_line += ',';
     QByteArray text;
-    AppendLatin1AsUtf8(text, record.TextView(), false);
+    AppendLatin1AsUtf8(text, record.text, false);
     m_line += CsvField(text);
     m_line += "\r\n";
 }
 
-void RecordWriter::WriteJson(const CDisplayObj& record, const RecordPlace& place, bool listed)
+void RecordWriter::WriteJson(const RecordView& record, const RecordPlace& place, bool listed)
 {
     m_line += "{\"channel\":";
     m_line += m_channelOut;
@@ -212,20 +193,20 @@ void RecordWriter::WriteJson(const CDisplayObj& record, const RecordPlace& place
     m_line += ",\"record\":";
     m_line += QByteArray::number(place.number);
     m_line += ",\"kind\":";
-    m_line += QByteArray::number(record.GetKind());
+    m_line += QByteArray::number(record.kind);
     m_line += ",\"kindName\":\"";
-    AppendKind(m_line, record.GetKind());
+    AppendKind(m_line, record.kind);
     m_line += "\",\"listed\":";
     m_line += listed ? "true" : "false";
     m_line += ",\"status\":\"";
-    AppendColour(m_line, record.GetStatusColor());
+    AppendColour(m_line, record.statusColor);
     m_line += "\",\"colour\":\"";
-    AppendColour(m_line, record.GetTextColor());
+    AppendColour(m_line, record.textColor);
     m_line += "\",\"fault\":";
-    m_line += record.IsFault() ? "true" : "false";
+    m_line += record.fault ? "true" : "false";
     m_line += ",\"textMessage\":";
-    m_line += record.IsTextMessage() ? "true" : "false";
+    m_line += record.textMessage ? "true" : "false";
     m_line += ",\"line\":";
-    AppendJsonLatin1(m_line, record.TextView());
+    AppendJsonLatin1(m_line, record.text);
     m_line += "}\n";
 }

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-class CDisplayObj;
+struct RecordView;
 
 // Where a record was read: its archive's channel and date (from the file name) and its number.
 struct RecordPlace
@@ -29,13 +29,13 @@ public:
 
     RecordWriter(Format format, std::FILE* out, bool withPlace);
     void Begin();  // the csv header line
-    void Write(const CDisplayObj& record, const RecordPlace& place, bool listed);
+    void Write(const RecordView& record, const RecordPlace& place, bool listed);
     bool Written() const { return m_written; }
 
 private:
-    void WriteText(const CDisplayObj& record, const RecordPlace& place, bool listed);
-    void WriteCsv(const CDisplayObj& record, const RecordPlace& place, bool listed);
-    void WriteJson(const CDisplayObj& record, const RecordPlace& place, bool listed);
+    void WriteText(const RecordView& record, const RecordPlace& place, bool listed);
+    void WriteCsv(const RecordView& record, const RecordPlace& place, bool listed);
+    void WriteJson(const RecordView& record, const RecordPlace& place, bool listed);
 
     Format m_format;
     std::FILE* m_out;

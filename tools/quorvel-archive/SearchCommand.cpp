@@ -41,13 +41,13 @@ int RunSearch(const QString& station, SearchCriteria& criteria, RecordWriter::Fo
         }
         RecordPlace place{archive.name.channel, archive.name.date, 0};
         const DamageReport damage(reader, archive.path);
-        std::optional<CDisplayObj> record;
+        RecordView record;
         ArchiveReader::Outcome outcome;
         while ((outcome = reader.Next(record)) == ArchiveReader::Outcome::Record) {
-            if (!criteria.RecordWanted(*record))
+            if (!criteria.RecordWanted(record))
                 continue;
             place.number = reader.Records();
-            writer.Write(*record, place, flags.Listed(*record));
+            writer.Write(record, place, flags.Listed(record));
         }
         if (outcome == ArchiveReader::Outcome::Error) {
             PrintError(QString::fromLatin1(Tool::kFileProblem).arg(archive.path, reader.ErrorString()));

@@ -2,17 +2,14 @@
 
 #include "ToolTexts.h"
 
-#include "events/DisplayObj.h"
+#include "events/RecordScanner.h"
 
 bool SearchCriteria::SetText(const QString& pattern, QString& error)
 {
-    m_text.setPattern(pattern);
-    if (!m_text.isValid()) {
-        error = QString::fromLatin1(Tool::kBadRegex).arg(pattern, m_text.errorString()).arg(m_text.patternErrorOffset());
+    if (!m_text.SetPattern(pattern, error))
         return false;
-    }
-    m_text.optimize();
     m_hasText = true;
+    m_required = RequiredText(pattern);
     return true;
 }
 
@@ -41,17 +38,15 @@ bool SearchCriteria::ArchiveWanted(const ArchiveName& name) const
         && (!to.isValid() || name.date <= to);
 }
 
-bool SearchCriteria::RecordWanted(const CDisplayObj& record)
+bool SearchCriteria::RecordWanted(const RecordView& record)
 {
-    if (!kinds.isEmpty() && !kinds.contains(record.GetKind()))
+    if (!kinds.isEmpty() && !kinds.contains(record.kind))
         return false;
     if (!m_hasText)
         return true;
-    // The line as the program draws it (Latin-1), in a buffer kept from record to record.
-    const QByteArrayView text = record.TextView();
-    m_subject.resize(text.size());
-    QChar* out = m_subject.data();
-    for (const char c : text)
-        *out++ = QChar(uchar(c));
-    return m_text.match(QStringView(m_subject)).hasMatch();
+    if (!m_required.In(record.text))
+        return false;
+    if (m_required.IsWholePattern())
+        return true;
+    return m_text.Matches(record.text);
 }

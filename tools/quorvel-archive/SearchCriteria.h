@@ -1,11 +1,12 @@
 #pragma once
 #include "ArchiveName.h"
+#include "LineMatcher.h"
+#include "RequiredText.h"
 
 #include <QList>
-#include <QRegularExpression>
 #include <QStringList>
 
-class CDisplayObj;
+struct RecordView;
 
 // The conditions of a search; an empty one lets everything through.
 class SearchCriteria
@@ -22,10 +23,10 @@ public:
     static bool ParseKind(const QString& text, int& kind);
 
     bool ArchiveWanted(const ArchiveName& name) const;
-    bool RecordWanted(const CDisplayObj& record);
+    bool RecordWanted(const RecordView& record);
 
 private:
-    QRegularExpression m_text;
+    LineMatcher m_text;
     bool m_hasText = false;
-    QString m_subject;
+    RequiredText m_required;
 };

@@ -28,10 +28,10 @@ int RunShow(const QString& path, RecordWriter::Format format)
     ArchiveReader::Outcome outcome;
     {
         const DamageReport damage(reader, path);
-        std::optional<CDisplayObj> record;
+        RecordView record;
         while ((outcome = reader.Next(record)) == ArchiveReader::Outcome::Record) {
             place.number = reader.Records();
-            writer.Write(*record, place, flags.Listed(*record));
+            writer.Write(record, place, flags.Listed(record));
         }
     }
     if (outcome == ArchiveReader::Outcome::Error) {
