@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Quorvel needs, when it is missing (Debian/Ubuntu).
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev socat poppler-utils)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev socat poppler-utils clang libclang-rt-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
