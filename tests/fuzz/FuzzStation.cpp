@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +34,10 @@ void FuzzStation::Start(int* argc, char*** argv)
 {
     // Both live until the process ends: libFuzzer calls the target until then.
     new QCoreApplication(*argc, *argv);
+    // libFuzzer reads the corpus and writes findings by the paths given, after this.
+    const QString current = QDir::currentPath();
     g_station = new TestStation;
+    QDir::setCurrent(current);
     SetUserMessages(&g_messages);
     // A fixed time of day keeps the event lines of equal messages equal.
     Clock::SetNow(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 9)));
@@ -52,6 +56,12 @@ QString FuzzStation::Path(const QString& name)
 void FuzzStation::WriteFile(const QString& name, const QByteArray& bytes)
 {
     g_station->WriteFile(name, bytes);
+}
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    FuzzStation::Start(argc, argv);
+    return 0;
 }
 
 void FuzzRequire(bool holds, const char* property)

@@ -2,8 +2,8 @@
 #include <QByteArray>
 
 // What every fuzz target runs in: one QCoreApplication for the whole run, a station directory of
-// its own with its settings store (made current), and user messages that are counted instead of
-// written out. Started once, from LLVMFuzzerInitialize.
+// its own with its settings store, and user messages that are counted instead of
+// written out. Started once, from LLVMFuzzerInitialize, which FuzzStation.cpp defines for all.
 namespace FuzzStation {
 
 void Start(int* argc, char*** argv);

@@ -5,7 +5,7 @@
 // block-check frame end, and an ACK for every message only a block-check frame can have brought;
 // without timer ticks the split changes nothing.
 #include "comms/CommsEvent.h"
-#include "comms/CommsProtocol.h"
+#include "tests/comms/RecordingProtocol.h"
 #include "tests/fuzz/FuzzStation.h"
 #include "tests/fuzz/RxBlocks.h"
 #include "tools/quorvel-sim/SimFrames.h"
@@ -17,12 +17,10 @@
 
 namespace {
 
-// The top of the stack with no port: records what it takes off the queue and what it writes.
-class FuzzedStack : public CCommsProtocol
+// The top of the stack with no port: records what it takes off the queues and what it writes.
+class FuzzedStack : public RecordingProtocol
 {
 public:
-    FuzzedStack() : CCommsProtocol(3, 3, 3) {}
-
     int WriteBytes(const char* buffer, int count) override
     {
         written.append(buffer, count);
@@ -30,21 +28,7 @@ public:
     }
     void Tick() { OnTimer(kFrameTimerId); }
 
-    QByteArrayList messages;
-    QByteArrayList errors;
     QByteArray written;
-
-protected:
-    void OnRxMessage(int, CPriorityQueue* queue) override { messages.append(Take(queue)); }
-    void OnCommsError(int, CPriorityQueue* queue) override { errors.append(Take(queue)); }
-
-private:
-    static QByteArray Take(CPriorityQueue* queue)
-    {
-        char entry[CPriorityQueue::kEntrySize];
-        const int length = TakeEntry(queue, entry);
-        return length < 0 ? QByteArray("<queue empty>") : QByteArray(entry, length);
-    }
 };
 
 void HandlePosted()
@@ -83,12 +67,6 @@ QByteArrayList Sorted(QByteArrayList list)
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
-    FuzzStation::Start(argc, argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

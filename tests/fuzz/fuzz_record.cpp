@@ -53,18 +53,18 @@ void CheckTextRecord(const CDisplayObj& record, const uint8_t* message, size_t s
     }
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+bool SetUpStation()
 {
-    FuzzStation::Start(argc, argv);
     WriteProfileInt(QStringLiteral("Lines"), QString::number(kChannel), 40);
-    FuzzRequire(LoadAlarmFixture(SampleAlarmBlocks()), "the sample alarm table loads");
-    return 0;
+    return LoadAlarmFixture(SampleAlarmBlocks());
 }
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    static const bool ready = SetUpStation();
+    FuzzRequire(ready, "the sample alarm table loads");
     static MemoryFile file;
     size = std::min(size, kLongestMessage);
     if (size == 3) {
