@@ -13,23 +13,29 @@ bool SameStoredRecord(const CDisplayObj& a, const CDisplayObj& b)
         && a.GetText() == b.GetText() && a.IsTextMessage() == b.IsTextMessage();
 }
 
-void RequireStoredFormRoundTrip(const CDisplayObj& record, MemoryFile& file)
+void RequireStoredFormRoundTrip(const Records& records, MemoryFile& file)
 {
     QFile& out = file.Reset();
+    qsizetype expected = 0;
     {
         CStoringArchive ar(out);
-        record.Serialize(ar);
-        ar.EndRecord();
-        FuzzRequire(ar.Flush() && !ar.HasError(), "a record is written");
+        for (const auto& record : records) {
+            record->Serialize(ar);
+            ar.EndRecord();
+            const qsizetype textLength = record->GetText().size();
+            expected += 24 + (textLength < 0xFF ? 1 : textLength < 0xFFFE ? 3 : 7) + textLength;
+        }
+        FuzzRequire(ar.Flush() && !ar.HasError(), "records are written");
     }
     const QByteArray stored = file.Contents();
-    const qsizetype textLength = record.GetText().size();
-    const int prefix = textLength < 0xFF ? 1 : textLength < 0xFFFE ? 3 : 7;
-    FuzzRequire(stored.size() == 24 + prefix + textLength, "the stored form has its exact size");
+    FuzzRequire(stored.size() == expected, "a stored form has its exact size");
 
     CLoadingArchive ar(file.Reset(stored));
-    CDisplayObj back;
-    FuzzRequire(back.Serialize(ar) == CLoadingArchive::Ok, "the stored form reads back");
+    for (const auto& record : records) {
+        CDisplayObj back;
+        FuzzRequire(back.Serialize(ar) == CLoadingArchive::Ok, "a stored form reads back");
+        FuzzRequire(SameStoredRecord(back, *record) && back.GetChannel() == -1,
+                    "a record read back equals the record written");
+    }
     FuzzRequire(ar.Remaining() == 0, "reading takes every stored byte");
-    FuzzRequire(SameStoredRecord(back, record) && back.GetChannel() == -1, "a record read back equals the record written");
 }

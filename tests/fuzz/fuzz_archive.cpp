@@ -12,7 +12,6 @@
 #include "tests/fuzz/RecordCheck.h"
 
 #include <memory>
-#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -28,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Without a header the bytes are read as records all the same: the reader must bear anything.
     CLoadingArchive records(file.Reset(bytes.mid(hasHeader ? kArchiveHeaderSize : 0)));
-    std::vector<std::unique_ptr<CDisplayObj>> read;
+    Records read;
     bool corrupt = false;
     for (;;) {
         const qint64 before = records.Remaining();
@@ -39,9 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         FuzzRequire(records.Remaining() < before, "every record read takes bytes");
         corrupt = corrupt || status == CLoadingArchive::Corrupt;
-        RequireStoredFormRoundTrip(*record, scratch);
         read.push_back(std::move(record));
     }
+    RequireStoredFormRoundTrip(read, scratch);
     // Five integers and a length prefix at the least, even for a record cut short by its text length.
     FuzzRequire(read.size() <= size / 21, "no record is made of fewer bytes than its fixed fields");
 

@@ -67,14 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzRequire(ready, "the sample alarm table loads");
     static MemoryFile file;
     size = std::min(size, kLongestMessage);
+    Records records;
     if (size == 3) {
-        const CDisplayObj record(data[0], data[1], data[2], kChannel);
-        CheckCodedRecord(record, data);
-        RequireStoredFormRoundTrip(record, file);
+        records.push_back(std::make_unique<CDisplayObj>(data[0], data[1], data[2], kChannel));
+        CheckCodedRecord(*records.front(), data);
     } else {
-        const CDisplayObj record(reinterpret_cast<const char*>(data), int(size), kChannel);
-        CheckTextRecord(record, data, size);
-        RequireStoredFormRoundTrip(record, file);
+        records.push_back(std::make_unique<CDisplayObj>(reinterpret_cast<const char*>(data), int(size), kChannel));
+        CheckTextRecord(*records.front(), data, size);
     }
+    RequireStoredFormRoundTrip(records, file);
     return 0;
 }

@@ -137,20 +137,24 @@ void WriteArchiveSeeds(SeedWriter& seeds, const TestStation& station)
             seeds.Write("archive", QStringLiteral("cut-short"), bytes.left(bytes.size() - 5));
         }
     }
-    // Lines of 254, 255 and 70000 characters take the three length prefixes ("hh:mm:ss Alarm
-    // Clear: " comes before the text).
+    // Lines of 254 and 255 characters take the one- and three-byte length prefixes ("hh:mm:ss
+    // Alarm Clear: " comes before the text).
     const int before = 22;
     const QByteArray longTexts = StoredRecords({"\x42\x42" + QByteArray(254 - before, 'a'),
-                                                "\x42\x42" + QByteArray(255 - before, 'b'),
-                                                "\x42\x42" + QByteArray(70000 - before, 'c')});
+                                                "\x42\x42" + QByteArray(255 - before, 'b')});
     seeds.Write("archive", QStringLiteral("long-texts"), ArchiveHeader() + longTexts);
     // A text in 16-bit characters, which other writers of the format produce: FF FE FF, then a
     // length and two bytes per character.
-    QByteArray wide = StoredRecords({QByteArray("\x42\x42", 2)});
+    QByteArray wide = StoredRecords({QByteArray("\x01\x01", 2)});  // a message of no type: no text
     wide.chop(4 + 1);  // the source flag and the empty text
     wide += QByteArray("\xFF\xFE\xFF\x03" "a\0b\0\x01\x02" "\0\0\0\0", 14);
     seeds.Write("archive", QStringLiteral("wide-text"), ArchiveHeader() + wide);
     seeds.Write("archive", QStringLiteral("header-only"), ArchiveHeader());
+    // A seven-byte length prefix of 70000 with the text missing: a damaged length.
+    QByteArray huge = StoredRecords({QByteArray("\x01\x01", 2)});
+    huge.chop(4 + 1);
+    huge += QByteArray("\xFF\xFF\xFF\x70\x11\x01\x00" "abc", 10);
+    seeds.Write("archive", QStringLiteral("damaged-length"), ArchiveHeader() + huge);
 }
 
 void WriteTextSeeds(SeedWriter& seeds)
