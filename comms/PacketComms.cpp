@@ -140,7 +140,9 @@ int CPacketComms::CheckCrc() const
 
 int CPacketComms::CheckCrcFrame()
 {
-    if (m_rxFrame.length < 2)
+    // Of a frame that overran the buffer the last bytes kept are data, not its CRC: a match
+    // would be chance.
+    if (m_rxFrame.length < 2 || m_rxFrame.overflowed)
         return 0;
     ComputeCrc(m_rxFrame.length - 2, &m_wRxCrc, reinterpret_cast<const quint8*>(m_rxFrame.data));
     return CheckCrc();
@@ -149,7 +151,7 @@ int CPacketComms::CheckCrcFrame()
 int CPacketComms::CheckBlock() const
 {
     const int n = m_rxFrame.length - 2;  // the data, without ETX and check byte
-    if (n < 0)
+    if (n < 0 || m_rxFrame.overflowed)
         return 0;
     quint8 check = 0;
     for (int i = 0; i < n; ++i)

@@ -28,9 +28,11 @@ public:
     // 1 when the two bytes after the data of m_rxFrame (high byte first) equal m_wRxCrc.
     int CheckCrc() const;
     // The check of a completed CRC frame: computes m_wRxCrc over the data and compares. A frame
-    // with fewer than two stored bytes has no CRC and fails.
+    // with fewer than two stored bytes has no CRC and fails, and so does one that overran the
+    // receive buffer.
     int CheckCrcFrame();
-    // The check of a completed block-check frame: the XOR of the data against the check byte.
+    // The check of a completed block-check frame: the XOR of the data against the check byte. A
+    // frame that overran the receive buffer fails.
     int CheckBlock() const;
     // Copies the completed frame's data to out (at least 126 bytes) and empties the receive
     // buffer; returns the number of data bytes, 0 when there are none or no frame is complete.

@@ -37,7 +37,8 @@ public:
     // Returns only after the worker thread has ended. Always 1.
     int ClosePort();
     // Nonzero when the bytes were written or left to the port's worker, 0 when no port is open.
-    int WriteBytes(const char* buffer, int count);
+    // Virtual so that a stack can be driven without a port and still be seen answering.
+    virtual int WriteBytes(const char* buffer, int count);
     void LoadPortSettings();
     int IsConnected() const { return m_bConnected; }
     OpenFailure LastOpenFailure() const { return m_openFailure; }

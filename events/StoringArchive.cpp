@@ -45,7 +45,8 @@ void CStoringArchive::WriteString(const char* data, qsizetype length)
 
 void CStoringArchive::WriteBytes(const char* data, qsizetype length)
 {
-    if (m_error)
+    // An empty text has no bytes and maybe no array: nothing to copy.
+    if (m_error || length == 0)
         return;
     if (m_used + length > kBufferSize && !Flush())
         return;

@@ -77,6 +77,17 @@ void TestCommsProtocol::delivery_data()
         bytes.append(QByteArray(1, ch));
     QTest::newRow("byte by byte") << bytes << QByteArrayList{"abc", "AB"};
 
+    // Frames longer than the 128-byte receive buffer lose their tail, so the bytes the check reads
+    // are data bytes; when they match by chance the frame must still fail.
+    const QByteArray kept(126, 'L');
+    quint16 keptCrc = 0;
+    for (char ch : kept)
+        keptCrc = Crc16::Update(keptCrc, quint8(ch));
+    QTest::newRow("overlong block frame, check matches by chance")
+        << QByteArrayList{BlockFrame(kept + "x" + '\0' + "yz")} << QByteArrayList{};
+    QTest::newRow("overlong CRC frame, CRC matches by chance")
+        << QByteArrayList{CrcFrame(kept + char(keptCrc >> 8) + char(keptCrc & 0xFF) + "yz")} << QByteArrayList{};
+
     // Frames waiting together leave the frame queue by first byte, not in arrival order: each must
     // keep its own check result. Good ones come up highest first byte first.
     const QByteArray good1011 = Hex("02101103010D");

@@ -1,0 +1,15 @@
+#pragma once
+#include <memory>
+#include <vector>
+
+class CDisplayObj;
+class MemoryFile;
+
+using Records = std::vector<std::unique_ptr<CDisplayObj>>;
+
+// Every field of the stored form equal.
+bool SameStoredRecord(const CDisplayObj& a, const CDisplayObj& b);
+
+// Writes the records' stored forms with CStoringArchive, reads them back with CLoadingArchive and
+// requires each record read to equal the one written, and every byte to be read.
+void RequireStoredFormRoundTrip(const Records& records, MemoryFile& file);
