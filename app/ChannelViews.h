@@ -15,9 +15,8 @@ public:
     virtual void CreateView(int channel, CQuorvelDoc& document) = 0;
     // The state of channel n's line, after the document's SetConnection.
     virtual void ShowConnection(int channel, int port, bool connected) = 0;
-    // Every channel has its view (made from 16 down to 1): they are arranged, channel 1 active.
-    virtual void ChannelsCreated() {}
-    // Start-up has set the station up; what start-up found is told after this.
+    // Start-up has set the station up (the views were made from 16 down to 1): the main window is
+    // shown with them arranged, channel 1 active. What start-up found is told after this.
     virtual void ShowMainWindow() {}
     // Another copy was started on this station.
     virtual void Activate() {}

@@ -215,7 +215,6 @@ void CQuorvelApp::OnFileNew()
             anyFailed = true;
         }
     }
-    m_views->ChannelsCreated();
 
     for (int n = 1; n <= kChannelCount; ++n)
         m_channels[size_t(n - 1)].document->ReloadToday();

@@ -44,15 +44,12 @@ void CWindowViews::ShowConnection(int channel, int port, bool connected)
         window->View()->ShowConnection(port, connected);
 }
 
-void CWindowViews::ChannelsCreated()
-{
-    m_frame->MDITile(Qt::Horizontal);
-}
-
 void CWindowViews::ShowMainWindow()
 {
     m_frame->SetBackupAvailable(IsBackupAvailable());
     m_frame->showMaximized();
+    // Tiled once shown: only shown windows are tiled, in the area the frame now has.
+    m_frame->MDITile(Qt::Horizontal);
     // The window system settles the window's size a while after it is shown; until then the
     // channel windows are tiled again for each size it takes.
     m_bSettling = true;

@@ -12,8 +12,8 @@ class CMainFrame;
 class CQuorvelApp;
 class CQuorvelView;
 
-// The channels in windows: the main frame with a child window per channel, tiled, channel 1
-// active. The frame's quit closes the application's channel ports before any window closes, and
+// The channels in windows: the main frame with a child window per channel, tiled once the frame
+// is shown, channel 1 active. The frame's quit closes the application's channel ports before any window closes, and
 // what is dropped on it or chosen from its recent files goes to the application to open.
 class CWindowViews : public QObject, public IChannelViews
 {
@@ -27,7 +27,6 @@ public:
 
     void CreateView(int channel, CQuorvelDoc& document) override;
     void ShowConnection(int channel, int port, bool connected) override;
-    void ChannelsCreated() override;
     void ShowMainWindow() override;
     void Activate() override;
     void ShowRecentFiles(const QStringList& files) override;

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -190,8 +191,16 @@ void TestWindowStation::channelsInTheirWindows()
     QVERIFY(frame.isVisible());
     QVERIFY(frame.isMaximized());
     QCOMPARE(frame.ChildFrames().size(), 16);
-    for (int n = 1; n <= 16; ++n)
+    // Tiled: side by side within the frame's area, none hidden behind another.
+    const QRect area = frame.MdiArea()->viewport()->rect();
+    for (int n = 1; n <= 16; ++n) {
+        const QRect window = station.views->Window(n)->geometry();
         QCOMPARE(station.views->Window(n)->windowTitle(), QStringLiteral("Channel %1").arg(n));
+        QVERIFY(area.contains(window));
+        QVERIFY(window.width() >= area.width() / 5 && window.height() >= area.height() / 5);
+        for (int m = n + 1; m <= 16; ++m)
+            QVERIFY(!window.intersects(station.views->Window(m)->geometry()));
+    }
     QCOMPARE(frame.ActiveChildFrame(), station.views->Window(1));
     QCOMPARE(frame.windowTitle(), QStringLiteral("Quorvel - Channel 1"));
 
