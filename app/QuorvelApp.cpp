@@ -366,10 +366,9 @@ int RunQuorvel(int argc, char* argv[])
             quorvel.SetChannelViews(std::make_unique<CWindowViews>(quorvel));
         QObject::connect(&instance, &SingleInstance::ActivateRequested, &quorvel, &CQuorvelApp::OnActivateRequested);
         CHeadlessConsole::FlushWhenIdle();
-        if (quorvel.InitInstance(files)) {
-            const CStallMeter stalls;
+        const CStallMeter stalls;
+        if (quorvel.InitInstance(files))
             result = stopRequested ? 0 : app.exec();
-        }
     }
     SetUserMessages(nullptr);
     ProfileStore().sync();
