@@ -4,6 +4,7 @@
 #include "tests/events/AlarmFixture.h"
 #include "tests/support/Pty.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/SpinUntil.h"
 #include "tests/support/TestStation.h"
 #include "tests/ui/TextRecorder.h"
 #include "tools/quorvel-sim/SimFrames.h"
@@ -106,22 +107,6 @@ public:
     std::unique_ptr<CQuorvelApp> app;
     CWindowViews* views = nullptr;
 };
-
-// Runs the event loop, waiting for work as the program's loop does (an archive is written out
-// when its loop has nothing else to do), until `done` holds; false when it did not in time.
-bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 10000)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(20);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return done();
-}
 
 // Sends alarm 1 with `value` (text "Door open") and is true once it is acknowledged. The program
 // runs in this thread: its events are processed while the answer is awaited.
