@@ -24,7 +24,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 
-if [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]]; then
+if [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-} ]]; then
   echo "Demo station in $demo; its windows open (Archive > Exit or Ctrl-C stops)."
 else
   echo "Demo station in $demo; event lines follow (Ctrl-C stops)."
