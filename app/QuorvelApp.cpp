@@ -2,11 +2,14 @@
 
 #include "app/ChannelTables.h"
 #include "app/HeadlessConsole.h"
+#include "app/HeadlessViews.h"
 #include "app/MessageInterpreter.h"
 #include "app/PortMap.h"
 #include "app/SignalWatcher.h"
+#include "app/StallMeter.h"
 #include "app/SingleInstance.h"
 #include "app/StartupNotices.h"
+#include "app/WindowViews.h"
 #include "archive/QuorvelDoc.h"
 #include "core/Logging.h"
 #include "core/RemovableDrives.h"
@@ -20,7 +23,9 @@
 #include "remote/RemotePort.h"
 #include "remote/RemoteSettings.h"
 #include "remote/RemoteStartup.h"
+#include "ui/WindowMessages.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -77,9 +82,21 @@ int EndStartup(const QString& why)
     return 1;
 }
 
+// Windows unless --headless is given or there is no display to show them on.
+bool UseWindows(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--headless") == 0)
+            return false;
+    }
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
 } // namespace
 
 CQuorvelApp::CQuorvelApp()
+    : m_views(std::make_unique<CHeadlessViews>())
 {
     m_reconnectTimer.setInterval(kReconnectIntervalMs);
     connect(&m_reconnectTimer, &QTimer::timeout, this, &CQuorvelApp::RetryLostPorts);
@@ -94,15 +111,20 @@ CQuorvelApp::~CQuorvelApp()
         channel.interpreter.reset();
     for (int n = 1; n <= kChannelCount; ++n)
         SetChannelInterpreter(n, nullptr);
-    for (Channel& channel : m_channels) {
+    for (Channel& channel : m_channels)
         channel.document.reset();
-        channel.view.reset();
-    }
     CQuorvelDoc::SetEventLock(nullptr);
     CMessageInterpreter::SetRemoteMonitor(nullptr);
     RemotePort().Close();
     m_pRemoteMonitor.reset();
     m_recentFiles.WriteList();
+    // The windows last: nothing is left that could still want to show something in them.
+    m_views.reset();
+}
+
+void CQuorvelApp::SetChannelViews(std::unique_ptr<IChannelViews> views)
+{
+    m_views = std::move(views);
 }
 
 bool CQuorvelApp::InitInstance(const QStringList& files)
@@ -111,8 +133,10 @@ bool CQuorvelApp::InitInstance(const QStringList& files)
     // with nobody at it logs at once; the boxes then come in the order start-up raised them.
     StartupNotices notices;
     const bool started = SetUpStation(files);
-    if (started)
+    if (started) {
         m_reconnectTimer.start();
+        m_views->ShowMainWindow();
+    }
     notices.Show();
 
     const QString pending = TakeStartupMessage();
@@ -132,6 +156,9 @@ bool CQuorvelApp::SetUpStation(const QStringList& files)
                                   IUserMessages::Icon::Exclamation);
     }
     m_recentFiles.ReadList();
+    m_views->ShowRecentFiles(m_recentFiles.Files());
+    connect(&m_recentFiles, &CRecentFileList::Changed, this,
+            [this] { m_views->ShowRecentFiles(m_recentFiles.Files()); });
     LoadChannelNames();
     if (!LoadAlarmTexts())
         return false;
@@ -156,6 +183,13 @@ bool CQuorvelApp::OpenDocumentFile(const QString& path)
     return false;
 }
 
+void CQuorvelApp::OnActivateRequested(const QStringList& files)
+{
+    m_views->Activate();
+    for (const QString& file : files)
+        OpenDocumentFile(file);
+}
+
 void CQuorvelApp::OnFileNew()
 {
     if (ReadPortMap(QString::fromLatin1(Str::kPortMapFile)) < kChannelCount) {
@@ -171,14 +205,13 @@ void CQuorvelApp::OnFileNew()
         QString name;
         GetChannelName(n - 1, name);
         channel.document = std::make_unique<CQuorvelDoc>(name);
-        channel.view = std::make_unique<CHeadlessConsole>(*channel.document);
-        channel.document->SetView(channel.view.get());
+        m_views->CreateView(n, *channel.document);
         channel.interpreter = std::make_unique<CMessageInterpreter>(3, 3, 3, channel.document.get());
         SetChannelInterpreter(n, channel.interpreter.get());
         channel.document->SetInterpreter(channel.interpreter.get());
         connect(channel.interpreter.get(), &CSerialComms::PortLost, this, [this, n] { OnPortLost(n); });
         if (!OpenChannelPort(n)) {
-            channel.view->ShowConnection(GetChannelPort(n), false);
+            m_views->ShowConnection(n, GetChannelPort(n), false);
             anyFailed = true;
         }
     }
@@ -216,7 +249,7 @@ bool CQuorvelApp::OpenChannelPort(int n)
 void CQuorvelApp::OnPortLost(int n)
 {
     Document(n)->SetConnection(0, n);
-    m_channels[size_t(n - 1)].view->ShowConnection(GetChannelPort(n), false);
+    m_views->ShowConnection(n, GetChannelPort(n), false);
 }
 
 void CQuorvelApp::RetryLostPorts()
@@ -238,7 +271,7 @@ void CQuorvelApp::RetryLostPorts()
                 continue;
         }
         if (OpenChannelPort(n))
-            channel.view->ShowConnection(GetChannelPort(n), true);
+            m_views->ShowConnection(n, GetChannelPort(n), true);
     }
 }
 
@@ -263,7 +296,14 @@ int RunQuorvel(int argc, char* argv[])
     // Whoever reads standard output or error may go away (a closed pipe, a reader that ended);
     // the listed lines and notices are then lost, but logging and archiving go on.
     std::signal(SIGPIPE, SIG_IGN);
-    QCoreApplication app(argc, argv);
+    const bool windows = UseWindows(argc, argv);
+    const std::unique_ptr<QCoreApplication> application =
+        windows ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication& app = *application;
+    // Windows show their messages in boxes; without them they go to standard error.
+    CWindowMessages windowMessages;
+    if (windows)
+        SetUserMessages(&windowMessages);
     QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
 
@@ -310,20 +350,27 @@ int RunQuorvel(int argc, char* argv[])
         return EndStartup(instance.ErrorString());
     }
 
+    // A signal stops the program without asking (with windows, quit() would ask the quit question),
+    // also when it comes while a start-up box waits.
     SignalWatcher stopSignals;
-    QObject::connect(&stopSignals, &SignalWatcher::StopRequested, &app, &QCoreApplication::quit);
+    bool stopRequested = false;
+    QObject::connect(&stopSignals, &SignalWatcher::StopRequested, &app, [&stopRequested] {
+        stopRequested = true;
+        QCoreApplication::exit(0);
+    });
 
     int result = 1;
     {
         CQuorvelApp quorvel;
-        QObject::connect(&instance, &SingleInstance::ActivateRequested, &quorvel, [&quorvel](const QStringList& named) {
-            for (const QString& file : named)
-                quorvel.OpenDocumentFile(file);
-        });
+        if (windows)
+            quorvel.SetChannelViews(std::make_unique<CWindowViews>(quorvel));
+        QObject::connect(&instance, &SingleInstance::ActivateRequested, &quorvel, &CQuorvelApp::OnActivateRequested);
         CHeadlessConsole::FlushWhenIdle();
+        const CStallMeter stalls;
         if (quorvel.InitInstance(files))
-            result = app.exec();
+            result = stopRequested ? 0 : app.exec();
     }
+    SetUserMessages(nullptr);
     ProfileStore().sync();
     std::fflush(stdout);
     return result;

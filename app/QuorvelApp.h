@@ -11,8 +11,8 @@
 #include <memory>
 #include <optional>
 
-class CHeadlessConsole;
 class CMessageInterpreter;
+class IChannelViews;
 class CQuorvelDoc;
 class CRemoteMonitor;
 
@@ -27,9 +27,14 @@ class CQuorvelApp : public QObject
 public:
     static constexpr int kReconnectIntervalMs = 3000;
 
+    // The channels are shown without windows until SetChannelViews() says otherwise.
     CQuorvelApp();
     // Closes the ports, then the documents, then the remote monitor port; stores the recent files.
     ~CQuorvelApp() override;
+
+    // What the channels are shown on; set before InitInstance.
+    void SetChannelViews(std::unique_ptr<IChannelViews> views);
+    IChannelViews& ChannelViews() const { return *m_views; }
 
     // Start-up in the station directory (already current): with no file named, the sixteen channels
     // are set up and log from then on; only then is the person at the station told what start-up
@@ -40,6 +45,9 @@ public:
     // Opens an archive for viewing; until archives can be viewed the file is refused with a
     // message, and false is returned.
     bool OpenDocumentFile(const QString& path);
+    // Another copy was started on this station naming these files: this one comes to the front
+    // and opens them.
+    void OnActivateRequested(const QStringList& files);
 
     CQuorvelDoc* Document(int channel) const;
     const QStringList& AvailablePorts() const { return m_availablePorts; }
@@ -49,7 +57,6 @@ private:
     struct Channel
     {
         std::unique_ptr<CQuorvelDoc> document;
-        std::unique_ptr<CHeadlessConsole> view;
         std::unique_ptr<CMessageInterpreter> interpreter;
         // The stored record the port's device refused (or that held a value out of range): the
         // port is not tried again until the record stored differs.
@@ -62,6 +69,7 @@ private:
     void OnPortLost(int channel);
     void RetryLostPorts();
 
+    std::unique_ptr<IChannelViews> m_views;
     std::array<Channel, 16> m_channels;
     QSemaphore m_hEventLock{1};
     std::unique_ptr<CRemoteMonitor> m_pRemoteMonitor;

@@ -106,6 +106,7 @@ inline constexpr char kNotAvailable[] = "%1 is not available in this version of 
 // A flashing channel window's title alternates between its plain title and this.
 inline constexpr char kFlashingTitle[] = "*** %1 ***";
 inline constexpr char kWindowListEntry[] = "&%1 %2";
+inline constexpr char kRecentFileItem[] = "&%1 %2";  // number, full path
 
 // Menus 128, 129 and 141: item texts and their status-bar prompts (the prompt ends at the line break).
 inline constexpr char kMenuArchive[] = "&Archive";

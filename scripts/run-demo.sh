@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Quorvel and runs it on the bundled demo station: quorvel-sim plays six remote alarm
-# systems and the remote monitor on pseudo-terminals, and the station logs them. Ctrl-C stops both.
+# systems and the remote monitor on pseudo-terminals, and the station logs them. With a display the
+# station opens its windows; without one its event lines follow here. Ctrl-C stops both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -23,5 +24,9 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 
-echo "Demo station in $demo; event lines follow (Ctrl-C stops)."
-"$build/quorvel" --headless --station "$demo" || true
+if [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-} ]]; then
+  echo "Demo station in $demo; its windows open (Archive > Exit or Ctrl-C stops)."
+else
+  echo "Demo station in $demo; event lines follow (Ctrl-C stops)."
+fi
+"$build/quorvel" --station "$demo" || true

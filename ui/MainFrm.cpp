@@ -20,6 +20,7 @@
 #include <QMimeData>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QUrl>
 
 CMainFrame::CMainFrame(ChannelNameSource channelNames, QWidget* parent)
     : QMainWindow(parent)
@@ -41,6 +42,7 @@ CMainFrame::CMainFrame(ChannelNameSource channelNames, QWidget* parent)
         connect(shortcut, &QShortcut::activated, this, [this, id] { OnAccelerator(id); });
     }
     CreateStatusBar();
+    SetRecentFiles({});
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
         UpdateMenus();
         UpdateTitle();
@@ -187,9 +189,31 @@ void CMainFrame::UpdateMenus()
         m_bChildMenusShown = child;
     }
     m_childActions.value(ID_BACKUP_ARCHIVES)->setEnabled(m_bBackupAvailable);
-    // The recent-file list stays empty until archives can be opened.
-    m_childActions.value(ID_FILE_MRU_FILE1)->setEnabled(false);
-    m_frameActions.value(ID_FILE_MRU_FILE1)->setEnabled(false);
+}
+
+void CMainFrame::SetRecentFiles(const QStringList& files)
+{
+    m_recentFiles = files;
+    FillRecentFiles(m_childActions, m_childRecentEntries);
+    FillRecentFiles(m_frameActions, m_frameRecentEntries);
+}
+
+void CMainFrame::FillRecentFiles(ActionTable& actions, QList<QAction*>& entries)
+{
+    QAction* placeholder = actions.value(ID_FILE_MRU_FILE1);
+    auto* menu = qobject_cast<QMenu*>(placeholder->parent());
+    qDeleteAll(entries);
+    entries.clear();
+    for (int i = 0; i < m_recentFiles.size(); ++i) {
+        const QString path = m_recentFiles[i];
+        auto* entry = new QAction(QString::fromLatin1(Str::kRecentFileItem).arg(i + 1).arg(path), menu);
+        entry->setStatusTip(placeholder->statusTip());
+        connect(entry, &QAction::triggered, this, [this, path] { emit openDocumentFile(path); });
+        menu->insertAction(placeholder, entry);
+        entries.append(entry);
+    }
+    placeholder->setEnabled(false);
+    placeholder->setVisible(m_recentFiles.isEmpty());
 }
 
 void CMainFrame::UpdateTitle()
@@ -286,7 +310,16 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 
 void CMainFrame::dropEvent(QDropEvent* event)
 {
-    // A dropped file would open as an archive for viewing.
+    // Each dropped file opens as an archive for viewing; after the drop, so that what the
+    // opening has to say does not keep the program the file came from waiting.
     event->acceptProposedAction();
-    QTimer::singleShot(0, this, [] { ShowNotAvailable(ID_FILE_OPEN); });
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    QTimer::singleShot(0, this, [this, paths] {
+        for (const QString& path : paths)
+            emit openDocumentFile(path);
+    });
 }

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QStringList>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -34,6 +35,9 @@ public:
     void RestoreChannelWindows();
     // Whether Backup Archives is offered (removable media found at start-up).
     void SetBackupAvailable(bool available);
+    // The recent-file entries of the File and Archive menus, newest first; the greyed
+    // "Recent File" item stands in while there are none.
+    void SetRecentFiles(const QStringList& files);
 
     QMdiArea* MdiArea() const { return m_pMdiArea; }
     CChildFrame* ActiveChildFrame() const;
@@ -46,6 +50,8 @@ public:
 signals:
     // The user confirmed quitting: close every channel's port now, while all windows still exist.
     void closeChannelPorts();
+    // A file to open as an archive for viewing: dropped on the window or chosen from the recent files.
+    void openDocumentFile(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -63,6 +69,7 @@ private:
     void UpdateTitle();
     void FillWindowMenu();
     void ArrangeIcons();
+    void FillRecentFiles(ActionTable& actions, QList<QAction*>& entries);
 
     ChannelNameSource m_channelNames;
     QMdiArea* m_pMdiArea;
@@ -72,6 +79,9 @@ private:
     ActionTable m_frameActions;
     QMenu* m_pWindowMenu = nullptr;
     QList<QAction*> m_windowList;
+    QStringList m_recentFiles;
+    QList<QAction*> m_childRecentEntries;
+    QList<QAction*> m_frameRecentEntries;
     bool m_bChildMenusShown = false;
     QLabel* m_pDatePane = nullptr;
     QTimer m_dateTimer;

@@ -84,9 +84,10 @@ void HeadlessStation::SetEnvironment(const QString& name, const QString& value)
     m_process.setProcessEnvironment(env);
 }
 
-QStringList HeadlessStation::Arguments(const QString& stationPath, const QStringList& files)
+QStringList HeadlessStation::Arguments(const QString& stationPath, const QStringList& files) const
 {
-    return QStringList{QStringLiteral("--headless"), QStringLiteral("--station"), stationPath} + files;
+    const QStringList mode = m_windows ? QStringList() : QStringList{QStringLiteral("--headless")};
+    return mode + QStringList{QStringLiteral("--station"), stationPath} + files;
 }
 
 void HeadlessStation::SetCommandLine(const QStringList& files, const QString& workingDir)
@@ -144,9 +145,9 @@ int HeadlessStation::RunAnotherCopy(const QString& stationPath, QByteArray* outp
     return ended && copy.exitStatus() == QProcess::NormalExit ? copy.exitCode() : -1;
 }
 
-int HeadlessStation::Stop()
+int HeadlessStation::Stop(int signal)
 {
-    ::kill(pid_t(m_process.processId()), SIGTERM);
+    ::kill(pid_t(m_process.processId()), signal);
     if (!m_process.waitForFinished(10000))
         return -1;
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;

@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 #include <map>
 #include <memory>
 
@@ -32,8 +34,10 @@ public:
     // (empty: the test's own).
     void SetCommandLine(const QStringList& files, const QString& workingDir);
     bool Start(Output output = Output::File);
-    // SIGTERM, then the exit code (-1 when it did not end in time).
-    int Stop();
+    // The program runs with its windows (on the platform QT_QPA_PLATFORM names) instead of headless.
+    void SetWindows(bool windows) { m_windows = windows; }
+    // SIGTERM (or the signal given), then the exit code (-1 when it did not end in time).
+    int Stop(int signal = SIGTERM);
     // The exit code once the program has ended by itself (-1 when it did not end in time or crashed).
     int WaitForExit(int timeoutMs);
     void Kill();  // SIGKILL, as a crash or `kill -9` ends it
@@ -56,9 +60,10 @@ public:
     static bool SendAlarm(Pty& line, int value);
 
 private:
-    static QStringList Arguments(const QString& stationPath, const QStringList& files);
+    QStringList Arguments(const QString& stationPath, const QStringList& files) const;
 
     QTemporaryDir m_dir;
     QStringList m_files;
     QProcess m_process;
+    bool m_windows = false;
 };

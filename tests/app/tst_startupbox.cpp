@@ -2,34 +2,12 @@
 #include "tests/events/AlarmFixture.h"
 #include "tests/support/Pty.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/SpinUntil.h"
 #include "tests/support/TestStation.h"
 #include "tools/quorvel-sim/SimFrames.h"
 
-#include <QEventLoop>
 #include <QFile>
-#include <QTimer>
 #include <QtTest>
-
-#include <functional>
-
-namespace {
-
-// Runs the event loop, as an open box does, until `done` holds; false when it did not in time.
-bool SpinUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(20);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return done();
-}
-
-} // namespace
 
 // The windowed start-up: its boxes wait for someone to answer them, and the station must not.
 class TestStartupBox : public QObject

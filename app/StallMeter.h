@@ -1,0 +1,30 @@
+#pragma once
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QObject>
+
+// Measures how responsive the user-interface thread stays: a timer due every kTickMs notes the
+// longest time between two of its runs beyond that interval, which is the longest pass of the
+// event loop (a paint, a burst of records). It measures from the first pass of an event loop (a
+// start-up box's or the program's), so the set-up before it does not count. Runs only while the
+// quorvel.stall category is enabled at info level, and reports there when it ends.
+class CStallMeter : public QObject
+{
+public:
+    static constexpr int kTickMs = 10;
+    static constexpr int kLongMs = 50;  // passes longer than this are counted
+
+    CStallMeter();
+    ~CStallMeter() override;
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    QBasicTimer m_timer;
+    QElapsedTimer m_running;
+    qint64 m_firstNs = -1;  // first run of the timer
+    qint64 m_lastNs = 0;
+    qint64 m_longestNs = 0;
+    int m_nLong = 0;
+};

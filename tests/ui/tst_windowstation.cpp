@@ -1,0 +1,403 @@
+#include "app/QuorvelApp.h"
+#include "app/WindowViews.h"
+#include "archive/QuorvelDoc.h"
+#include "tests/events/AlarmFixture.h"
+#include "tests/support/Pty.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/SpinUntil.h"
+#include "tests/support/TestStation.h"
+#include "tests/ui/TextRecorder.h"
+#include "tools/quorvel-sim/SimFrames.h"
+#include "ui/ChildFrm.h"
+#include "ui/CommandIds.h"
+#include "ui/MainFrm.h"
+#include "ui/QuorvelView.h"
+#include "ui/WindowMessages.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QtTest>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace {
+
+const QString kPortMapError = QStringLiteral("The port map qvportmap.ini does not assign a valid COM port to every channel.");
+const QString kMonitorError = QStringLiteral("Unable to open Com port for remote alarm monitor.");
+
+// A station started as the program starts it with windows: its channels on lines the test holds
+// or on device names that are absent, each window made through the application.
+class WindowStation
+{
+public:
+    // `lines` by COM number, which is the channel's for channels 1 to mappedChannels; those
+    // channels not given a line get a device name nothing answers to.
+    explicit WindowStation(const std::map<int, Pty*>& lines, int mappedChannels = 16, const QByteArray& settings = {})
+    {
+        station.WriteFile(QStringLiteral("almdata.txt"), AlarmFileBytes({{0, {"ALARM", "N", "", "", "Door open"}}}));
+        QByteArray map = "[ComPortAssignments]\n";
+        QByteArray devices = "[ComPortDevices]\n";
+        for (int n = 1; n <= mappedChannels; ++n) {
+            map += QByteArray("Channel") + QByteArray::number(n) + "=COM" + QByteArray::number(n) + '\n';
+            const auto line = lines.find(n);
+            devices += QByteArray("COM") + QByteArray::number(n) + '='
+                + (line != lines.end() ? line->second->SlavePath() : LinePath(n)).toLocal8Bit() + '\n';
+        }
+        for (const auto& line : lines) {
+            if (line.first > mappedChannels)
+                devices += QByteArray("COM") + QByteArray::number(line.first) + '=' + line.second->SlavePath().toLocal8Bit() + '\n';
+        }
+        station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"), "[Backup]\nDrives=.\n" + settings);
+        station.WriteFile(QStringLiteral("qvportmap.ini"), map + devices);
+        QDir().mkpath(station.Path(QStringLiteral("lines")));
+        for (const auto& line : lines)
+            line.second->ReleaseSlave();
+    }
+
+    ~WindowStation()
+    {
+        app.reset();
+        SetUserMessages(nullptr);
+    }
+
+    // The device name of a channel with no line of the test's: absent until Plug() names a line.
+    QString LinePath(int channel) const { return station.Path(QStringLiteral("lines/%1").arg(channel)); }
+    bool Plug(int channel, Pty& line) const
+    {
+        line.ReleaseSlave();
+        return QFile::link(line.SlavePath(), LinePath(channel));
+    }
+
+    bool Start()
+    {
+        app = std::make_unique<CQuorvelApp>();
+        auto windows = std::make_unique<CWindowViews>(*app);
+        views = windows.get();
+        app->SetChannelViews(std::move(windows));
+        return app->InitInstance();
+    }
+
+    CMainFrame& Frame() const { return views->Frame(); }
+    CQuorvelView* View(int channel) const { return views->Window(channel)->View(); }
+    // The texts the channel's window shows now.
+    QStringList Shown(int channel) const
+    {
+        QStringList texts;
+        for (const TextRecorder::Text& text : TextRecorder::Record(View(channel)->viewport()))
+            texts.append(text.text);
+        return texts;
+    }
+    QByteArray Archive(int channel) const
+    {
+        QFile file(station.Path(QStringLiteral("Archives/Channel %1 %2.krv")
+                                    .arg(channel)
+                                    .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")))));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    TestStation station;
+    std::unique_ptr<CQuorvelApp> app;
+    CWindowViews* views = nullptr;
+};
+
+// Sends alarm 1 with `value` (text "Door open") and is true once it is acknowledged. The program
+// runs in this thread: its events are processed while the answer is awaited.
+bool SendAlarm(Pty& line, int value)
+{
+    const QByteArray ack = SimFrames::TerminalAck();
+    if (!line.Write(SimFrames::BlockFrame(QByteArray::fromHex("0100") + char(value), false)))
+        return false;
+    QByteArray reply;
+    return SpinUntil([&] {
+        reply += line.Read(int(ack.size() - reply.size()), 1);
+        return reply == ack;
+    });
+}
+
+// Runs `step` every 20 ms while a box's loop (or the test's) runs, until it returns true.
+class Ticker : public QObject
+{
+public:
+    explicit Ticker(std::function<bool()> step) : m_step(std::move(step)) { m_timer.start(20, this); }
+    bool Done() const { return m_done; }
+
+protected:
+    void timerEvent(QTimerEvent*) override
+    {
+        if (!m_done && m_step())
+            m_done = true;
+    }
+
+private:
+    std::function<bool()> m_step;
+    QBasicTimer m_timer;
+    bool m_done = false;
+};
+
+QMessageBox* OpenBox()
+{
+    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+}
+
+} // namespace
+
+// The program with its windows, on a station of its own: what start-up shows, how records and
+// the lines' states reach the windows, and how the windows end the program.
+class TestWindowStation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void channelsInTheirWindows();
+    void filesAreRefused();
+    void quitQuestion_data();
+    void quitQuestion();
+    void channelOneLogsWhileThePortMapBoxIsOpen();
+    void floodOfOneMessageOpensOneBox();
+};
+
+void TestWindowStation::channelsInTheirWindows()
+{
+    Pty one;
+    WindowStation station({{1, &one}});
+    ScriptedMessages messages;
+    QVERIFY(station.Start());
+    QVERIFY(messages.texts.isEmpty());
+
+    CMainFrame& frame = station.Frame();
+    QVERIFY(frame.isVisible());
+    QVERIFY(frame.isMaximized());
+    QCOMPARE(frame.ChildFrames().size(), 16);
+    // Tiled: side by side within the frame's area, none hidden behind another.
+    const QRect area = frame.MdiArea()->viewport()->rect();
+    for (int n = 1; n <= 16; ++n) {
+        const QRect window = station.views->Window(n)->geometry();
+        QCOMPARE(station.views->Window(n)->windowTitle(), QStringLiteral("Channel %1").arg(n));
+        QVERIFY(area.contains(window));
+        QVERIFY(window.width() >= area.width() / 5 && window.height() >= area.height() / 5);
+        for (int m = n + 1; m <= 16; ++m)
+            QVERIFY(!window.intersects(station.views->Window(m)->geometry()));
+    }
+    QCOMPARE(frame.ActiveChildFrame(), station.views->Window(1));
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Quorvel - Channel 1"));
+
+    // A record from the line: acknowledged, archived and shown in its channel's window.
+    QVERIFY(SendAlarm(one, 0x11));
+    QVERIFY(SpinUntil([&] { return station.Archive(1).contains("Door open"); }));
+    QTRY_VERIFY_WITH_TIMEOUT(station.Shown(1).filter(QStringLiteral("Door open")).size() == 1, 10000);
+    QVERIFY(station.Shown(2).filter(QStringLiteral("Door open")).isEmpty());
+
+    // A channel whose device is absent says so in its window, until the device is there.
+    const QString notConnected = QStringLiteral("Port COM2 not connected.");
+    QVERIFY(station.Shown(2).contains(notConnected));
+    QVERIFY(!station.Shown(1).contains(QStringLiteral("Port COM1 not connected.")));
+    Pty two;
+    QVERIFY(station.Plug(2, two));
+    QTRY_VERIFY_WITH_TIMEOUT(!station.Shown(2).contains(notConnected), 20000);
+    QVERIFY(two.PeerOpen());
+    QVERIFY(SendAlarm(two, 0x12));
+    QTRY_VERIFY_WITH_TIMEOUT(station.Shown(2).filter(QStringLiteral("Door open")).size() == 1, 10000);
+
+    // A line that goes away is shown as such again.
+    one.Close();
+    QTRY_VERIFY_WITH_TIMEOUT(station.Shown(1).contains(QStringLiteral("Port COM1 not connected.")), 20000);
+}
+
+void TestWindowStation::filesAreRefused()
+{
+    WindowStation station({}, 16, "[Recent%20File%20List]\nFile1=/old/a.krv\nFile2=/old/b.krv\n");
+    ScriptedMessages messages;
+    QVERIFY(station.Start());
+    CMainFrame& frame = station.Frame();
+    const QString refused = QStringLiteral("Archive viewing is not available yet: %1");
+
+    // Dropped on the main window, as the window system delivers a drop.
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/dropped.krv"))});
+    const QPoint middle = frame.rect().center();
+    QDragEnterEvent enter(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.windowHandle(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.windowHandle(), &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_COMPARE(messages.texts, QStringList{refused.arg(QStringLiteral("/tmp/dropped.krv"))});
+
+    // Chosen from the Archive menu's recent files.
+    QStringList entries;
+    QAction* second = nullptr;
+    for (QAction* menu : frame.menuBar()->actions()) {
+        for (QAction* item : menu->menu()->actions()) {
+            if (item->isVisible() && item->text().contains(QStringLiteral(".krv"))) {
+                entries.append(item->text());
+                if (item->text().contains(QStringLiteral("b.krv")))
+                    second = item;
+            }
+        }
+    }
+    QCOMPARE(entries, (QStringList{QStringLiteral("&1 /old/a.krv"), QStringLiteral("&2 /old/b.krv")}));
+    QVERIFY(!frame.CommandAction(ID_FILE_MRU_FILE1)->isVisible());
+    second->trigger();
+    QCOMPARE(messages.texts.last(), refused.arg(QStringLiteral("/old/b.krv")));
+
+    // Named by a second copy started on the station: this one comes to the front and refuses it.
+    frame.showMinimized();
+    station.app->OnActivateRequested({QStringLiteral("/tmp/named.krv")});
+    QVERIFY(!frame.isMinimized());
+    QVERIFY(frame.isMaximized());
+    QCOMPARE(messages.texts.last(), refused.arg(QStringLiteral("/tmp/named.krv")));
+    QCOMPARE(messages.texts.size(), 3);
+}
+
+void TestWindowStation::quitQuestion_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("no") << int(IUserMessages::AnswerNo);
+    QTest::newRow("yes") << int(IUserMessages::AnswerYes);
+}
+
+void TestWindowStation::quitQuestion()
+{
+    QFETCH(int, answer);
+    const bool quits = answer == IUserMessages::AnswerYes;
+    Pty one, two;
+    WindowStation station({{1, &one}, {2, &two}});
+    ScriptedMessages messages;
+    QVERIFY(station.Start());
+    QVERIFY(one.PeerOpen() && two.PeerOpen());
+    QVERIFY(SendAlarm(one, 0x11));
+    QTRY_VERIFY_WITH_TIMEOUT(station.app->Document(1)->GetEventCount() == 1, 10000);
+
+    // Whether any line was still open when the first window began to close.
+    struct CloseWatch : QObject
+    {
+        Pty* lines[2];
+        int closes = 0;
+        bool lineOpenAtClose = false;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Close && closes++ == 0)
+                lineOpenAtClose = lines[0]->PeerOpen() || lines[1]->PeerOpen();
+            return false;
+        }
+    } watch;
+    watch.lines[0] = &one;
+    watch.lines[1] = &two;
+    for (CChildFrame* window : station.Frame().ChildFrames())
+        window->installEventFilter(&watch);
+
+    messages.answers = {answer};
+    station.Frame().OnCommand(ID_APP_EXIT);
+    QCOMPARE(messages.texts, QStringList{QStringLiteral("Do you really want to quit?")});
+    if (!quits) {
+        QCOMPARE(watch.closes, 0);
+        QVERIFY(station.Frame().isVisible());
+        QCOMPARE(station.Frame().ChildFrames().size(), 16);
+        QVERIFY(one.PeerOpen() && two.PeerOpen());
+        QVERIFY(SendAlarm(two, 0x12));
+        return;
+    }
+    QVERIFY(!station.Frame().isVisible());
+    QCOMPARE(watch.closes, 16);
+    QVERIFY(!watch.lineOpenAtClose);
+    QVERIFY(!one.PeerOpen() && !two.PeerOpen());
+    // The program's end: the day's archive holds the record.
+    station.app.reset();
+    QVERIFY(station.Archive(1).contains("Door open"));
+}
+
+void TestWindowStation::channelOneLogsWhileThePortMapBoxIsOpen()
+{
+    Pty one;
+    // Channel 1 alone is in the port map.
+    WindowStation station({{1, &one}}, 1);
+    CWindowMessages messages;
+    SetUserMessages(&messages);
+
+    bool frameShownFirst = false;
+    bool acknowledged = false;
+    QString boxText;
+    const QByteArray ack = SimFrames::TerminalAck();
+    QByteArray reply;
+    QElapsedTimer waiting;
+    Ticker person([&] {
+        QMessageBox* box = OpenBox();
+        if (!box)
+            return false;
+        if (boxText.isEmpty()) {
+            boxText = box->text();
+            frameShownFirst = station.views->Frame().isVisible();
+            waiting.start();
+            one.Write(SimFrames::BlockFrame(QByteArray::fromHex("010011"), false));
+        }
+        reply += one.Read(int(ack.size() - reply.size()), 1);
+        acknowledged = reply == ack;
+        // Nobody answers until the record is archived (or long after).
+        if (!(acknowledged && station.Archive(1).contains("Door open")) && waiting.elapsed() < 30000)
+            return false;
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    });
+    QVERIFY(station.Start());
+    QVERIFY(person.Done());
+    QCOMPARE(boxText, kPortMapError);
+    QVERIFY(frameShownFirst);
+    QVERIFY(acknowledged);
+    QVERIFY(station.Archive(1).contains("Door open"));
+    QCOMPARE(station.app->Document(1)->GetEventCount(), 1);
+}
+
+void TestWindowStation::floodOfOneMessageOpensOneBox()
+{
+    Pty one;
+    auto monitor = std::make_unique<Pty>();
+    WindowStation station({{1, &one}, {17, monitor.get()}}, 16,
+                          "[RemoteMonitorSettings]\nEnableDisable=1\nPort=17\nBaudRate=5\nDataBits=3\nParity=0\n"
+                          "StopBits=0\nFlowControl=0\n");
+    CWindowMessages messages;
+    SetUserMessages(&messages);
+    QVERIFY(station.Start());
+    QTRY_VERIFY_WITH_TIMEOUT(monitor->PeerOpen(), 10000);
+
+    // The monitor's line goes away; every alarm forwarded to it fails.
+    monitor.reset();
+    const int count = 50;
+    QByteArray burst;
+    for (int i = 0; i < count; ++i)
+        burst += SimFrames::BlockFrame(QByteArray::fromHex("0100") + char(0x10 + i), false);
+    QVERIFY(one.Write(burst));
+
+    int mostOpen = 0;
+    QString boxText;
+    QElapsedTimer waiting;
+    waiting.start();
+    Ticker person([&] {
+        mostOpen = std::max(mostOpen, messages.OpenBoxes());
+        QMessageBox* box = OpenBox();
+        if (!box)
+            return false;
+        // Logging goes on under the box; the repeats are counted, not shown.
+        if ((station.app->Document(1)->GetEventCount() < count || messages.NotShownCount() < count - 1)
+            && waiting.elapsed() < 60000)
+            return false;
+        boxText = box->text();
+        box->button(QMessageBox::Ok)->click();
+        return true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(person.Done(), 90000);
+    QCOMPARE(boxText, kMonitorError);
+    QCOMPARE(mostOpen, 1);
+    QCOMPARE(station.app->Document(1)->GetEventCount(), count);
+    QCOMPARE(messages.NotShownCount(), count - 1);
+}
+
+QTEST_MAIN(TestWindowStation)
+#include "tst_windowstation.moc"
