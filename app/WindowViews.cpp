@@ -24,6 +24,7 @@ CWindowViews::CWindowViews(CQuorvelApp& app)
             Qt::DirectConnection);
     connect(m_frame.get(), &CMainFrame::openDocumentFile, &app,
             [&app](const QString& path) { app.OpenDocumentFile(path); });
+    m_frame->SetAvailablePorts([&app] { return app.AvailablePorts(); });
 }
 
 CWindowViews::~CWindowViews() = default;

@@ -96,10 +96,10 @@ void ReadEventViewSettings(int& call, int& fault, int& normal, int& system)
     static std::array<int, 4> flags{};
     if (seen != g_generation) {
         const QString section = QString::fromLatin1(Str::kSectionSettings);
-        flags = {GetProfileInt(section, QStringLiteral("Call"), 1),
-                 GetProfileInt(section, QStringLiteral("Fault"), 1),
-                 GetProfileInt(section, QStringLiteral("Normal"), 1),
-                 GetProfileInt(section, QStringLiteral("System"), 0)};
+        flags = {GetProfileInt(section, QString::fromLatin1(Str::kFlagCall), 1),
+                 GetProfileInt(section, QString::fromLatin1(Str::kFlagFault), 1),
+                 GetProfileInt(section, QString::fromLatin1(Str::kFlagNormal), 1),
+                 GetProfileInt(section, QString::fromLatin1(Str::kFlagSystem), 0)};
         seen = g_generation;
     }
     call = flags[0];

@@ -169,4 +169,30 @@ inline constexpr char kComPortName[] = "COM%1";
 inline constexpr char kRemoteSettingsMissing[] =
     "Failed to get remote monitor settings from registry, please configure.";                         // 61455
 
+// Event view and remote monitoring dialogs
+inline constexpr char kEventViewTitle[] = "Event View selection";                                     // 142
+inline constexpr char kEventDisplayGroup[] = "Display";
+inline constexpr char kShowFault[] = "Fault Conditions";                                               // 1016
+inline constexpr char kShowNormal[] = "Warnings";                                                      // 1017
+inline constexpr char kShowCall[] = "Call Events";                                                     // 1018
+inline constexpr char kFlagCall[] = "Call";
+inline constexpr char kFlagFault[] = "Fault";
+inline constexpr char kFlagNormal[] = "Normal";
+inline constexpr char kFlagSystem[] = "System";
+inline constexpr char kDialogOk[] = "OK";
+inline constexpr char kDialogCancel[] = "Cancel";
+inline constexpr char kRemoteMonTitle[] = "Dialog";                                                    // 144
+inline constexpr char kRemoteEnableBox[] = "Enable Remote monitoring output";                          // 1057
+inline constexpr char kRemotePortLabel[] = "&ComPort:";                                                // 1058
+inline constexpr char kRemoteBaudLabel[] = "&Baud Rate:";                                              // 1038
+inline constexpr char kRemoteDataLabel[] = "&Data Bits:";                                              // 1039
+inline constexpr char kRemoteParityLabel[] = "&Parity:";                                               // 1040
+inline constexpr char kRemoteStopLabel[] = "&Stop Bits:";                                              // 1041
+inline constexpr char kRemoteFlowLabel[] = "&Flow Control:";                                           // 1042
+// The lists of the remote monitoring dialog, in the order of the stored positions.
+inline constexpr const char* kParityNames[] = {"None", "Odd", "Even", "Mark", "Space"};
+inline constexpr const char* kStopBitsNames[] = {"1", "1.5", "2"};
+inline constexpr const char* kFlowControlNames[] = {"None", "Hardware", "Xon / Xoff"};
+inline constexpr char kRestartToTakeEffect[] = "The application must be restarted to take effect.";
+
 } // namespace Str

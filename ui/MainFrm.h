@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <functional>
+
 class CChildFrame;
 class CQuorvelDoc;
 class QLabel;
@@ -46,6 +48,9 @@ public:
     QAction* CommandAction(int id) const;
     // Runs a menu or accelerator command: the active view first, then the frame.
     void OnCommand(int id);
+    // The COM ports offered for the remote monitor: the application's list of ports free at start-up.
+    void SetAvailablePorts(std::function<QStringList()> source) { m_availablePorts = std::move(source); }
+    QStringList AvailablePorts() const { return m_availablePorts ? m_availablePorts() : QStringList(); }
 
 signals:
     // The user confirmed quitting: close every channel's port now, while all windows still exist.
@@ -87,4 +92,5 @@ private:
     QTimer m_dateTimer;
     bool m_bBackupAvailable = false;
     bool m_bClosing = false;
+    std::function<QStringList()> m_availablePorts;
 };

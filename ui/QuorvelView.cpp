@@ -5,9 +5,11 @@
 #include "events/DisplayObj.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
+#include "ui/EventDialog.h"
 #include "ui/LoMetric.h"
 #include "ui/MainFrm.h"
 #include "ui/NotAvailable.h"
+#include "ui/RemoteMonDlg.h"
 #include "ui/UiLogging.h"
 
 #include <QContextMenuEvent>
@@ -279,16 +281,24 @@ bool CQuorvelView::OnCommand(int id)
         if (mainFrame)
             mainFrame->RestoreChannelWindows();
         return true;
-    // Their features come with archive viewing, backup, printing, the property sheets and the
-    // remote monitoring dialog.
+    // The settings dialogs of the Tools menu, owned by the main window.
+    case ID_EVENT_VIEW: {
+        EventDialog dialog(window());
+        dialog.exec();
+        return true;
+    }
+    case ID_REMOTE_MONITORING: {
+        RemoteMonDlg dialog(mainFrame ? mainFrame->AvailablePorts() : QStringList(), window());
+        dialog.exec();
+        return true;
+    }
+    // Their features come with archive viewing, backup, printing and the property sheets.
     case ID_FILE_OPEN:
     case ID_BACKUP_ARCHIVES:
     case ID_PROPERTIES:
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_PREVIEW:
     case ID_PRINT_TO_FILE:
-    case ID_EVENT_VIEW:
-    case ID_REMOTE_MONITORING:
         ShowNotAvailable(id);
         return true;
     default:

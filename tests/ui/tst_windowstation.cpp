@@ -7,6 +7,7 @@
 #include "tests/support/SpinUntil.h"
 #include "tests/support/TestStation.h"
 #include "tests/ui/TextRecorder.h"
+#include "tests/ui/WindowStation.h"
 #include "tools/quorvel-sim/SimFrames.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
@@ -32,120 +33,6 @@ namespace {
 
 const QString kPortMapError = QStringLiteral("The port map qvportmap.ini does not assign a valid COM port to every channel.");
 const QString kMonitorError = QStringLiteral("Unable to open Com port for remote alarm monitor.");
-
-// A station started as the program starts it with windows: its channels on lines the test holds
-// or on device names that are absent, each window made through the application.
-class WindowStation
-{
-public:
-    // `lines` by COM number, which is the channel's for channels 1 to mappedChannels; those
-    // channels not given a line get a device name nothing answers to.
-    explicit WindowStation(const std::map<int, Pty*>& lines, int mappedChannels = 16, const QByteArray& settings = {})
-    {
-        station.WriteFile(QStringLiteral("almdata.txt"), AlarmFileBytes({{0, {"ALARM", "N", "", "", "Door open"}}}));
-        QByteArray map = "[ComPortAssignments]\n";
-        QByteArray devices = "[ComPortDevices]\n";
-        for (int n = 1; n <= mappedChannels; ++n) {
-            map += QByteArray("Channel") + QByteArray::number(n) + "=COM" + QByteArray::number(n) + '\n';
-            const auto line = lines.find(n);
-            devices += QByteArray("COM") + QByteArray::number(n) + '='
-                + (line != lines.end() ? line->second->SlavePath() : LinePath(n)).toLocal8Bit() + '\n';
-        }
-        for (const auto& line : lines) {
-            if (line.first > mappedChannels)
-                devices += QByteArray("COM") + QByteArray::number(line.first) + '=' + line.second->SlavePath().toLocal8Bit() + '\n';
-        }
-        station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"), "[Backup]\nDrives=.\n" + settings);
-        station.WriteFile(QStringLiteral("qvportmap.ini"), map + devices);
-        QDir().mkpath(station.Path(QStringLiteral("lines")));
-        for (const auto& line : lines)
-            line.second->ReleaseSlave();
-    }
-
-    ~WindowStation()
-    {
-        app.reset();
-        SetUserMessages(nullptr);
-    }
-
-    // The device name of a channel with no line of the test's: absent until Plug() names a line.
-    QString LinePath(int channel) const { return station.Path(QStringLiteral("lines/%1").arg(channel)); }
-    bool Plug(int channel, Pty& line) const
-    {
-        line.ReleaseSlave();
-        return QFile::link(line.SlavePath(), LinePath(channel));
-    }
-
-    bool Start()
-    {
-        app = std::make_unique<CQuorvelApp>();
-        auto windows = std::make_unique<CWindowViews>(*app);
-        views = windows.get();
-        app->SetChannelViews(std::move(windows));
-        return app->InitInstance();
-    }
-
-    CMainFrame& Frame() const { return views->Frame(); }
-    CQuorvelView* View(int channel) const { return views->Window(channel)->View(); }
-    // The texts the channel's window shows now.
-    QStringList Shown(int channel) const
-    {
-        QStringList texts;
-        for (const TextRecorder::Text& text : TextRecorder::Record(View(channel)->viewport()))
-            texts.append(text.text);
-        return texts;
-    }
-    QByteArray Archive(int channel) const
-    {
-        QFile file(station.Path(QStringLiteral("Archives/Channel %1 %2.krv")
-                                    .arg(channel)
-                                    .arg(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")))));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    TestStation station;
-    std::unique_ptr<CQuorvelApp> app;
-    CWindowViews* views = nullptr;
-};
-
-// Sends alarm 1 with `value` (text "Door open") and is true once it is acknowledged. The program
-// runs in this thread: its events are processed while the answer is awaited.
-bool SendAlarm(Pty& line, int value)
-{
-    const QByteArray ack = SimFrames::TerminalAck();
-    if (!line.Write(SimFrames::BlockFrame(QByteArray::fromHex("0100") + char(value), false)))
-        return false;
-    QByteArray reply;
-    return SpinUntil([&] {
-        reply += line.Read(int(ack.size() - reply.size()), 1);
-        return reply == ack;
-    });
-}
-
-// Runs `step` every 20 ms while a box's loop (or the test's) runs, until it returns true.
-class Ticker : public QObject
-{
-public:
-    explicit Ticker(std::function<bool()> step) : m_step(std::move(step)) { m_timer.start(20, this); }
-    bool Done() const { return m_done; }
-
-protected:
-    void timerEvent(QTimerEvent*) override
-    {
-        if (!m_done && m_step())
-            m_done = true;
-    }
-
-private:
-    std::function<bool()> m_step;
-    QBasicTimer m_timer;
-    bool m_done = false;
-};
-
-QMessageBox* OpenBox()
-{
-    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-}
 
 } // namespace
 

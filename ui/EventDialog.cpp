@@ -1,0 +1,60 @@
+#include "ui/EventDialog.h"
+
+#include "core/SettingsStore.h"
+#include "core/Strings.h"
+#include "ui/OkCancelColumn.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Section()
+{
+    return QString::fromLatin1(Str::kSectionSettings);
+}
+
+// A stored flag other than 0 (only a hand-edited store has one) shows as set.
+QCheckBox* FlagBox(const char* text, const char* flag)
+{
+    auto* box = new QCheckBox(QString::fromLatin1(text));
+    box->setChecked(GetProfileInt(Section(), QString::fromLatin1(flag), 0) != 0);
+    return box;
+}
+
+void WriteFlag(const char* flag, const QCheckBox* box)
+{
+    WriteProfileInt(Section(), QString::fromLatin1(flag), box->isChecked() ? 1 : 0);
+}
+
+} // namespace
+
+EventDialog::EventDialog(QWidget* parent)
+    : QDialog(parent)
+    , m_pShowFault(FlagBox(Str::kShowFault, Str::kFlagFault))
+    , m_pShowNormal(FlagBox(Str::kShowNormal, Str::kFlagNormal))
+    , m_pShowCall(FlagBox(Str::kShowCall, Str::kFlagCall))
+{
+    setWindowTitle(QString::fromLatin1(Str::kEventViewTitle));
+
+    auto* display = new QGroupBox(QString::fromLatin1(Str::kEventDisplayGroup));
+    auto* boxes = new QVBoxLayout(display);
+    boxes->addWidget(m_pShowFault);
+    boxes->addWidget(m_pShowNormal);
+    boxes->addWidget(m_pShowCall);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(display);
+    layout->addSpacing(24);
+    layout->addLayout(OkCancelColumn(this, [this] { OnOK(); }));
+}
+
+void EventDialog::OnOK()
+{
+    WriteFlag(Str::kFlagCall, m_pShowCall);
+    WriteFlag(Str::kFlagFault, m_pShowFault);
+    WriteFlag(Str::kFlagNormal, m_pShowNormal);
+    accept();
+}
