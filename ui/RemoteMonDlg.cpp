@@ -65,8 +65,9 @@ RemoteMonDlg::RemoteMonDlg(const QStringList& availablePorts, QWidget* parent)
     AddTexts(m_pFlowControl, Str::kFlowControlNames);
     for (QComboBox* list : Lists()) {
         list->setCurrentIndex(-1);
-        list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-        list->setMinimumContentsLength(8);
+        // As wide as the longest entry ("Xon / Xoff"), filled or not, so the dialog keeps its shape.
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(10);
     }
 
     auto* form = new QFormLayout;
