@@ -3,6 +3,7 @@
 #include "archive/QuorvelDoc.h"
 #include "core/Strings.h"
 #include "events/DisplayObj.h"
+#include "ui/ArchiveDlg.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
 #include "ui/LoMetric.h"
@@ -279,10 +280,14 @@ bool CQuorvelView::OnCommand(int id)
         if (mainFrame)
             mainFrame->RestoreChannelWindows();
         return true;
-    // Their features come with archive viewing, backup, printing, the property sheets and the
+    case ID_BACKUP_ARCHIVES: {
+        CArchiveDlg dialog(this);
+        dialog.DoModal();
+        return true;
+    }
+    // Their features come with archive viewing, printing, the property sheets and the
     // remote monitoring dialog.
     case ID_FILE_OPEN:
-    case ID_BACKUP_ARCHIVES:
     case ID_PROPERTIES:
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_PREVIEW:
