@@ -28,7 +28,9 @@
 #include <functional>
 #include <linux/capability.h>
 #include <sched.h>
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -252,6 +254,7 @@ private slots:
     void retry_data();
     void retry();
     void saveWithNothingChosenComesBackFresh();
+    void copyWaitingOnTheMediumLeavesTheLoopRunning();
     void commandFollowsBackupAvailability();
 };
 
@@ -484,6 +487,53 @@ void TestArchiveDlg::saveWithNothingChosenComesBackFresh()
     QVERIFY(station.windows.messages.texts.isEmpty());
     QCOMPARE(person.firstList.size() + 1, second.size());
     QVERIFY(second.contains(QStringLiteral("West Door : 07/03/2006")));
+    QVERIFY(station.OnMedium(station.Drive()).isEmpty());
+}
+
+void TestArchiveDlg::copyWaitingOnTheMediumLeavesTheLoopRunning()
+{
+    // A pipe in place of the partial copy holds the copy at its start until someone reads: a
+    // medium as slow as the test likes. Channel messages must be logged meanwhile.
+    BackupStation station;
+    const QString title = QStringLiteral("North Gate 20060401");
+    const QByteArray part = QFile::encodeName(station.Drive() + QLatin1Char('/') + title + QStringLiteral(".krv.part"));
+    QCOMPARE(::mkfifo(part.constData(), 0644), 0);
+    int reader = -1;
+    QByteArray received;
+    int loggedWhileCopying = 0;
+    QTimer medium;
+    connect(&medium, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<CArchiveDlg*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->IsCopying())
+            return;
+        if (loggedWhileCopying < 3) {
+            // Delivered by the event loop, as the channel's link layer delivers it.
+            QMetaObject::invokeMethod(
+                &station.windows.Doc(1),
+                [&] { loggedWhileCopying += station.windows.Doc(1).HandleMessage(kBlueAlarm.constData(), 3); },
+                Qt::QueuedConnection);
+            return;
+        }
+        if (reader < 0)
+            reader = ::open(part.constData(), O_RDONLY | O_NONBLOCK);
+    });
+    medium.start(10);
+    Operator person({Choose(QStringLiteral("North Gate : 01/04/2006")), Save});
+    station.Backup();
+    medium.stop();
+    QVERIFY(reader >= 0);
+    // What the copy wrote waits in the pipe.
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(reader, buffer, sizeof buffer)) > 0)
+        received.append(buffer, int(got));
+    ::close(reader);
+
+    QCOMPARE(loggedWhileCopying, 3);
+    QCOMPARE(station.windows.Doc(1).GetEventCount(), 3);
+    // The bytes went through whole; the pipe cannot be flushed to a device, and goes.
+    QCOMPARE(received, ReadAll(station.ArchivePath(title)));
+    QCOMPARE(station.windows.messages.texts, QStringList{SystemText(EINVAL)});
     QVERIFY(station.OnMedium(station.Drive()).isEmpty());
 }
 
