@@ -83,8 +83,6 @@ CArchiveDlg::CArchiveDlg(QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &CArchiveDlg::reject);
     m_pList->setObjectName(QStringLiteral("archiveList"));
     m_pList->setSelectionMode(QAbstractItemView::MultiSelection);
-    m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_pList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_pProgress->setTextVisible(false);
     m_pProgress->setValue(0);
     place(m_pSave, 288, 10, 57, 14);
