@@ -104,6 +104,14 @@ int CArchiveDlg::DoModal()
     while (m_nSelected == 0 && m_bContinue == 1) {
         OnInitDialog();
         result = exec();
+        // Still shown: the program is ending (a stop signal ended every event loop). No new round;
+        // a copy under way stops and removes its partial file.
+        if (isVisible()) {
+            m_bContinue = 0;
+            m_copier.Cancel();
+            hide();
+            break;
+        }
         if (m_nSelected == 0 && m_bContinue == 1)
             UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
     }

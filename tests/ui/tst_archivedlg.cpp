@@ -256,6 +256,7 @@ private slots:
     void saveWithNothingChosenComesBackFresh();
     void copyWaitingOnTheMediumLeavesTheLoopRunning();
     void commandFollowsBackupAvailability();
+    void programEndingEndsTheDialog();
 };
 
 void TestArchiveDlg::listEntry_data()
@@ -548,6 +549,19 @@ void TestArchiveDlg::commandFollowsBackupAvailability()
     station.windows.Frame().SetBackupAvailable(true);
     station.Backup();
     QVERIFY(person.RanOut());
+}
+
+void TestArchiveDlg::programEndingEndsTheDialog()
+{
+    BackupStation station;
+    Operator person({[](CArchiveDlg&) { QCoreApplication::exit(0); }});
+    station.Backup();
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(station.windows.messages.beeps.isEmpty());
+    QVERIFY(!person.RanOut());
+    // The application's loop runs once, so that later loops run again.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
 }
 
 QTEST_MAIN(TestArchiveDlg)
