@@ -32,10 +32,7 @@ public:
     // The root of the drive backups go to.
     virtual QString GetBackupDrive() const;
 
-    // The full paths of the archives chosen at the accepted Save, in list order.
-    const QStringList& Files() const { return m_astrFiles; }
     QListWidget* List() const { return m_pList; }
-    QProgressBar* Progress() const { return m_pProgress; }
     bool IsCopying() const { return m_bCopying; }
 
 public slots:
@@ -56,7 +53,7 @@ private:
     QPushButton* m_pSave;
     CArchiveCopier m_copier;
 
-    QStringList m_astrFiles;
+    QStringList m_astrFiles;  // the archives chosen at the accepted Save, in list order
     qint16 m_nSelected = 0;
     int m_bContinue = 1;
     quint64 m_uliFreeToCaller = 0;
