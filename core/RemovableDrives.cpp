@@ -7,9 +7,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 namespace {
 QStringList g_astrRemovableDrives;
+QStringList g_astrVolumeDrives;  // those found as mounted volumes
 bool g_bBackupAvailable = false;
 }
 
@@ -27,6 +29,7 @@ QStringList ParseDriveFolders(const QString& value)
 int FindRemovableDrives(const SystemTables& tables)
 {
     g_astrRemovableDrives.clear();
+    g_astrVolumeDrives.clear();
     const QString listed = GetProfileString(QString::fromLatin1(Str::kSectionBackup),
                                             QString::fromLatin1(Str::kBackupDrives), QString());
     for (const QString& folder : ParseDriveFolders(listed)) {
@@ -39,8 +42,10 @@ int FindRemovableDrives(const SystemTables& tables)
                                   IUserMessages::Buttons::Ok, IUserMessages::Icon::Exclamation);
     }
     for (const QString& mountPoint : FindRemovableVolumes(tables)) {
-        if (!g_astrRemovableDrives.contains(mountPoint))
-            g_astrRemovableDrives.append(mountPoint);
+        if (g_astrRemovableDrives.contains(mountPoint))
+            continue;
+        g_astrRemovableDrives.append(mountPoint);
+        g_astrVolumeDrives.append(mountPoint);
     }
     qCInfo(lcApp) << "removable drives:" << g_astrRemovableDrives;
     g_bBackupAvailable = !g_astrRemovableDrives.isEmpty();
@@ -60,4 +65,11 @@ bool IsBackupAvailable()
 QString GetBackupDrive()
 {
     return g_astrRemovableDrives.value(0);
+}
+
+bool IsDriveReady(const QString& root)
+{
+    if (root.isEmpty() || !QFileInfo(root).isDir())
+        return false;
+    return !g_astrVolumeDrives.contains(root) || QStorageInfo(root).rootPath() == root;
 }

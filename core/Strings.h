@@ -50,6 +50,17 @@ inline constexpr char kClockExpired[] = "MFC expires NOW! Goodbye!";            
 inline constexpr char kRecordsNotArchived[] = "%1: %2 listed record(s) could not be archived.";
 inline constexpr char kInvalidArchiveSuffix[] = ".invalid";  // an invalid day archive is kept under its name plus this
 
+// Archive backup
+inline constexpr char kBackupTitle[] = "Backup Selected Archives ";                                    // 132
+inline constexpr char kBackupSave[] = "Save";
+inline constexpr char kBackupCancel[] = "Cancel";
+inline constexpr char kBackupListEntry[] = "%1: %2/%3/%4";  // channel name and its blank, day, month, year
+inline constexpr char kInsertDisk[] = "Insert a formatted disk into the A: drive";                     // 32801
+inline constexpr char kDiskWriteProtected[] =
+    "Error: the diskette is write protected. Unprotect it and try again.";                             // 32807
+inline constexpr char kInsufficientRoom[] = "Insufficient room for file %1 on disk.";                  // 32824
+inline constexpr char kPartialCopySuffix[] = ".part";  // a backup copy is written under its name plus this until whole
+
 // Settings store
 inline constexpr char kCompanyKey[] = "Brannock";
 inline constexpr char kApplicationKey[] = "Quorvel";                                                   // 57344

@@ -3,6 +3,7 @@
 #include "archive/QuorvelDoc.h"
 #include "core/Strings.h"
 #include "events/DisplayObj.h"
+#include "ui/ArchiveDlg.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
 #include "ui/EventDialog.h"
@@ -292,9 +293,13 @@ bool CQuorvelView::OnCommand(int id)
         dialog.exec();
         return true;
     }
-    // Their features come with archive viewing, backup, printing and the property sheets.
+    case ID_BACKUP_ARCHIVES: {
+        CArchiveDlg dialog(this);
+        dialog.DoModal();
+        return true;
+    }
+    // Their features come with archive viewing, printing and the property sheets.
     case ID_FILE_OPEN:
-    case ID_BACKUP_ARCHIVES:
     case ID_PROPERTIES:
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_PREVIEW:

@@ -9,6 +9,7 @@
 #include "events/DisplayObj.h"
 #include "events/StoringArchive.h"
 #include "tests/events/AlarmFixture.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TestStation.h"
 
@@ -90,36 +91,6 @@ void GoIdle()
     QTimer::singleShot(20, &loop, &QEventLoop::quit);
     loop.exec();
 }
-
-// Stands in for a full disk: while it is set, no file of this process grows past the limit and
-// a write beyond it fails (SIGXFSZ ignored) after writing what fits.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(qint64 limit)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_previous;
-        lowered.rlim_cur = rlim_t(limit);
-        m_set = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit() { Lift(); }
-    bool IsSet() const { return m_set; }
-    void Lift()
-    {
-        if (!m_set)
-            return;
-        ::setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-        m_set = false;
-    }
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = SIG_DFL;
-    bool m_set = false;
-};
 
 } // namespace
 

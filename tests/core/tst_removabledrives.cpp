@@ -90,6 +90,8 @@ private slots:
     void driveFolders();
     void drivesFromSettings_data();
     void drivesFromSettings();
+    void driveReady_data();
+    void driveReady();
 };
 
 void TestRemovableDrives::volumes_data()
@@ -203,6 +205,42 @@ void TestRemovableDrives::drivesFromSettings()
     QCOMPARE(IsBackupAvailable(), !drives.isEmpty());
     QCOMPARE(GetBackupDrive(), drives.value(0));
     QCOMPARE(scripted.texts, messages);
+}
+
+void TestRemovableDrives::driveReady_data()
+{
+    QTest::addColumn<QString>("stickMountPoint");  // %2: the fake system's root
+    QTest::addColumn<QString>("drive");            // %1: the station directory
+    QTest::addColumn<bool>("removeDrive");         // its folder is gone after start-up
+    QTest::addColumn<bool>("ready");
+    // /proc stands for a folder a volume really is mounted on; the fake stick's folder has none.
+    QTest::newRow("listed folder") << "%2/media/STICK" << "%1/share" << false << true;
+    QTest::newRow("listed folder gone since start-up") << "%2/media/STICK" << "%1/share" << true << false;
+    QTest::newRow("volume still mounted") << "/proc" << "/proc" << false << true;
+    QTest::newRow("volume pulled, its mount point left") << "%2/media/STICK" << "%2/media/STICK" << false << false;
+    QTest::newRow("no drive") << "%2/media/STICK" << "" << false << false;
+}
+
+void TestRemovableDrives::driveReady()
+{
+    QFETCH(QString, stickMountPoint);
+    QFETCH(QString, drive);
+    QFETCH(bool, removeDrive);
+    QFETCH(bool, ready);
+    TestStation station;
+    ScriptedMessages scripted;
+    QTemporaryDir root;
+    QDir().mkpath(root.path() + QStringLiteral("/media/STICK"));
+    QDir().mkpath(station.Path(QStringLiteral("share")));
+    WriteProfileString(QStringLiteral("Backup"), QStringLiteral("Drives"), QStringLiteral("share"));
+    stickMountPoint.replace(QStringLiteral("%2"), root.path());
+    drive.replace(QStringLiteral("%1"), station.Dir()).replace(QStringLiteral("%2"), root.path());
+    FindRemovableDrives(MakeSystem(root.path(), kSystemMounts + QStringList{Mount("8:17", stickMountPoint, "vfat", "/dev/sdb1")}));
+    if (!drive.isEmpty())
+        QVERIFY(RemovableDrives().contains(drive));
+    if (removeDrive)
+        QVERIFY(QDir(drive).removeRecursively());
+    QCOMPARE(IsDriveReady(drive), ready);
 }
 
 QTEST_GUILESS_MAIN(TestRemovableDrives)
