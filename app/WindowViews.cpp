@@ -24,6 +24,8 @@ CWindowViews::CWindowViews(CQuorvelApp& app)
             Qt::DirectConnection);
     connect(m_frame.get(), &CMainFrame::openDocumentFile, &app,
             [&app](const QString& path) { app.OpenDocumentFile(path); });
+    connect(m_frame.get(), &CMainFrame::openChannelProperties, &app,
+            [this, &app](int channel) { app.OpenChannelProperties(channel, m_frame.get()); });
 }
 
 CWindowViews::~CWindowViews() = default;
@@ -77,6 +79,11 @@ void CWindowViews::Activate()
     m_frame->show();
     m_frame->raise();
     m_frame->activateWindow();
+}
+
+void CWindowViews::UpdateTitles()
+{
+    m_frame->UpdateChannelTitles();
 }
 
 void CWindowViews::ShowRecentFiles(const QStringList& files)

@@ -279,11 +279,14 @@ bool CQuorvelView::OnCommand(int id)
         if (mainFrame)
             mainFrame->RestoreChannelWindows();
         return true;
-    // Their features come with archive viewing, backup, printing, the property sheets and the
-    // remote monitoring dialog.
+    case ID_PROPERTIES:
+        if (CChildFrame* frame = ParentFrame())
+            frame->OnProperties();
+        return true;
+    // Their features come with archive viewing, backup, printing, the event view and the remote
+    // monitoring dialogs.
     case ID_FILE_OPEN:
     case ID_BACKUP_ARCHIVES:
-    case ID_PROPERTIES:
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_PREVIEW:
     case ID_PRINT_TO_FILE:
