@@ -88,10 +88,11 @@ public:
     {
         Frame().MdiArea()->setActiveSubWindow(views->Window(channel));
         bool driven = false;
+        QObject pollScope;  // ends the polling with this call, whatever became of the sheet
         std::function<void()> poll = [&] {
             auto* sheet = qobject_cast<CPropertySheet*>(QApplication::activeModalWidget());
             if (!sheet) {
-                QTimer::singleShot(10, poll);
+                QTimer::singleShot(10, &pollScope, poll);
                 return;
             }
             driven = true;
@@ -104,7 +105,7 @@ public:
             if (sheet->isVisible())
                 sheet->reject();
         };
-        QTimer::singleShot(0, poll);
+        QTimer::singleShot(0, &pollScope, poll);
         Frame().CommandAction(ID_PROPERTIES)->trigger();
         QVERIFY(driven);
     }
