@@ -548,7 +548,7 @@ void TestChannelProperties::refusedLineFormatLeavesTheLineAsItWas()
     Station station;
     ScriptedMessages messages;
     QVERIFY(station.started);
-    // A pseudo-terminal takes no data bits but 8: the device refuses 7 once the rate has changed.
+    // A pseudo-terminal keeps 8 data bits, so the device refuses 7 (after the new rate was taken).
     station.WithSheet(1, [&](CPropertySheet& sheet) {
         ClickTab(sheet, CommsTab);
         Choose(sheet, "&Baud Rate:", QStringLiteral("19200"));
