@@ -38,7 +38,7 @@ int FindChannelNamed(const QString& name, int index, int from, int to)
 
 bool IsUsableChannelName(const QString& name)
 {
-    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    static const QString forbidden = QString::fromLatin1(Str::kForbiddenNameChars);
     if (name.trimmed().isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return false;
     for (QChar c : name) {

@@ -22,4 +22,6 @@ public:
     virtual void Activate() {}
     // The archives most recently opened for viewing, newest first.
     virtual void ShowRecentFiles(const QStringList& files) { Q_UNUSED(files); }
+    // The documents' titles changed (a channel was renamed): whatever shows them shows them anew.
+    virtual void UpdateTitles() {}
 };

@@ -15,6 +15,7 @@ class CMessageInterpreter;
 class IChannelViews;
 class CQuorvelDoc;
 class CRemoteMonitor;
+class QWidget;
 
 // Runs the program: parses the command line, starts the station and its event loop.
 int RunQuorvel(int argc, char* argv[]);
@@ -48,6 +49,12 @@ public:
     // Another copy was started on this station naming these files: this one comes to the front
     // and opens them.
     void OnActivateRequested(const QStringList& files);
+
+    // The property sheet of channel n (name, COM settings, line count), shown modally over parent;
+    // nothing for a number outside 1..16 (an archive's window).
+    void OpenChannelProperties(int channel, QWidget* parent = nullptr);
+    // Every channel document takes its channel's current name as its title, and is shown so.
+    void UpdateChannelTitles();
 
     CQuorvelDoc* Document(int channel) const;
     const QStringList& AvailablePorts() const { return m_availablePorts; }

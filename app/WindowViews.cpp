@@ -25,6 +25,8 @@ CWindowViews::CWindowViews(CQuorvelApp& app)
     connect(m_frame.get(), &CMainFrame::openDocumentFile, &app,
             [&app](const QString& path) { app.OpenDocumentFile(path); });
     m_frame->SetAvailablePorts([&app] { return app.AvailablePorts(); });
+    connect(m_frame.get(), &CMainFrame::openChannelProperties, &app,
+            [this, &app](int channel) { app.OpenChannelProperties(channel, m_frame.get()); });
 }
 
 CWindowViews::~CWindowViews() = default;
@@ -78,6 +80,11 @@ void CWindowViews::Activate()
     m_frame->show();
     m_frame->raise();
     m_frame->activateWindow();
+}
+
+void CWindowViews::UpdateTitles()
+{
+    m_frame->UpdateChannelTitles();
 }
 
 void CWindowViews::ShowRecentFiles(const QStringList& files)

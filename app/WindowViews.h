@@ -30,6 +30,7 @@ public:
     void ShowMainWindow() override;
     void Activate() override;
     void ShowRecentFiles(const QStringList& files) override;
+    void UpdateTitles() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

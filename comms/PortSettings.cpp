@@ -75,6 +75,38 @@ void WritePortSettings(int port, const PortSettingsRecord& record)
     WriteProfileInt(section, QStringLiteral("Shake"), record.line.shake);
 }
 
+namespace {
+
+bool SetLineFormat(QSerialPort& serial, const LineSettings& line)
+{
+    return serial.setBaudRate(line.BaudRate())
+        && serial.setDataBits(QSerialPort::DataBits(PortTables::kDataBits[line.dataBits]))
+        && serial.setParity(kParities[line.parity]) && serial.setStopBits(kStops[line.stopBits]);
+}
+
+} // namespace
+
+bool ChangeLineFormat(QSerialPort& serial, const LineSettings& line)
+{
+    if (!line.IsValid()) {
+        qCWarning(lcComms) << "line format out of range" << line.baud << line.dataBits << line.parity << line.stopBits;
+        return false;
+    }
+    const qint32 baud = serial.baudRate();
+    const QSerialPort::DataBits dataBits = serial.dataBits();
+    const QSerialPort::Parity parity = serial.parity();
+    const QSerialPort::StopBits stopBits = serial.stopBits();
+    if (SetLineFormat(serial, line))
+        return true;
+    qCWarning(lcComms) << "line format refused:" << serial.errorString();
+    // Back to what the line ran at, so that it goes on logging as before.
+    if (!(serial.setBaudRate(baud) && serial.setDataBits(dataBits) && serial.setParity(parity)
+          && serial.setStopBits(stopBits)))
+        qCWarning(lcComms) << "restoring the line format failed:" << serial.errorString();
+    serial.clearError();
+    return false;
+}
+
 bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line)
 {
     if (!line.IsValid()) {
@@ -90,10 +122,7 @@ bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line)
         flow = QSerialPort::HardwareControl;
     else if (line.shake & ShakeXonXoff)
         flow = QSerialPort::SoftwareControl;
-    const bool ok = serial.setBaudRate(line.BaudRate())
-        && serial.setDataBits(QSerialPort::DataBits(PortTables::kDataBits[line.dataBits]))
-        && serial.setParity(kParities[line.parity]) && serial.setStopBits(kStops[line.stopBits])
-        && serial.setFlowControl(flow)
+    const bool ok = SetLineFormat(serial, line) && serial.setFlowControl(flow)
         && (flow != QSerialPort::SoftwareControl || ResumeOnXonOnly(int(serial.handle())));
     if (!ok)
         qCWarning(lcComms) << "line settings refused:" << serial.errorString();

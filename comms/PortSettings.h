@@ -55,3 +55,7 @@ void WritePortSettings(int port, const PortSettingsRecord& record);
 // Applies the line settings and flow control to an open port. False when an index is out of its
 // table or the device refuses a setting.
 bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line);
+// Applies only the rate, data bits, parity and stop bits to an open port, leaving its flow control
+// alone. When an index is out of its table or the device refuses a setting, the port is put back
+// to the format it had and false is returned.
+bool ChangeLineFormat(QSerialPort& serial, const LineSettings& line);

@@ -40,6 +40,11 @@ bool CPortWorker::Configure(const LineSettings& line, int writeTimeoutPerByte)
     return Call([this, line, writeTimeoutPerByte] { return ConfigureOnThread(line, writeTimeoutPerByte); });
 }
 
+bool CPortWorker::ChangeFormat(const LineSettings& line, int writeTimeoutPerByte)
+{
+    return Call([this, line, writeTimeoutPerByte] { return ChangeFormatOnThread(line, writeTimeoutPerByte); });
+}
+
 void CPortWorker::Stop()
 {
     {
@@ -204,6 +209,15 @@ bool CPortWorker::ConfigureOnThread(const LineSettings& line, int writeTimeoutPe
     m_port->clearError();
     // Whatever arrived while the port was being set up is read on the next round of the loop.
     m_bDelivering = true;
+    return true;
+}
+
+bool CPortWorker::ChangeFormatOnThread(const LineSettings& line, int writeTimeoutPerByte)
+{
+    if (!m_port || !ChangeLineFormat(*m_port, line))
+        return false;
+    QMutexLocker lock(&m_lock);
+    m_nWriteTimeoutPerByte = writeTimeoutPerByte;
     return true;
 }
 

@@ -96,6 +96,17 @@ CSerialComms::WriteBatch::~WriteBatch()
     m_comms.m_heldWrites.resize(0);  // keeps its allocation for the next batch
 }
 
+int CSerialComms::ChangeLineFormat(const LineSettings& line)
+{
+    if (!m_bConnected || !m_pWorker || !m_pWorker->ChangeFormat(line, line.WriteTimeoutPerByte()))
+        return 0;
+    m_nBaud = line.baud;
+    m_nDataBits = line.dataBits;
+    m_nParity = line.parity;
+    m_nStopBits = line.stopBits;
+    return 1;
+}
+
 void CSerialComms::LoadPortSettings()
 {
     // The stored "Port" value replaces the number asked for; a missing record gives port 0.

@@ -40,6 +40,12 @@ public:
     // Virtual so that a stack can be driven without a port and still be seen answering.
     virtual int WriteBytes(const char* buffer, int count);
     void LoadPortSettings();
+    // Gives the open port a new rate, data bits, parity and stop bits at once, without closing it;
+    // its flow control stays until the port is next configured. 0 when no port is open, or when an
+    // index is out of its table or the device refuses: the line then stays as it was.
+    int ChangeLineFormat(const LineSettings& line);
+    // The line settings the port was last given.
+    LineSettings Line() const;
     int IsConnected() const { return m_bConnected; }
     OpenFailure LastOpenFailure() const { return m_openFailure; }
 
@@ -49,8 +55,6 @@ signals:
     void PortLost();
 
 protected:
-    LineSettings Line() const;
-
     // While held, writes collect and go out together when the last hold ends: the replies to a
     // whole block of received bytes cost one write to the device.
     class WriteBatch

@@ -167,6 +167,31 @@ inline constexpr char kItemStatusBar[] = "&Status Bar";                         
 inline constexpr char kPromptStatusBar[] = "Show or hide the status bar\nToggle StatusBar";
 inline constexpr char kItemChannelProperties[] = "Properites";                                         // 141 (spelt so)
 
+// Channel properties: the sheet, its pages and their messages
+inline constexpr char kChannelSettingsCaption[] = "Settings for Channel %1";
+inline constexpr char kChannelNamePage[] = "Configure Channel Name";                                  // 130
+inline constexpr char kChannelNameLabel[] = "Channel Name:";
+inline constexpr char kEnterNoMoreThan[] = "Please enter no more than %1 characters.";                 // 61716
+inline constexpr char kForbiddenNameChars[] = "\\/:*?\"<>|";                                          // 32780
+inline constexpr char kNameHasForbiddenChars[] =
+    "Channel name must not contain any of \\/:*?\"<> or | characters";                                // 32778
+inline constexpr char kNameDuplicated[] = "Error: the name \"%1\" is duplicated.";                     // 32793
+inline constexpr char kCommsPage[] = "COM port settings";                                             // 134
+inline constexpr char kBaudLabel[] = "&Baud Rate:";
+inline constexpr char kDataBitsLabel[] = "&Data Bits:";
+inline constexpr char kParityLabel[] = "&Parity:";
+inline constexpr char kStopBitsLabel[] = "&Stop Bits:";
+inline constexpr char kFlowControlLabel[] = "&Flow Control:";
+inline constexpr const char* kParityEntries[] = {"None", "Odd", "Even", "Mark", "Space"};
+inline constexpr const char* kStopBitsEntries[] = {"1", "1.5", "2"};
+inline constexpr const char* kFlowEntries[] = {"None", "Hardware", "Xon / Xoff"};
+inline constexpr char kComSettingsWarning[] =
+    "Warning: Changing Com port Settings will require interrupting logging on that port - data may be lost!"; // 32816
+inline constexpr char kLineCountPage[] = "Line Count";                                                // 143
+inline constexpr char kNumberOfLines[] = "Number of lines";
+inline constexpr char k64Line[] = "64 Line";
+inline constexpr char k40Line[] = "40 Line";
+
 // Remote monitor
 inline constexpr char kRemoteSection[] = "RemoteMonitorSettings";                                      // 61447
 inline constexpr char kRemoteEnable[] = "EnableDisable";                                               // 61448

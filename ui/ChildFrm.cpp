@@ -3,9 +3,8 @@
 #include "archive/QuorvelDoc.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
-#include "ui/CommandIds.h"
+#include "ui/MainFrm.h"
 #include "ui/NoCloseBoxStyle.h"
-#include "ui/NotAvailable.h"
 #include "ui/QuorvelView.h"
 
 #include <QCloseEvent>
@@ -44,7 +43,8 @@ void CChildFrame::UpdateTitle()
 void CChildFrame::OnProperties()
 {
     m_nChannel = m_pDocument ? m_pDocument->GetChannel() : 0;
-    ShowNotAvailable(ID_PROPERTIES);
+    if (auto* mainFrame = qobject_cast<CMainFrame*>(window()))
+        emit mainFrame->openChannelProperties(m_nChannel);
 }
 
 bool CChildFrame::IsChannelName(const QString& title) const

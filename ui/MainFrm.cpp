@@ -224,6 +224,13 @@ void CMainFrame::UpdateTitle()
     setWindowTitle(title);
 }
 
+void CMainFrame::UpdateChannelTitles()
+{
+    for (CChildFrame* frame : ChildFrames())
+        frame->UpdateTitle();
+    UpdateTitle();
+}
+
 void CMainFrame::FillWindowMenu()
 {
     qDeleteAll(m_windowList);

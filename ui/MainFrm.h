@@ -51,12 +51,17 @@ public:
     // The COM ports offered for the remote monitor: the application's list of ports free at start-up.
     void SetAvailablePorts(std::function<QStringList()> source) { m_availablePorts = std::move(source); }
     QStringList AvailablePorts() const { return m_availablePorts ? m_availablePorts() : QStringList(); }
+    // Every child window shows its document's title again (the channel names changed).
+    void UpdateChannelTitles();
 
 signals:
     // The user confirmed quitting: close every channel's port now, while all windows still exist.
     void closeChannelPorts();
     // A file to open as an archive for viewing: dropped on the window or chosen from the recent files.
     void openDocumentFile(const QString& path);
+    // The property sheet of a window's channel is asked for (its document's channel number, -1 for
+    // an archive).
+    void openChannelProperties(int channel);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -298,9 +298,12 @@ bool CQuorvelView::OnCommand(int id)
         dialog.DoModal();
         return true;
     }
-    // Their features come with archive viewing, printing and the property sheets.
-    case ID_FILE_OPEN:
     case ID_PROPERTIES:
+        if (CChildFrame* frame = ParentFrame())
+            frame->OnProperties();
+        return true;
+    // Their features come with archive viewing and printing.
+    case ID_FILE_OPEN:
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_PREVIEW:
     case ID_PRINT_TO_FILE:

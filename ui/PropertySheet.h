@@ -1,0 +1,34 @@
+#pragma once
+#include <QDialog>
+#include <QList>
+
+class CPropertyPage;
+class QDialogButtonBox;
+class QStackedWidget;
+class QTabBar;
+
+// A modal dialog of pages behind tabs, with OK and Cancel. A page may refuse to be left: the tab
+// then stays where it is. OK asks the active page first and then confirms every page shown.
+class CPropertySheet : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CPropertySheet(const QString& caption, QWidget* parent = nullptr);
+
+    // Pages are shown in the order added; the sheet does not own them.
+    void AddPage(CPropertyPage* page);
+    // Shows the first page and runs the sheet; QDialog::Accepted when confirmed with OK.
+    int DoModal();
+
+    void accept() override;
+
+private:
+    void OnTabChanged(int index);
+    void SetActivePage(int index);
+
+    QTabBar* m_pTabs;
+    QStackedWidget* m_pStack;
+    QDialogButtonBox* m_pButtons;
+    QList<CPropertyPage*> m_pages;
+    int m_nActive = -1;
+};
