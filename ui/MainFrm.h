@@ -8,11 +8,14 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <memory>
+
 class CChildFrame;
 class CQuorvelDoc;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QPrinter;
 
 // The main window: the child windows of the channels and archives in its client area, the menus
 // of the active window, the accelerators, and the status bar with its prompt and date panes.
@@ -46,6 +49,8 @@ public:
     QAction* CommandAction(int id) const;
     // Runs a menu or accelerator command: the active view first, then the frame.
     void OnCommand(int id);
+    // The printer of every print and preview, with the set-up the user last chose.
+    QPrinter& Printer();
 
 signals:
     // The user confirmed quitting: close every channel's port now, while all windows still exist.
@@ -87,4 +92,5 @@ private:
     QTimer m_dateTimer;
     bool m_bBackupAvailable = false;
     bool m_bClosing = false;
+    std::unique_ptr<QPrinter> m_pPrinter;
 };

@@ -8,13 +8,18 @@
 #include "ui/LoMetric.h"
 #include "ui/MainFrm.h"
 #include "ui/NotAvailable.h"
+#include "ui/PrintToFile.h"
 #include "ui/UiLogging.h"
+#include "ui/ViewPrinting.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QTimerEvent>
+
+#include <memory>
 
 namespace {
 
@@ -279,14 +284,24 @@ bool CQuorvelView::OnCommand(int id)
         if (mainFrame)
             mainFrame->RestoreChannelWindows();
         return true;
-    // Their features come with archive viewing, backup, printing, the property sheets and the
-    // remote monitoring dialog.
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_PREVIEW: {
+        std::unique_ptr<QPrinter> own;  // for a view outside the main window
+        QPrinter* printer = mainFrame ? &mainFrame->Printer() : (own = std::make_unique<QPrinter>()).get();
+        if (id == ID_FILE_PRINT)
+            OnFilePrint(m_pDocument, *printer, this);
+        else
+            OnFilePrintPreview(m_pDocument, *printer, this);
+        return true;
+    }
+    case ID_PRINT_TO_FILE:
+        OnPrintToFile(m_pDocument, this);
+        return true;
+    // Their features come with archive viewing, backup, the property sheets and the remote
+    // monitoring dialog.
     case ID_FILE_OPEN:
     case ID_BACKUP_ARCHIVES:
     case ID_PROPERTIES:
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_PREVIEW:
-    case ID_PRINT_TO_FILE:
     case ID_EVENT_VIEW:
     case ID_REMOTE_MONITORING:
         ShowNotAvailable(id);
