@@ -58,6 +58,24 @@ QStringList PdfPages(const QString& path)
     return pages;
 }
 
+// The pages the Print command makes of the window's list, on a PDF page `pageLines` line
+// spacings high; from and to give the dialog's page range, 0 for all pages.
+QStringList PrintedPages(ChannelWindows& windows, ScriptedPrintDialogs& dialogs, int pageLines, int from = 0, int to = 0)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("pages.pdf"));
+    dialogs.onPrint = [&](QPrinter& printer) {
+        SetUpPdf(printer, pdf, pageLines);
+        if (from > 0) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(from, to);
+        }
+        return true;
+    };
+    windows.Frame().OnCommand(ID_FILE_PRINT);
+    return PdfPages(pdf);
+}
+
 // The zone numbers of the event lines on a page, top to bottom.
 QList<int> ZonesOn(const QString& page)
 {
@@ -120,14 +138,7 @@ void TestPrinting::initTestCase()
     ChannelWindows windows(1);
     ScriptedPrintDialogs dialogs;
     AddZones(windows.Doc(1), 200);
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("measure.pdf"));
-    dialogs.onPrint = [&](QPrinter& printer) {
-        SetUpPdf(printer, pdf, kPageLines);
-        return true;
-    };
-    windows.Frame().OnCommand(ID_FILE_PRINT);
-    const QStringList printed = PdfPages(pdf);
+    const QStringList printed = PrintedPages(windows, dialogs, kPageLines);
     QVERIFY(!printed.isEmpty());
     m_nLines = int(ZonesOn(printed[0]).size());
     QVERIFY2(m_nLines > kPageLines / 2 && m_nLines < kPageLines, qPrintable(printed[0]));
@@ -168,20 +179,8 @@ void TestPrinting::printedPages()
     ChannelWindows windows(1);
     ScriptedPrintDialogs dialogs;
     AddZones(windows.Doc(1), events);
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("pages.pdf"));
-    dialogs.onPrint = [&](QPrinter& printer) {
-        SetUpPdf(printer, pdf, kPageLines);
-        if (from > 0) {
-            printer.setPrintRange(QPrinter::PageRange);
-            printer.setFromTo(from, to);
-        }
-        return true;
-    };
-    windows.Frame().OnCommand(ID_FILE_PRINT);
+    const QStringList printed = PrintedPages(windows, dialogs, kPageLines, from, to);
     QCOMPARE(dialogs.printDialogs, 1);
-
-    const QStringList printed = PdfPages(pdf);
     QCOMPARE(printed.size(), pages.size());
     for (int i = 0; i < printed.size(); ++i) {
         const QString& page = printed[i];
@@ -211,14 +210,7 @@ void TestPrinting::pageTooShortForThreeLines()
     ChannelWindows windows(1);
     ScriptedPrintDialogs dialogs;
     AddZones(windows.Doc(1), 3);
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath(QStringLiteral("short.pdf"));
-    dialogs.onPrint = [&](QPrinter& printer) {
-        SetUpPdf(printer, pdf, pageLines);
-        return true;
-    };
-    windows.Frame().OnCommand(ID_FILE_PRINT);
-    const QStringList printed = PdfPages(pdf);
+    const QStringList printed = PrintedPages(windows, dialogs, pageLines);
     QCOMPARE(printed.size(), 4);
     for (int i = 0; i < printed.size(); ++i) {
         QVERIFY2(printed[i].contains(QStringLiteral("Page %1 of 4").arg(i + 1)), qPrintable(printed[i]));
@@ -233,15 +225,8 @@ void TestPrinting::previewShowsEveryPage()
     ChannelWindows windows(1);
     ScriptedPrintDialogs dialogs;
     AddZones(windows.Doc(1), 2 * m_nLines + 22);
+    QCOMPARE(PrintedPages(windows, dialogs, kPageLines, 2, 2).size(), 1);
     QTemporaryDir dir;
-    dialogs.onPrint = [&](QPrinter& printer) {
-        SetUpPdf(printer, dir.filePath(QStringLiteral("page2.pdf")), kPageLines);
-        printer.setPrintRange(QPrinter::PageRange);
-        printer.setFromTo(2, 2);
-        return true;
-    };
-    windows.Frame().OnCommand(ID_FILE_PRINT);
-    QCOMPARE(PdfPages(dir.filePath(QStringLiteral("page2.pdf"))).size(), 1);
 
     const QString pdf = dir.filePath(QStringLiteral("preview.pdf"));
     dialogs.onPreview = [&](QPrinter& printer, const std::function<void(QPrinter&)>& paint) {
