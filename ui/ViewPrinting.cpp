@@ -5,6 +5,7 @@
 #include "core/UserMessages.h"
 #include "ui/PagePrinter.h"
 #include "ui/PrintDialogs.h"
+#include "ui/PrintToFile.h"
 #include "ui/SteppedJob.h"
 #include "ui/UiLogging.h"
 
@@ -43,11 +44,13 @@ bool PrintDocument(CQuorvelDoc* document, QPrinter& printer, QWidget* parent)
 
 namespace {
 
-// Every print and preview starts from all pages, whatever range the last one asked for.
-void ResetPageRange(QPrinter& printer)
+// Every print and preview starts from all pages, whatever range the last one asked for. The job
+// carries the window's name, as Print to File offers it.
+void PreparePrinter(QPrinter& printer, const CQuorvelDoc& document)
 {
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(0, 0);
+    printer.setDocName(PrintFileTitle(document.GetTitle()));
 }
 
 } // namespace
@@ -56,7 +59,7 @@ void OnFilePrint(CQuorvelDoc* document, QPrinter& printer, QWidget* parent)
 {
     if (!document)
         return;
-    ResetPageRange(printer);
+    PreparePrinter(printer, *document);
     if (PrintDialogs().ExecPrintDialog(printer, parent))
         PrintDocument(document, printer, parent);
 }
@@ -65,7 +68,7 @@ void OnFilePrintPreview(CQuorvelDoc* document, QPrinter& printer, QWidget* paren
 {
     if (!document)
         return;
-    ResetPageRange(printer);
+    PreparePrinter(printer, *document);
     PrintDialogs().ExecPreview(printer, parent, [document, parent](QPrinter& target) {
         PrintDocument(document, target, parent);
     });
