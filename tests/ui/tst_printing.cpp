@@ -25,10 +25,10 @@ const QDateTime kNow(QDate(2026, 12, 9), QTime(10, 11, 12));
 const QString kStamp = QStringLiteral("Wed Dec 09 2026 10:11:12");
 
 // Event n (from 1) of a list: "10:11:12 Alarm: Zone 0007".
-void AddZones(CQuorvelDoc& doc, int count)
+void AddZones(CQuorvelDoc& doc, int count, const QByteArray& zone = "Zone ")
 {
     for (int n = 1; n <= count; ++n) {
-        const QByteArray message = QByteArray("\x94\x00", 2) + "Zone " + QByteArray::number(n).rightJustified(4, '0');
+        const QByteArray message = QByteArray("\x94\x00", 2) + zone + QByteArray::number(n).rightJustified(4, '0');
         doc.AddEvent(new CDisplayObj(message.constData(), int(message.size()), 1));
     }
 }
@@ -94,11 +94,11 @@ QList<int> Range(int first, int last)
     return numbers;
 }
 
-QByteArray Lines(int count)
+QByteArray Lines(int count, const QByteArray& zone)
 {
     QByteArray bytes;
     for (int n = 1; n <= count; ++n)
-        bytes += "10:11:12 Alarm: Zone " + QByteArray::number(n).rightJustified(4, '0') + "\r\n";
+        bytes += "10:11:12 Alarm: " + zone + QByteArray::number(n).rightJustified(4, '0') + "\r\n";
     return bytes;
 }
 
@@ -309,19 +309,22 @@ void TestPrinting::printToFileOffers()
 void TestPrinting::printToFileWrites_data()
 {
     QTest::addColumn<int>("events");
+    QTest::addColumn<QByteArray>("zone");
     QTest::addColumn<QByteArray>("before");  // the file's bytes before, or null for none
-    QTest::newRow("one line") << 1 << QByteArray();
-    QTest::newRow("many lines") << 2500 << QByteArray();
-    QTest::newRow("longer file replaced") << 2 << QByteArray(100000, 'x');
+    QTest::newRow("one line") << 1 << QByteArray("Zone ") << QByteArray();
+    QTest::newRow("many lines") << 2500 << QByteArray("Zone ") << QByteArray();
+    QTest::newRow("longer file replaced") << 2 << QByteArray("Zone ") << QByteArray(100000, 'x');
+    QTest::newRow("bytes above 127 kept") << 2 << QByteArray("Caf\xE9 \xA7") << QByteArray();
 }
 
 void TestPrinting::printToFileWrites()
 {
     QFETCH(int, events);
+    QFETCH(QByteArray, zone);
     QFETCH(QByteArray, before);
     ChannelWindows windows(1);
     ScriptedPrintDialogs dialogs;
-    AddZones(windows.Doc(1), events);
+    AddZones(windows.Doc(1), events, zone);
     QVERIFY(QDir().mkpath(StationPath(QStringLiteral("Print"))));
     dialogs.savePath = StationPath(QStringLiteral("Print/Channel 1.txt"));
     QFile file(dialogs.savePath);
@@ -332,7 +335,7 @@ void TestPrinting::printToFileWrites()
     }
     windows.Frame().OnCommand(ID_PRINT_TO_FILE);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), Lines(events));
+    QCOMPARE(file.readAll(), Lines(events, zone));
     QVERIFY(windows.messages.texts.isEmpty());
 }
 
