@@ -1,7 +1,8 @@
 // Printing benchmark, offscreen: a window of many lines printed to PDF and written with Print to
 // File, while channel 1 takes a busy line on a real pseudo-terminal. The far end sends an alarm
 // frame, waits for its ACK, and sends the next a few milliseconds later; the longest wait for an
-// ACK in each phase shows whether printing held the line up past the 3300 ms frame timer.
+// ACK in each phase shows whether printing held the line up past the 3300 ms frame timer. The
+// print preview of the same window is timed and its memory shown.
 //   bench-print [lines] [pdf]   (default 100000 lines; pdf keeps the printed pages there)
 #include "app/MessageInterpreter.h"
 #include "archive/QuorvelDoc.h"
@@ -18,7 +19,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -37,8 +40,8 @@ namespace {
 
 constexpr int kPort = 1;
 constexpr int kFrameTimerMs = 3300;
-constexpr int kPhases = 3;
-const char* const kPhaseNames[kPhases] = {"idle", "printing to PDF", "print to file"};
+constexpr int kPhases = 4;
+const char* const kPhaseNames[kPhases] = {"idle", "printing to PDF", "print to file", "print preview"};
 
 // The remote system: one alarm frame at a time, each waiting for its ACK.
 class FarEnd
@@ -103,6 +106,18 @@ public:
 private:
     QString m_path;
 };
+
+long ResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
 
 void Wait(int ms)
 {
@@ -177,6 +192,19 @@ int main(int argc, char* argv[])
     const double fileSeconds = clock.nsecsElapsed() / 1e9;
     SetPrintDialogs(nullptr);
 
+    // The preview keeps every page it made; the growth of the resident set is its memory.
+    farEnd.phase = 3;
+    const long before = ResidentKb();
+    QPrinter previewPrinter(QPrinter::HighResolution);
+    QPrintPreviewWidget preview(&previewPrinter);
+    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [&](QPrinter* target) {
+        PrintDocument(&window, *target, nullptr);
+    });
+    clock.start();
+    preview.updatePreview();
+    const double previewSeconds = clock.nsecsElapsed() / 1e9;
+    const long previewKb = ResidentKb() - before;
+
     farEnd.phase = 0;
     Wait(500);
     channel.ClosePort();
@@ -185,6 +213,8 @@ int main(int argc, char* argv[])
     std::printf("print to PDF    %s in %.2f s, %lld bytes\n", printed ? "done" : "FAILED", printSeconds,
                 QFileInfo(printer.outputFileName()).size());
     std::printf("print to file   %.3f s, %lld bytes\n", fileSeconds, QFileInfo(text).size());
+    std::printf("print preview   %.2f s, %d pages, %.1f MB more resident\n", previewSeconds, preview.pageCount(),
+                previewKb / 1024.0);
     for (int p = 0; p < kPhases; ++p)
         std::printf("while %-16s %6lld frames sent, longest wait for ACK %8.1f ms%s\n", kPhaseNames[p],
                     qint64(farEnd.sent[p]), farEnd.maxWaitUs[p] / 1000.0,
