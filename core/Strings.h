@@ -192,6 +192,23 @@ inline constexpr char kNumberOfLines[] = "Number of lines";
 inline constexpr char k64Line[] = "64 Line";
 inline constexpr char k40Line[] = "40 Line";
 
+// Printing and print to file
+inline constexpr char kPageTitle[] = "Event Log: %1";                                                  // 32795
+inline constexpr char kPageMaker[] = "Brannock";                                                       // 32796
+inline constexpr char kPageNumber[] = "Page %1 of %2";                                                 // 32797
+// The page header's "%a %b %d %Y %H:%M:%S", in the form QDateTime takes, always with English names.
+inline constexpr char kPageDateFormat[] = "ddd MMM dd yyyy HH:mm:ss";
+inline constexpr char kPrintToFileTitle[] = "Print to File";                                           // 32819
+inline constexpr char kPrintToFileFilter[] = "Text File (*.txt)";
+inline constexpr char kPrintToFileExtension[] = "txt";
+inline constexpr char kPrintToFileEmpty[] = "There are no events to write to a file.";
+inline constexpr char kPrintToFileOpenFailed[] = "Unable to open %1 for writing: %2";
+inline constexpr char kPrintToFileWriteFailed[] = "An error occurred while writing %1: %2";
+inline constexpr char kPrintingPages[] = "Printing %1...";
+inline constexpr char kWritingFile[] = "Writing %1...";
+inline constexpr char kCancel[] = "Cancel";
+inline constexpr char kPrintJobFailed[] = "Could not start print job.";                                   // 61702
+
 // Remote monitor
 inline constexpr char kRemoteSection[] = "RemoteMonitorSettings";                                      // 61447
 inline constexpr char kRemoteEnable[] = "EnableDisable";                                               // 61448

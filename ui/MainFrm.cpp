@@ -10,6 +10,7 @@
 #include "ui/MdiTiling.h"
 #include "ui/NotAvailable.h"
 #include "ui/QuorvelView.h"
+#include "ui/ViewPrinting.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -18,6 +19,7 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrinter>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QUrl>
@@ -280,14 +282,21 @@ void CMainFrame::OnCommand(int id)
         about.exec();
         break;
     }
-    // Opening archives, the printer set-up and sending come with their features.
+    case ID_FILE_PRINT_SETUP: OnFilePrintSetup(Printer(), this); break;
+    // Opening archives and sending come with their features.
     case ID_FILE_OPEN:
-    case ID_FILE_PRINT_SETUP:
     case ID_FILE_SEND_MAIL:
         ShowNotAvailable(id);
         break;
     default: break;
     }
+}
+
+QPrinter& CMainFrame::Printer()
+{
+    if (!m_pPrinter)
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_pPrinter;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

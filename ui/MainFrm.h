@@ -9,12 +9,14 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class CChildFrame;
 class CQuorvelDoc;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QPrinter;
 
 // The main window: the child windows of the channels and archives in its client area, the menus
 // of the active window, the accelerators, and the status bar with its prompt and date panes.
@@ -53,6 +55,8 @@ public:
     QStringList AvailablePorts() const { return m_availablePorts ? m_availablePorts() : QStringList(); }
     // Every child window shows its document's title again (the channel names changed).
     void UpdateChannelTitles();
+    // The printer of every print and preview, with the set-up the user last chose.
+    QPrinter& Printer();
 
 signals:
     // The user confirmed quitting: close every channel's port now, while all windows still exist.
@@ -98,4 +102,5 @@ private:
     bool m_bBackupAvailable = false;
     bool m_bClosing = false;
     std::function<QStringList()> m_availablePorts;
+    std::unique_ptr<QPrinter> m_pPrinter;
 };

@@ -11,13 +11,18 @@
 #include "ui/MainFrm.h"
 #include "ui/NotAvailable.h"
 #include "ui/RemoteMonDlg.h"
+#include "ui/PrintToFile.h"
 #include "ui/UiLogging.h"
+#include "ui/ViewPrinting.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QTimerEvent>
+
+#include <memory>
 
 namespace {
 
@@ -302,11 +307,21 @@ bool CQuorvelView::OnCommand(int id)
         if (CChildFrame* frame = ParentFrame())
             frame->OnProperties();
         return true;
-    // Their features come with archive viewing and printing.
-    case ID_FILE_OPEN:
     case ID_FILE_PRINT:
-    case ID_FILE_PRINT_PREVIEW:
+    case ID_FILE_PRINT_PREVIEW: {
+        std::unique_ptr<QPrinter> own;  // for a view outside the main window
+        QPrinter* printer = mainFrame ? &mainFrame->Printer() : (own = std::make_unique<QPrinter>()).get();
+        if (id == ID_FILE_PRINT)
+            OnFilePrint(m_pDocument, *printer, this);
+        else
+            OnFilePrintPreview(m_pDocument, *printer, this);
+        return true;
+    }
     case ID_PRINT_TO_FILE:
+        OnPrintToFile(m_pDocument, this);
+        return true;
+    // Its feature comes with archive viewing.
+    case ID_FILE_OPEN:
         ShowNotAvailable(id);
         return true;
     default:

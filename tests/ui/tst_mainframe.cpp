@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/Strings.h"
 #include "tests/ui/ChannelWindows.h"
+#include "tests/ui/ScriptedPrintDialogs.h"
 #include "ui/ArchiveDlg.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
@@ -129,7 +130,7 @@ void TestMainFrame::accelerators_data()
     QTest::addColumn<QString>("box");     // the not-there-yet box of the command, if any
     QTest::addColumn<int>("activeAfter");  // the channel whose window is then active
     QTest::newRow("Ctrl+V view archives") << QKeySequence(Qt::CTRL | Qt::Key_V) << false << "View Archives" << 1;
-    QTest::newRow("Ctrl+P print") << QKeySequence(Qt::CTRL | Qt::Key_P) << false << "Print" << 1;
+    QTest::newRow("Ctrl+P print") << QKeySequence(Qt::CTRL | Qt::Key_P) << false << "" << 1;  // the print dialog
     QTest::newRow("Ctrl+B without backup") << QKeySequence(Qt::CTRL | Qt::Key_B) << false << "" << 1;
     QTest::newRow("Ctrl+B with backup") << QKeySequence(Qt::CTRL | Qt::Key_B) << true << "" << 1;
     QTest::newRow("Ctrl+O is not one") << QKeySequence(Qt::CTRL | Qt::Key_O) << false << "" << 1;
@@ -144,6 +145,7 @@ void TestMainFrame::accelerators()
     QFETCH(QString, box);
     QFETCH(int, activeAfter);
     ChannelWindows windows(3);
+    ScriptedPrintDialogs printDialogs;
     windows.Frame().SetBackupAvailable(backupAvailable);
     // Ctrl+B opens the backup dialog (tst_archivedlg takes it further); here it is cancelled at once.
     QTimer closer;
@@ -153,6 +155,7 @@ void TestMainFrame::accelerators()
     });
     closer.start(10);
     QTest::keySequence(windows.View(1), keys);
+    QCOMPARE(printDialogs.printDialogs, keys == QKeySequence(Qt::CTRL | Qt::Key_P) ? 1 : 0);
     const QStringList expected = box.isEmpty() ? QStringList() : QStringList{QString::fromLatin1(Str::kNotAvailable).arg(box)};
     QCOMPARE(windows.messages.texts, expected);
     QTRY_COMPARE(windows.Frame().ActiveChildFrame(), windows.Window(activeAfter));

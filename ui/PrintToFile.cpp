@@ -1,0 +1,93 @@
+#include "ui/PrintToFile.h"
+
+#include "archive/QuorvelDoc.h"
+#include "core/Station.h"
+#include "core/Strings.h"
+#include "core/UserMessages.h"
+#include "events/DisplayObj.h"
+#include "ui/PrintDialogs.h"
+#include "ui/SteppedJob.h"
+#include "ui/UiLogging.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+
+namespace {
+
+constexpr int kLinesPerUnit = 1000;  // lines written between two looks at the clock
+
+void Tell(const QString& text)
+{
+    UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
+    UserMessages().MessageBox(text, IUserMessages::Buttons::Ok, IUserMessages::Icon::Information);
+}
+
+void ReportWriteError(const QFile& file)
+{
+    qCWarning(lcUi) << "print to file failed" << file.fileName() << file.errorString();
+    UserMessages().MessageBeep(IUserMessages::Beep::Hand);
+    UserMessages().MessageBox(QString::fromLatin1(Str::kPrintToFileWriteFailed)
+                                  .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()),
+                              IUserMessages::Buttons::Ok, IUserMessages::Icon::Stop);
+}
+
+} // namespace
+
+QString PrintFileTitle(const QString& documentTitle)
+{
+    const qsizetype dot = documentTitle.indexOf(QLatin1Char('.'));
+    return dot > 0 ? documentTitle.left(dot) : documentTitle;
+}
+
+void OnPrintToFile(CQuorvelDoc* document, QWidget* parent)
+{
+    if (!document)
+        return;
+    IPrintDialogs::SaveFileRequest request;
+    request.title = QString::fromLatin1(Str::kPrintToFileTitle);
+    request.folder = StationPath(QLatin1String(Str::kPrintDir));
+    request.fileName = PrintFileTitle(document->GetTitle());
+    request.filter = QString::fromLatin1(Str::kPrintToFileFilter);
+    request.defaultSuffix = QString::fromLatin1(Str::kPrintToFileExtension);
+    const QString path = PrintDialogs().GetSaveFileName(parent, request);
+    if (path.isEmpty())
+        return;
+
+    const QPointer<CQuorvelDoc> doc(document);
+    const int count = doc ? doc->GetEventCount() : 0;
+    if (count < 1) {
+        Tell(QString::fromLatin1(Str::kPrintToFileEmpty));
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        Tell(QString::fromLatin1(Str::kPrintToFileOpenFailed).arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+
+    // The lines the list holds when the file is opened. A list cleared meanwhile (a new day)
+    // ends the file where it stood.
+    CSteppedJob job(parent, QString::fromLatin1(Str::kWritingFile).arg(QDir::toNativeSeparators(path)));
+    bool failed = false;
+    job.Run((count + kLinesPerUnit - 1) / kLinesPerUnit, [&](int unit) {
+        if (!doc || doc->GetEventCount() < count)
+            return false;
+        for (int i = unit * kLinesPerUnit; i < qMin(count, (unit + 1) * kLinesPerUnit); ++i) {
+            const QByteArrayView text = doc->GetEvent(i)->TextView();
+            if (file.write(text.data(), text.size()) != text.size() || file.write("\r\n", 2) != 2) {
+                failed = true;
+                return false;
+            }
+        }
+        return true;
+    });
+    if (!failed && !file.flush())
+        failed = true;
+    if (failed)
+        ReportWriteError(file);
+    file.close();
+    // A file the user stopped is no record of the list.
+    if (job.WasCancelled())
+        file.remove();
+}

@@ -1,0 +1,80 @@
+#include "ui/ViewPrinting.h"
+
+#include "archive/QuorvelDoc.h"
+#include "core/Strings.h"
+#include "core/UserMessages.h"
+#include "ui/PagePrinter.h"
+#include "ui/PrintDialogs.h"
+#include "ui/PrintToFile.h"
+#include "ui/SteppedJob.h"
+#include "ui/UiLogging.h"
+
+#include <QPainter>
+#include <QPrinter>
+
+bool PrintDocument(CQuorvelDoc* document, QPrinter& printer, QWidget* parent)
+{
+    CPagePrinter pages(document);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        qCWarning(lcUi) << "cannot start printing on" << printer.printerName() << printer.outputFileName();
+        UserMessages().MessageBox(QString::fromLatin1(Str::kPrintJobFailed), IUserMessages::Buttons::Ok,
+                                  IUserMessages::Icon::Stop);
+        return false;
+    }
+    pages.OnBeginPrinting(painter);
+    const bool range = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
+    const int first = range ? printer.fromPage() : 1;
+    const int last = qMin(range && printer.toPage() > 0 ? printer.toPage() : pages.GetMaxPage(), pages.GetMaxPage());
+
+    CSteppedJob job(parent, QString::fromLatin1(Str::kPrintingPages).arg(document->GetTitle()));
+    const bool done = job.Run(qMax(0, last - first + 1), [&](int k) {
+        if (!pages.HasDocument())
+            return false;
+        if (k > 0 && !printer.newPage())
+            return false;
+        pages.OnPrint(painter, first + k);
+        return true;
+    });
+    if (!done)
+        printer.abort();
+    painter.end();
+    return done;
+}
+
+namespace {
+
+// Every print and preview starts from all pages, whatever range the last one asked for. The job
+// carries the window's name, as Print to File offers it.
+void PreparePrinter(QPrinter& printer, const CQuorvelDoc& document)
+{
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(0, 0);
+    printer.setDocName(PrintFileTitle(document.GetTitle()));
+}
+
+} // namespace
+
+void OnFilePrint(CQuorvelDoc* document, QPrinter& printer, QWidget* parent)
+{
+    if (!document)
+        return;
+    PreparePrinter(printer, *document);
+    if (PrintDialogs().ExecPrintDialog(printer, parent))
+        PrintDocument(document, printer, parent);
+}
+
+void OnFilePrintPreview(CQuorvelDoc* document, QPrinter& printer, QWidget* parent)
+{
+    if (!document)
+        return;
+    PreparePrinter(printer, *document);
+    PrintDialogs().ExecPreview(printer, parent, [document, parent](QPrinter& target) {
+        PrintDocument(document, target, parent);
+    });
+}
+
+void OnFilePrintSetup(QPrinter& printer, QWidget* parent)
+{
+    PrintDialogs().ExecPrintSetup(printer, parent);
+}
