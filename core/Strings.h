@@ -78,7 +78,6 @@ inline constexpr char kNoRemovableDrives[] =
 inline constexpr char kBackupFolderMissing[] =
     "The backup folder %1 named in the settings (section Backup, value Drives) is not a folder; "
     "archives are not backed up there.";
-inline constexpr char kArchiveViewingUnavailable[] = "Archive viewing is not available yet: %1";
 inline constexpr char kNoStationDir[] = "Station directory %1 does not exist.";
 inline constexpr char kStationDirUnusable[] = "Unable to use station directory %1: %2";
 inline constexpr char kStationLockFile[] = "quorvel.lock";
@@ -155,6 +154,17 @@ inline constexpr char kPromptAbout[] = "Display program information, version num
 inline constexpr char kItemStatusBar[] = "&Status Bar";                                                // 59393
 inline constexpr char kPromptStatusBar[] = "Show or hide the status bar\nToggle StatusBar";
 inline constexpr char kItemChannelProperties[] = "Properites";                                         // 141 (spelt so)
+
+// Archive windows: choosing, opening and sending archives
+inline constexpr char kViewArchiveTitle[] = "View Archive";                                             // 32828
+inline constexpr char kViewArchiveFilter[] = "Archive files (*.krv)";                                   // 32794
+inline constexpr char kOpenTitle[] = "Open";
+inline constexpr char kOpenFilter[] = "Archive Files (*.krv)";                                          // 129
+inline constexpr char kArchiveNeedsWindows[] =
+    "Archive %1 can be viewed only with windows; \"quorvel-archive show\" prints it.";
+inline constexpr char kSendProgram[] = "xdg-email";
+inline constexpr char kSendAttach[] = "--attach";
+inline constexpr char kSendFailed[] = "Unable to start xdg-email to send %1: %2";
 
 // Remote monitor
 inline constexpr char kRemoteSection[] = "RemoteMonitorSettings";                                      // 61447

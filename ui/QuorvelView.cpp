@@ -3,6 +3,7 @@
 #include "archive/QuorvelDoc.h"
 #include "core/Strings.h"
 #include "events/DisplayObj.h"
+#include "ui/ArchiveChoice.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
 #include "ui/LoMetric.h"
@@ -144,12 +145,13 @@ void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
     auto exposes = [&](int top) { return top < exposed.bottom() + 1 && top + textHeight > exposed.top(); };
 
     // A channel without its line says so on the first row; the event lines follow below it.
+    // An archive window has no line: it shows the line of port 0.
     int row = 0;
-    if (m_pDocument->GetChannel() > 0 && !m_pDocument->IsPortConnected()) {
+    if (!m_pDocument->IsPortConnected()) {
         m_nLineHeight = map.ToLogicalY(textHeight);
         painter.setPen(palette().color(QPalette::Text));
         painter.drawText(map.ToDevice(0, 0) + QPoint(0, ascent),
-                         QString::fromLatin1(Str::kPortNotConnected).arg(m_nPort));
+                         QString::fromLatin1(Str::kPortNotConnected).arg(m_pDocument->GetChannel() > 0 ? m_nPort : 0));
         row = 1;
     }
 
@@ -266,6 +268,10 @@ bool CQuorvelView::OnCommand(int id)
 {
     auto* mainFrame = qobject_cast<CMainFrame*>(window());
     switch (id) {
+    case ID_FILE_OPEN:
+        if (mainFrame)
+            OnViewArchives(*mainFrame);
+        return true;
     case ID_CLOSE_ARCHIVE:
         if (CChildFrame* frame = ParentFrame())
             frame->close();
@@ -279,9 +285,8 @@ bool CQuorvelView::OnCommand(int id)
         if (mainFrame)
             mainFrame->RestoreChannelWindows();
         return true;
-    // Their features come with archive viewing, backup, printing, the property sheets and the
-    // remote monitoring dialog.
-    case ID_FILE_OPEN:
+    // Their features come with backup, printing, the property sheets and the remote monitoring
+    // dialog.
     case ID_BACKUP_ARCHIVES:
     case ID_PROPERTIES:
     case ID_FILE_PRINT:

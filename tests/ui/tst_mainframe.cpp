@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/Strings.h"
 #include "tests/ui/ChannelWindows.h"
+#include "ui/ArchiveChoice.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrm.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -124,14 +126,15 @@ void TestMainFrame::accelerators_data()
     QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<bool>("backupAvailable");
     QTest::addColumn<QString>("box");     // the not-there-yet box of the command, if any
+    QTest::addColumn<QString>("dialog");  // the title of the file dialog it shows, if any
     QTest::addColumn<int>("activeAfter");  // the channel whose window is then active
-    QTest::newRow("Ctrl+V view archives") << QKeySequence(Qt::CTRL | Qt::Key_V) << false << "View Archives" << 1;
-    QTest::newRow("Ctrl+P print") << QKeySequence(Qt::CTRL | Qt::Key_P) << false << "Print" << 1;
-    QTest::newRow("Ctrl+B without backup") << QKeySequence(Qt::CTRL | Qt::Key_B) << false << "" << 1;
-    QTest::newRow("Ctrl+B with backup") << QKeySequence(Qt::CTRL | Qt::Key_B) << true << "Backup Archives" << 1;
-    QTest::newRow("Ctrl+O is not one") << QKeySequence(Qt::CTRL | Qt::Key_O) << false << "" << 1;
-    QTest::newRow("F6 next window") << QKeySequence(Qt::Key_F6) << false << "" << 2;
-    QTest::newRow("Shift+F6 previous window") << QKeySequence(Qt::SHIFT | Qt::Key_F6) << false << "" << 3;  // round to the last
+    QTest::newRow("Ctrl+V view archives") << QKeySequence(Qt::CTRL | Qt::Key_V) << false << "" << "View Archive" << 1;
+    QTest::newRow("Ctrl+P print") << QKeySequence(Qt::CTRL | Qt::Key_P) << false << "Print" << "" << 1;
+    QTest::newRow("Ctrl+B without backup") << QKeySequence(Qt::CTRL | Qt::Key_B) << false << "" << "" << 1;
+    QTest::newRow("Ctrl+B with backup") << QKeySequence(Qt::CTRL | Qt::Key_B) << true << "Backup Archives" << "" << 1;
+    QTest::newRow("Ctrl+O is not one") << QKeySequence(Qt::CTRL | Qt::Key_O) << false << "" << "" << 1;
+    QTest::newRow("F6 next window") << QKeySequence(Qt::Key_F6) << false << "" << "" << 2;
+    QTest::newRow("Shift+F6 previous window") << QKeySequence(Qt::SHIFT | Qt::Key_F6) << false << "" << "" << 3;  // round to the last
 }
 
 void TestMainFrame::accelerators()
@@ -139,12 +142,21 @@ void TestMainFrame::accelerators()
     QFETCH(QKeySequence, keys);
     QFETCH(bool, backupAvailable);
     QFETCH(QString, box);
+    QFETCH(QString, dialog);
     QFETCH(int, activeAfter);
     ChannelWindows windows(3);
     windows.Frame().SetBackupAvailable(backupAvailable);
+    // The file dialog is cancelled.
+    QStringList dialogs;
+    SetArchiveChooser([&dialogs](QWidget*, const ArchiveDialogRequest& request) {
+        dialogs.append(request.title);
+        return QString();
+    });
+    const auto restoreDialog = qScopeGuard([] { SetArchiveChooser({}); });
     QTest::keySequence(windows.View(1), keys);
     const QStringList expected = box.isEmpty() ? QStringList() : QStringList{QString::fromLatin1(Str::kNotAvailable).arg(box)};
     QCOMPARE(windows.messages.texts, expected);
+    QCOMPARE(dialogs, dialog.isEmpty() ? QStringList() : QStringList{dialog});
     QTRY_COMPARE(windows.Frame().ActiveChildFrame(), windows.Window(activeAfter));
 }
 
