@@ -9,8 +9,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 
 namespace {
+
+const QSize kDialogSize(860, 520);
 
 QString ShowArchiveDialog(QWidget* owner, const ArchiveDialogRequest& request)
 {
@@ -18,6 +22,13 @@ QString ShowArchiveDialog(QWidget* owner, const ArchiveDialogRequest& request)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QString::fromLatin1(Str::kArchiveExtension));
+    // Wide enough for a channel's name, the date and the size and time of each archive.
+    dialog.resize(dialog.sizeHint().expandedTo(kDialogSize));
+    // Qt's own dialog (where the desktop offers none): each archive's size and time in full.
+    if (auto* list = dialog.findChild<QTreeView*>()) {
+        list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
