@@ -119,6 +119,7 @@ private slots:
     void closeArchive();
     void archiveContents_data();
     void archiveContents();
+    void askedAgainWhileOpening();
     void send_data();
     void send();
 };
@@ -232,18 +233,27 @@ void TestArchiveWindows::closeArchive()
     QCOMPARE(station.messages.texts, QStringList{});
 }
 
+// A record whose text length is damaged (far beyond any text), appended to an archive: the
+// reader keeps what it read of it, warns, and goes on.
+const QByteArray kDamagedRecord = QByteArray(8, '\0') + QByteArray("\x01\0\0\0", 4) + QByteArray(8, '\0')
+                                  + QByteArray("\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 7);
+const QString kCorruptWarning = QStringLiteral("Warning, Archive file is corrupt, data inconsistensies possible.");
+
 void TestArchiveWindows::archiveContents_data()
 {
     QTest::addColumn<int>("keep");        // bytes of a three-record archive kept; -1 all of them
     QTest::addColumn<QByteArray>("bytes");  // instead, when not empty
+    QTest::addColumn<QByteArray>("append");
     QTest::addColumn<int>("lines");       // event lines shown; -1 no window
     QTest::addColumn<QString>("box");     // %1 the path
-    QTest::newRow("whole") << -1 << QByteArray() << 3 << QString();
-    QTest::newRow("header only") << kArchiveHeaderSize << QByteArray() << 0 << QString();
-    QTest::newRow("cut in its last record") << -4 << QByteArray() << 2 << QString();
-    QTest::newRow("shorter than its header") << kArchiveHeaderSize - 1 << QByteArray() << -1
+    QTest::newRow("whole") << -1 << QByteArray() << QByteArray() << 3 << QString();
+    QTest::newRow("header only") << kArchiveHeaderSize << QByteArray() << QByteArray() << 0 << QString();
+    QTest::newRow("cut in its last record") << -4 << QByteArray() << QByteArray() << 2 << QString();
+    // The damaged record is listed with what was read of it: no text, so no line to see.
+    QTest::newRow("a damaged text length") << -1 << QByteArray() << kDamagedRecord << 3 << kCorruptWarning;
+    QTest::newRow("shorter than its header") << kArchiveHeaderSize - 1 << QByteArray() << QByteArray() << -1
                                              << QStringLiteral("The file %1 is not a valid KRV archive");
-    QTest::newRow("not an archive") << 0 << QByteArray("Door open, nothing more\n").repeated(4) << -1
+    QTest::newRow("not an archive") << 0 << QByteArray("Door open, nothing more\n").repeated(4) << QByteArray() << -1
                                     << QStringLiteral("The file %1 is not a valid KRV archive");
 }
 
@@ -251,6 +261,7 @@ void TestArchiveWindows::archiveContents()
 {
     QFETCH(int, keep);
     QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, append);
     QFETCH(int, lines);
     QFETCH(QString, box);
     ArchiveStation station;
@@ -263,6 +274,8 @@ void TestArchiveWindows::archiveContents()
         QVERIFY(file.resize(0));
         file.write(bytes);
     }
+    QVERIFY(file.seek(file.size()));
+    file.write(append);
     file.close();
 
     QCOMPARE(station.app->OpenDocumentFile(path), lines >= 0);
@@ -275,6 +288,27 @@ void TestArchiveWindows::archiveContents()
     QCOMPARE(shown.size(), lines + 1);
     QCOMPARE(shown.constFirst(), kNotConnected);
     QCOMPARE(shown.filter(QStringLiteral("Door open")).size(), lines);
+}
+
+// While a box of its opening waits, the same archive is asked for again (dropped twice, say): it
+// still gets one window.
+void TestArchiveWindows::askedAgainWhileOpening()
+{
+    ArchiveStation station;
+    const QString path = station.WriteArchive(QStringLiteral("Channel 6"), -1, {1});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write(kDamagedRecord);
+    file.close();
+    bool again = false;
+    station.messages.onBox = [&] {
+        if (!again)
+            again = station.app->OpenDocumentFile(path);
+    };
+    QVERIFY(station.app->OpenDocumentFile(path));
+    QVERIFY(again);
+    QCOMPARE(station.messages.texts, QStringList{kCorruptWarning});
+    QCOMPARE(station.ArchiveWindows().size(), 1);
 }
 
 void TestArchiveWindows::send_data()
