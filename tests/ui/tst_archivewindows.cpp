@@ -19,10 +19,12 @@
 #include <QMenuBar>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
 
+const QMap<int, QByteArrayList> kAlarms{{0, {"ALARM", "N", "", "", "Door open"}}};
 const QString kNotConnected = QStringLiteral("Port COM0 not connected.");
 const QString kAlreadyOpen = QStringLiteral("Archive %1 is already open");
 
@@ -32,19 +34,20 @@ QString DateKey(int daysFromToday)
 }
 
 // A station started with its windows as the program starts it: sixteen live channel windows
-// (no line assigned to any of them), boxes answered by script.
+// (no line assigned to any of them), boxes answered by script. Or, when files are named, the
+// program started with them: their archive windows only.
 class ArchiveStation
 {
 public:
-    ArchiveStation()
+    explicit ArchiveStation(const std::function<QStringList(ArchiveStation&)>& files = {})
     {
-        station.WriteFile(QStringLiteral("almdata.txt"), AlarmFileBytes({{0, {"ALARM", "N", "", "", "Door open"}}}));
+        station.WriteFile(QStringLiteral("almdata.txt"), AlarmFileBytes(kAlarms));
         station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"), "[Backup]\nDrives=.\n");
         app = std::make_unique<CQuorvelApp>();
         auto windows = std::make_unique<CWindowViews>(*app);
         views = windows.get();
         app->SetChannelViews(std::move(windows));
-        started = app->InitInstance();
+        started = app->InitInstance(files ? files(*this) : QStringList());
         messages.texts.clear();
         messages.beeps.clear();
     }
@@ -86,8 +89,9 @@ public:
             texts.append(text.text);
         return texts;
     }
-    // View Archives in the active window, the dialog answered with `answer` (empty: cancelled).
-    void ViewArchives(const QString& answer)
+    // Command 57601: View Archives with a window active, Open without; the dialog answered with
+    // `answer` (empty: cancelled).
+    void ChooseArchive(const QString& answer)
     {
         SetArchiveChooser([this, answer](QWidget*, const ArchiveDialogRequest& request) {
             lastRequest = request;
@@ -122,6 +126,7 @@ private slots:
     void askedAgainWhileOpening();
     void send_data();
     void send();
+    void startedWithAFile();
 };
 
 void TestArchiveWindows::viewArchives_data()
@@ -153,7 +158,7 @@ void TestArchiveWindows::viewArchives()
     for (QString& box : boxes)
         box.replace(QStringLiteral("%p"), path).replace(QStringLiteral("%n"), name);
 
-    station.ViewArchives(path);
+    station.ChooseArchive(path);
     QCOMPARE(station.lastRequest.folder, station.station.Path(QStringLiteral("Archives")));
     QCOMPARE(station.messages.texts, boxes);
     const bool opens = !path.isEmpty() && boxes.isEmpty();
@@ -361,6 +366,35 @@ void TestArchiveWindows::send()
         QCOMPARE(station.messages.texts, QStringList{QStringLiteral("Unable to find archive %1.").arg(today)});
         QVERIFY(!QFileInfo::exists(given));
     }
+}
+
+// Started with an archive named: its window alone. Once it is closed, Open (the only way in with no
+// window) offers the archives of the folder the program runs in.
+void TestArchiveWindows::startedWithAFile()
+{
+    QString second;
+    ArchiveStation station([&second](ArchiveStation& self) {
+        // Written before start-up has made the Archives folder and read the alarm texts.
+        QDir().mkpath(self.station.Path(QStringLiteral("Archives")));
+        if (!LoadAlarmFixture(kAlarms))
+            return QStringList();
+        second = self.WriteArchive(QStringLiteral("Channel 2"), -2, {1, 2});
+        return QStringList{self.WriteArchive(QStringLiteral("Channel 1"), -1, {1})};
+    });
+    QVERIFY(station.started);
+    QCOMPARE(station.Frame().ChildFrames().size(), 1);
+    QCOMPARE(station.Frame().ActiveChildFrame()->windowTitle(), QStringLiteral("Channel 1 %1.krv").arg(DateKey(-1)));
+    QCOMPARE(station.app->Document(1), nullptr);
+
+    station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
+    QTRY_COMPARE(station.Frame().ChildFrames().size(), 0);
+    station.ChooseArchive(second);
+    QCOMPARE(station.lastRequest.title, QStringLiteral("Open"));
+    QCOMPARE(station.lastRequest.folder, QDir::currentPath());
+    QCOMPARE(station.Frame().ChildFrames().size(), 1);
+    QCOMPARE(station.Frame().ActiveChildFrame()->windowTitle(), QStringLiteral("Channel 2 %1.krv").arg(DateKey(-2)));
+    QCOMPARE(ArchiveStation::Shown(station.Frame().ActiveChildFrame()).size(), 3);
+    QCOMPARE(station.messages.texts, QStringList{});
 }
 
 QTEST_MAIN(TestArchiveWindows)
