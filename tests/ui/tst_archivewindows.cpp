@@ -2,6 +2,7 @@
 #include "app/WindowViews.h"
 #include "archive/ArchiveFormat.h"
 #include "archive/QuorvelDoc.h"
+#include "events/DisplayObj.h"
 #include "core/Clock.h"
 #include "tests/events/AlarmFixture.h"
 #include "tests/support/ScriptedMessages.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <functional>
@@ -124,6 +126,7 @@ private slots:
     void archiveContents_data();
     void archiveContents();
     void askedAgainWhileOpening();
+    void newestAtTheBottom();
     void send_data();
     void send();
     void startedWithAFile();
@@ -180,7 +183,8 @@ void TestArchiveWindows::viewArchives()
     QVERIFY(shown[1].contains(QStringLiteral("Door open")) && shown[2].contains(QStringLiteral("Door open")));
 
     // Its title stays its file's when it gets the focus; the recent-file entry opens it again.
-    window->View()->setFocus();
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(window->View(), &focusIn);
     QCOMPARE(window->windowTitle(), name);
     QAction* entry = nullptr;
     for (QAction* menu : station.Frame().menuBar()->actions()) {
@@ -314,6 +318,28 @@ void TestArchiveWindows::askedAgainWhileOpening()
     QVERIFY(again);
     QCOMPARE(station.messages.texts, QStringList{kCorruptWarning});
     QCOMPARE(station.ArchiveWindows().size(), 1);
+}
+
+// More records than the window holds: it opens on the newest, the last at the bottom.
+void TestArchiveWindows::newestAtTheBottom()
+{
+    ArchiveStation station;
+    QList<int> values;
+    for (int value = 0; value < 200; ++value)
+        values.append(value);
+    QVERIFY(station.app->OpenDocumentFile(station.WriteArchive(QStringLiteral("Channel 7"), -1, values)));
+    CChildFrame* window = station.ArchiveWindows().constFirst();
+    const CQuorvelDoc* document = window->GetDocument();
+    QCOMPARE(document->GetEventCount(), 200);
+    const int visible = window->View()->VisibleLines();
+    QVERIFY(visible > 0 && visible < 200);
+    const QStringList shown = ArchiveStation::Shown(window);
+    QCOMPARE(shown.size(), visible + 1);
+    QCOMPARE(shown[1], document->GetEvent(200 - visible)->GetDisplayText());
+    QCOMPARE(shown.constLast(), document->GetEvent(199)->GetDisplayText());
+    const QScrollBar* bar = window->View()->verticalScrollBar();
+    QCOMPARE(bar->maximum(), 200 - visible);
+    QCOMPARE(bar->value(), bar->maximum());
 }
 
 void TestArchiveWindows::send_data()
