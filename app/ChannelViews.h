@@ -1,6 +1,8 @@
 #pragma once
 #include <QStringList>
 
+#include <memory>
+
 class CQuorvelDoc;
 
 // What the application shows its channels on: the windows, or standard output and error when the
@@ -24,4 +26,13 @@ public:
     virtual void ShowRecentFiles(const QStringList& files) { Q_UNUSED(files); }
     // The documents' titles changed (a channel was renamed): whatever shows them shows them anew.
     virtual void UpdateTitles() {}
+
+    // Whether archives can be viewed here (in windows).
+    virtual bool CanShowArchives() const { return false; }
+    // Brings the window of the archive document read from this file forward, with the main
+    // window; false when no window shows that file.
+    virtual bool ActivateArchive(const QString& path) { Q_UNUSED(path); return false; }
+    // Shows a document read from an archive in a window of its own, active; the window owns it
+    // and closes it with Close Archive.
+    virtual void ShowArchive(std::unique_ptr<CQuorvelDoc> document) { Q_UNUSED(document); }
 };

@@ -177,10 +177,28 @@ bool CQuorvelApp::SetUpStation(const QStringList& files)
 
 bool CQuorvelApp::OpenDocumentFile(const QString& path)
 {
-    UserMessages().MessageBeep(IUserMessages::Beep::Exclamation);
-    UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveViewingUnavailable).arg(path),
-                              IUserMessages::Buttons::Ok, IUserMessages::Icon::Exclamation);
-    return false;
+    if (!m_views->CanShowArchives()) {
+        UserMessages().MessageBeep(IUserMessages::Beep::Exclamation);
+        UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveNeedsWindows).arg(path),
+                                  IUserMessages::Buttons::Ok, IUserMessages::Icon::Exclamation);
+        return false;
+    }
+    // The same archive is never shown twice. A box of its opening lets a second request for it in,
+    // which is left to the opening under way.
+    const QString file = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (m_views->ActivateArchive(file) || m_openingArchives.contains(file))
+        return true;
+    m_openingArchives.append(file);
+    // Read whole before its window is made: the records go in without a paint for each.
+    auto document = std::make_unique<CQuorvelDoc>();
+    const bool opened = document->OnOpenDocument(file) != 0;
+    m_openingArchives.removeOne(file);
+    if (!opened)
+        return false;
+    m_recentFiles.Add(file);
+    m_views->ShowArchive(std::move(document));
+    qCInfo(lcApp) << "archive opened for viewing:" << file;
+    return true;
 }
 
 void CQuorvelApp::OnActivateRequested(const QStringList& files)

@@ -43,8 +43,9 @@ public:
     bool InitInstance(const QStringList& files = {});
     void CloseChannelPorts();
 
-    // Opens an archive for viewing; until archives can be viewed the file is refused with a
-    // message, and false is returned.
+    // Opens an archive for viewing in a window of its own and lists it among the recent files;
+    // an archive shown already has its window brought forward. False when the file was refused
+    // (with its message), or where there are no windows to view it in.
     bool OpenDocumentFile(const QString& path);
     // Another copy was started on this station naming these files: this one comes to the front
     // and opens them.
@@ -82,5 +83,6 @@ private:
     std::unique_ptr<CRemoteMonitor> m_pRemoteMonitor;
     QStringList m_availablePorts;
     CRecentFileList m_recentFiles;
+    QStringList m_openingArchives;  // being read; a request for one of them waits for it
     QTimer m_reconnectTimer;
 };

@@ -2,16 +2,34 @@
 
 #include "app/ChannelTables.h"
 #include "app/QuorvelApp.h"
+#include "archive/QuorvelDoc.h"
 #include "core/RemovableDrives.h"
 #include "ui/ChildFrm.h"
 #include "ui/MainFrm.h"
 #include "ui/QuorvelView.h"
 
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QScreen>
 #include <QTimer>
+
+namespace {
+
+// One file by two names: compared by where they lead (links and "." or ".." resolved). File
+// names keep their case here: two names differing in case are two files.
+bool SameFile(const QString& one, const QString& other)
+{
+    const QFileInfo a(one), b(other);
+    const QString canonicalA = a.canonicalFilePath(), canonicalB = b.canonicalFilePath();
+    if (!canonicalA.isEmpty() && !canonicalB.isEmpty())
+        return canonicalA == canonicalB;
+    return QDir::cleanPath(a.absoluteFilePath()) == QDir::cleanPath(b.absoluteFilePath());
+}
+
+} // namespace
 
 CWindowViews::CWindowViews(CQuorvelApp& app)
     : m_frame(std::make_unique<CMainFrame>(GetChannelName))
@@ -90,4 +108,31 @@ void CWindowViews::UpdateTitles()
 void CWindowViews::ShowRecentFiles(const QStringList& files)
 {
     m_frame->SetRecentFiles(files);
+}
+
+bool CWindowViews::ActivateArchive(const QString& path)
+{
+    for (CChildFrame* window : m_frame->ChildFrames()) {
+        const CQuorvelDoc* document = window->GetDocument();
+        if (!document || document->GetChannel() > 0 || !SameFile(document->GetArchivePath(), path))
+            continue;
+        Activate();
+        if (window->isMinimized())
+            window->showNormal();
+        m_frame->MdiArea()->setActiveSubWindow(window);
+        return true;
+    }
+    return false;
+}
+
+void CWindowViews::ShowArchive(std::unique_ptr<CQuorvelDoc> document)
+{
+    CChildFrame* window = m_frame->CreateChannelWindow(document.get());
+    document.release()->setParent(window);
+    // Over the middle of the channel windows, large enough to read a day's lines in, leaving the
+    // tiled channels around it in sight.
+    const QRect area = m_frame->MdiArea()->viewport()->rect();
+    const QSize size(area.width() * kArchiveSizePercent / 100, area.height() * kArchiveSizePercent / 100);
+    window->setGeometry(QRect(area.center() - QPoint(size.width() / 2, size.height() / 2), size));
+    m_frame->MdiArea()->setActiveSubWindow(window);
 }

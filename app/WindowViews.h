@@ -31,6 +31,9 @@ public:
     void Activate() override;
     void ShowRecentFiles(const QStringList& files) override;
     void UpdateTitles() override;
+    bool CanShowArchives() const override { return true; }
+    bool ActivateArchive(const QString& path) override;
+    void ShowArchive(std::unique_ptr<CQuorvelDoc> document) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -39,6 +42,8 @@ private:
     // How long after the main window is shown the start-up tiling follows its size as the window
     // system maximises it.
     static constexpr int kSettleMs = 2000;
+    // An archive window's size, in percent of the main window's client area each way.
+    static constexpr int kArchiveSizePercent = 75;
 
     std::unique_ptr<CMainFrame> m_frame;
     std::array<QPointer<CChildFrame>, 16> m_windows;  // index channel - 1

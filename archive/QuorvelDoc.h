@@ -68,6 +68,8 @@ public:
     int ReadArchive(CLoadingArchive& ar);
     // Opens an earlier day's archive for viewing; 1 when it was read.
     int OnOpenDocument(const QString& path);
+    // The archive file of the document: the one it was opened from, or the channel's day archive.
+    QString GetArchivePath() const { return m_strArchivePath; }
 
     // The channel's oldest archive and the disk figures. age is now minus the oldest archive's
     // creation time in seconds (0 without archives, -1 when the clock is past its range).

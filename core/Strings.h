@@ -89,7 +89,6 @@ inline constexpr char kNoRemovableDrives[] =
 inline constexpr char kBackupFolderMissing[] =
     "The backup folder %1 named in the settings (section Backup, value Drives) is not a folder; "
     "archives are not backed up there.";
-inline constexpr char kArchiveViewingUnavailable[] = "Archive viewing is not available yet: %1";
 inline constexpr char kNoStationDir[] = "Station directory %1 does not exist.";
 inline constexpr char kStationDirUnusable[] = "Unable to use station directory %1: %2";
 inline constexpr char kStationLockFile[] = "quorvel.lock";
@@ -113,7 +112,6 @@ inline constexpr char kProductName[] = "Quorvel";                               
 inline constexpr char kAboutVersion[] = "Version %1";                                                  // 32808
 inline constexpr char kAboutNotice[] = "Brannock";                                                     // 1022
 inline constexpr char kAboutOk[] = "OK";
-inline constexpr char kNotAvailable[] = "%1 is not available in this version of Quorvel.";
 // A flashing channel window's title alternates between its plain title and this.
 inline constexpr char kFlashingTitle[] = "*** %1 ***";
 inline constexpr char kWindowListEntry[] = "&%1 %2";
@@ -208,6 +206,17 @@ inline constexpr char kPrintingPages[] = "Printing %1...";
 inline constexpr char kWritingFile[] = "Writing %1...";
 inline constexpr char kCancel[] = "Cancel";
 inline constexpr char kPrintJobFailed[] = "Could not start print job.";                                   // 61702
+
+// Archive windows: choosing, opening and sending archives
+inline constexpr char kViewArchiveTitle[] = "View Archive";                                             // 32828
+inline constexpr char kViewArchiveFilter[] = "Archive files (*.krv)";                                   // 32794
+inline constexpr char kOpenTitle[] = "Open";
+inline constexpr char kOpenFilter[] = "Archive Files (*.krv)";                                          // 129
+inline constexpr char kArchiveNeedsWindows[] =
+    "Archive %1 can be viewed only with windows; \"quorvel-archive show\" prints it.";
+inline constexpr char kSendProgram[] = "xdg-email";
+inline constexpr char kSendAttach[] = "--attach";
+inline constexpr char kSendFailed[] = "Unable to start xdg-email to send %1: %2";
 
 // Remote monitor
 inline constexpr char kRemoteSection[] = "RemoteMonitorSettings";                                      // 61447

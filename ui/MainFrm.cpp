@@ -5,12 +5,13 @@
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "ui/AboutDlg.h"
+#include "ui/ArchiveChoice.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
 #include "ui/MdiTiling.h"
-#include "ui/NotAvailable.h"
 #include "ui/QuorvelView.h"
 #include "ui/ViewPrinting.h"
+#include "ui/SendMail.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -191,6 +192,7 @@ void CMainFrame::UpdateMenus()
         m_bChildMenusShown = child;
     }
     m_childActions.value(ID_BACKUP_ARCHIVES)->setEnabled(m_bBackupAvailable);
+    m_childActions.value(ID_FILE_SEND_MAIL)->setEnabled(!FindSendProgram().isEmpty());
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& files)
@@ -283,10 +285,10 @@ void CMainFrame::OnCommand(int id)
         break;
     }
     case ID_FILE_PRINT_SETUP: OnFilePrintSetup(Printer(), this); break;
-    // Opening archives and sending come with their features.
-    case ID_FILE_OPEN:
+    case ID_FILE_OPEN: OnFileOpen(*this); break;
     case ID_FILE_SEND_MAIL:
-        ShowNotAvailable(id);
+        if (const CChildFrame* frame = ActiveChildFrame(); frame && frame->GetDocument())
+            OnFileSendMail(frame->GetDocument()->GetArchivePath());
         break;
     default: break;
     }

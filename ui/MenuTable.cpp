@@ -76,19 +76,3 @@ QString PromptText(const char* prompt)
 {
     return prompt ? QString::fromLatin1(prompt).section(QLatin1Char('\n'), 0, 0) : QString();
 }
-
-QString CommandName(int id)
-{
-    for (const MenuDef& menu : ChildMenus()) {
-        for (const MenuItem& item : menu.items) {
-            if (item.id == id) {
-                QString name = QString::fromLatin1(item.text).section(QLatin1Char('\t'), 0, 0);
-                name.remove(QLatin1Char('&'));
-                while (name.endsWith(QLatin1Char('.')))
-                    name.chop(1);
-                return name;
-            }
-        }
-    }
-    return QString::number(id);
-}

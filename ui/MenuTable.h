@@ -33,5 +33,3 @@ const std::vector<Accelerator>& Accelerators();
 
 // The status-bar prompt of an item: its prompt string up to the line break.
 QString PromptText(const char* prompt);
-// What a command is called in messages: its menu-129 text without mnemonic, accelerator and dots.
-QString CommandName(int id);

@@ -4,12 +4,12 @@
 #include "core/Strings.h"
 #include "events/DisplayObj.h"
 #include "ui/ArchiveDlg.h"
+#include "ui/ArchiveChoice.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
 #include "ui/EventDialog.h"
 #include "ui/LoMetric.h"
 #include "ui/MainFrm.h"
-#include "ui/NotAvailable.h"
 #include "ui/RemoteMonDlg.h"
 #include "ui/PrintToFile.h"
 #include "ui/UiLogging.h"
@@ -152,12 +152,13 @@ void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
     auto exposes = [&](int top) { return top < exposed.bottom() + 1 && top + textHeight > exposed.top(); };
 
     // A channel without its line says so on the first row; the event lines follow below it.
+    // An archive window has no line: it shows the line of port 0.
     int row = 0;
-    if (m_pDocument->GetChannel() > 0 && !m_pDocument->IsPortConnected()) {
+    if (!m_pDocument->IsPortConnected()) {
         m_nLineHeight = map.ToLogicalY(textHeight);
         painter.setPen(palette().color(QPalette::Text));
         painter.drawText(map.ToDevice(0, 0) + QPoint(0, ascent),
-                         QString::fromLatin1(Str::kPortNotConnected).arg(m_nPort));
+                         QString::fromLatin1(Str::kPortNotConnected).arg(m_pDocument->GetChannel() > 0 ? m_nPort : 0));
         row = 1;
     }
 
@@ -274,6 +275,10 @@ bool CQuorvelView::OnCommand(int id)
 {
     auto* mainFrame = qobject_cast<CMainFrame*>(window());
     switch (id) {
+    case ID_FILE_OPEN:
+        if (mainFrame)
+            OnViewArchives(*mainFrame);
+        return true;
     case ID_CLOSE_ARCHIVE:
         if (CChildFrame* frame = ParentFrame())
             frame->close();
@@ -319,10 +324,6 @@ bool CQuorvelView::OnCommand(int id)
     }
     case ID_PRINT_TO_FILE:
         OnPrintToFile(m_pDocument, this);
-        return true;
-    // Its feature comes with archive viewing.
-    case ID_FILE_OPEN:
-        ShowNotAvailable(id);
         return true;
     default:
         return false;

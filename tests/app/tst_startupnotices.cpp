@@ -11,11 +11,11 @@
 namespace {
 const QString kNoDrives = QStringLiteral("Warning: No removable media drives fitted. You cannot back up archives.");
 const QString kPortMapError = QStringLiteral("The port map qvportmap.ini does not assign a valid COM port to every channel.");
-const QString kRefused = QStringLiteral("Archive viewing is not available yet: %1");
+const QString kRefused = QStringLiteral("Archive %1 can be viewed only with windows; \"quorvel-archive show\" prints it.");
 }
 
 // What start-up has to tell comes after every channel is open and logging, in the order start-up
-// found it; a file named on the command line is refused until archives can be viewed.
+// found it; a file named on the command line is refused, since archives are viewed in windows.
 class TestStartupNotices : public QObject
 {
     Q_OBJECT
@@ -71,8 +71,8 @@ void TestStartupNotices::noticesAfterTheChannels()
     QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 1);
 }
 
-// Viewing an archive is what a named file asks for, and it would start no channel: the program
-// says it cannot, and ends without touching a line.
+// Viewing an archive is what a named file asks for, and it would start no channel: without windows
+// the program says it cannot, and ends without touching a line.
 void TestStartupNotices::fileNamedAtStart()
 {
     HeadlessStation station;

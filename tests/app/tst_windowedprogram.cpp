@@ -1,11 +1,14 @@
 #include "tests/app/HeadlessStation.h"
+#include "archive/ArchiveFormat.h"
 #include "tests/support/Pty.h"
 
 #include <QDir>
+#include <QSettings>
 #include <QtTest>
 
 #include <csignal>
 #include <map>
+#include <sysexits.h>
 
 // The program with its windows, run as a user runs it: a signal from the system ends it without
 // the quit question, in its order (ports closed, archives flushed), also while a box waits.
@@ -16,6 +19,7 @@ class TestWindowedProgram : public QObject
 private slots:
     void stopsOnSignalWithoutAsking_data();
     void stopsOnSignalWithoutAsking();
+    void archiveNamedBySecondCopy();
 };
 
 void TestWindowedProgram::stopsOnSignalWithoutAsking_data()
@@ -52,6 +56,47 @@ void TestWindowedProgram::stopsOnSignalWithoutAsking()
     QCOMPARE(station.Stop(signal), 0);
     QVERIFY(!one.PeerOpen());
     QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 1);
+}
+
+// A copy started on a station that runs already hands the archive it names to the running copy,
+// which opens it in a window (and so lists it among its recent files) and goes on logging.
+void TestWindowedProgram::archiveNamedBySecondCopy()
+{
+    HeadlessStation station;
+    station.SetWindows(true);
+    station.SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    station.SetEnvironment(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("quorvel.app.info=true"));
+    station.SetSetting(QStringLiteral("Backup/Drives"), station.Dir());
+    const QString yesterday = QDate::currentDate().addDays(-1).toString(QStringLiteral("yyyyMMdd"));
+    station.WriteFile(QStringLiteral("kept/Channel 1 %1.krv").arg(yesterday), ArchiveHeader());
+    // Every channel has a port, so no box waits.
+    Pty one;
+    one.ReleaseSlave();
+    std::map<int, int> channels;
+    std::map<int, QString> devices{{1, one.SlavePath()}};
+    for (int n = 1; n <= 16; ++n) {
+        channels[n] = n;
+        if (n > 1)
+            devices[n] = station.Path(QStringLiteral("absent%1").arg(n));
+    }
+    station.WritePortMap(channels, devices);
+    QVERIFY(station.Start());
+    QVERIFY(HeadlessStation::WaitForPeers({&one}));
+
+    QByteArray output;
+    QString errors;
+    QCOMPARE(station.RunAnotherCopy(station.Dir(), &output, &errors, {QStringLiteral("Channel 1 %1.krv").arg(yesterday)},
+                                    station.Path(QStringLiteral("kept"))),
+             EX_TEMPFAIL);
+    const QString archive = QFileInfo(station.Path(QStringLiteral("kept"))).canonicalFilePath()
+        + QStringLiteral("/Channel 1 %1.krv").arg(yesterday);
+    QTRY_VERIFY_WITH_TIMEOUT(station.Errors().contains(QStringLiteral("archive opened for viewing: \"%1\"").arg(archive)),
+                             10000);
+    QVERIFY(HeadlessStation::SendAlarm(one, 1));
+    QCOMPARE(station.Stop(), 0);
+    QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 1);
+    const QSettings settings(station.Path(QStringLiteral("config/Brannock/Quorvel.ini")), QSettings::IniFormat);
+    QCOMPARE(settings.value(QStringLiteral("Recent File List/File1")).toString(), archive);
 }
 
 QTEST_GUILESS_MAIN(TestWindowedProgram)

@@ -1,5 +1,6 @@
 #include "app/QuorvelApp.h"
 #include "app/WindowViews.h"
+#include "archive/ArchiveFormat.h"
 #include "archive/QuorvelDoc.h"
 #include "tests/events/AlarmFixture.h"
 #include "tests/support/Pty.h"
@@ -44,7 +45,7 @@ class TestWindowStation : public QObject
 
 private slots:
     void channelsInTheirWindows();
-    void filesAreRefused();
+    void filesAreOpened();
     void quitQuestion_data();
     void quitQuestion();
     void channelOneLogsWhileThePortMapBoxIsOpen();
@@ -98,17 +99,26 @@ void TestWindowStation::channelsInTheirWindows()
     QTRY_VERIFY_WITH_TIMEOUT(station.Shown(1).contains(QStringLiteral("Port COM1 not connected.")), 20000);
 }
 
-void TestWindowStation::filesAreRefused()
+// Every way a file reaches the program opens it as an archive window of its own.
+void TestWindowStation::filesAreOpened()
 {
-    WindowStation station({}, 16, "[Recent%20File%20List]\nFile1=/old/a.krv\nFile2=/old/b.krv\n");
+    WindowStation station({});
+    QStringList archives;
+    for (const char* name : {"old/a.krv", "old/b.krv", "dropped.krv", "named.krv"}) {
+        archives.append(station.station.Path(QString::fromLatin1(name)));
+        station.station.WriteFile(QString::fromLatin1(name), ArchiveHeader());
+    }
+    station.station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"),
+                              "[Backup]\nDrives=.\n[Recent%20File%20List]\nFile1=" + archives[0].toLocal8Bit()
+                                  + "\nFile2=" + archives[1].toLocal8Bit() + '\n');
     ScriptedMessages messages;
     QVERIFY(station.Start());
     CMainFrame& frame = station.Frame();
-    const QString refused = QStringLiteral("Archive viewing is not available yet: %1");
+    auto activeTitle = [&frame] { return frame.ActiveChildFrame()->windowTitle(); };
 
     // Dropped on the main window, as the window system delivers a drop.
     QMimeData dropped;
-    dropped.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/dropped.krv"))});
+    dropped.setUrls({QUrl::fromLocalFile(archives[2])});
     const QPoint middle = frame.rect().center();
     QDragEnterEvent enter(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(frame.windowHandle(), &enter);
@@ -116,7 +126,7 @@ void TestWindowStation::filesAreRefused()
     QDropEvent drop(middle, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(frame.windowHandle(), &drop);
     QVERIFY(drop.isAccepted());
-    QTRY_COMPARE(messages.texts, QStringList{refused.arg(QStringLiteral("/tmp/dropped.krv"))});
+    QTRY_COMPARE(activeTitle(), QStringLiteral("dropped.krv"));
 
     // Chosen from the Archive menu's recent files.
     QStringList entries;
@@ -130,18 +140,21 @@ void TestWindowStation::filesAreRefused()
             }
         }
     }
-    QCOMPARE(entries, (QStringList{QStringLiteral("&1 /old/a.krv"), QStringLiteral("&2 /old/b.krv")}));
+    QCOMPARE(entries, (QStringList{QStringLiteral("&1 ") + archives[2], QStringLiteral("&2 ") + archives[0],
+                                   QStringLiteral("&3 ") + archives[1]}));
     QVERIFY(!frame.CommandAction(ID_FILE_MRU_FILE1)->isVisible());
     second->trigger();
-    QCOMPARE(messages.texts.last(), refused.arg(QStringLiteral("/old/b.krv")));
+    QCOMPARE(activeTitle(), QStringLiteral("b.krv"));
 
-    // Named by a second copy started on the station: this one comes to the front and refuses it.
+    // Named by a second copy started on the station: this one comes to the front and opens it.
     frame.showMinimized();
-    station.app->OnActivateRequested({QStringLiteral("/tmp/named.krv")});
+    station.app->OnActivateRequested({archives[3]});
     QVERIFY(!frame.isMinimized());
     QVERIFY(frame.isMaximized());
-    QCOMPARE(messages.texts.last(), refused.arg(QStringLiteral("/tmp/named.krv")));
-    QCOMPARE(messages.texts.size(), 3);
+    QCOMPARE(activeTitle(), QStringLiteral("named.krv"));
+    QCOMPARE(frame.ChildFrames().size(), 19);
+    QCOMPARE(station.app->RecentFiles().Files(), (QStringList{archives[3], archives[1], archives[2], archives[0]}));
+    QCOMPARE(messages.texts, QStringList{});
 }
 
 void TestWindowStation::quitQuestion_data()

@@ -1,0 +1,427 @@
+#include "app/QuorvelApp.h"
+#include "app/WindowViews.h"
+#include "archive/ArchiveFormat.h"
+#include "archive/QuorvelDoc.h"
+#include "events/DisplayObj.h"
+#include "core/Clock.h"
+#include "tests/events/AlarmFixture.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TestStation.h"
+#include "tests/ui/TextRecorder.h"
+#include "ui/ArchiveChoice.h"
+#include "ui/ChildFrm.h"
+#include "ui/CommandIds.h"
+#include "ui/MainFrm.h"
+#include "ui/QuorvelView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QMap<int, QByteArrayList> kAlarms{{0, {"ALARM", "N", "", "", "Door open"}}};
+const QString kNotConnected = QStringLiteral("Port COM0 not connected.");
+const QString kAlreadyOpen = QStringLiteral("Archive %1 is already open");
+
+QString DateKey(int daysFromToday)
+{
+    return QDate::currentDate().addDays(daysFromToday).toString(QStringLiteral("yyyyMMdd"));
+}
+
+// A station started with its windows as the program starts it: sixteen live channel windows
+// (no line assigned to any of them), boxes answered by script. Or, when files are named, the
+// program started with them: their archive windows only.
+class ArchiveStation
+{
+public:
+    explicit ArchiveStation(const std::function<QStringList(ArchiveStation&)>& files = {})
+    {
+        station.WriteFile(QStringLiteral("almdata.txt"), AlarmFileBytes(kAlarms));
+        station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"), "[Backup]\nDrives=.\n");
+        app = std::make_unique<CQuorvelApp>();
+        auto windows = std::make_unique<CWindowViews>(*app);
+        views = windows.get();
+        app->SetChannelViews(std::move(windows));
+        started = app->InitInstance(files ? files(*this) : QStringList());
+        messages.texts.clear();
+        messages.beeps.clear();
+    }
+    ~ArchiveStation()
+    {
+        SetArchiveChooser({});
+        app.reset();
+    }
+
+    // A channel's archive of a day as the channel writes it, one record per value, in the station's
+    // Archives folder; its full path.
+    QString WriteArchive(const QString& channelName, int daysFromToday, const QList<int>& values) const
+    {
+        Clock::SetNow(QDateTime(QDate::currentDate().addDays(daysFromToday), QTime(12, 0)));
+        {
+            CQuorvelDoc writer(channelName);
+            for (int value : values)
+                writer.HandleMessage(QByteArray::fromHex("0100") + char(value));
+        }
+        Clock::Reset();
+        return station.Path(QStringLiteral("Archives/%1 %2.krv").arg(channelName, DateKey(daysFromToday)));
+    }
+
+    CMainFrame& Frame() const { return views->Frame(); }
+    // The windows that show archives, in the order they were made.
+    QList<CChildFrame*> ArchiveWindows() const
+    {
+        QList<CChildFrame*> windows;
+        for (CChildFrame* window : Frame().ChildFrames()) {
+            if (window->GetDocument() && window->GetDocument()->GetChannel() < 0)
+                windows.append(window);
+        }
+        return windows;
+    }
+    static QStringList Shown(CChildFrame* window)
+    {
+        QStringList texts;
+        for (const TextRecorder::Text& text : TextRecorder::Record(window->View()->viewport()))
+            texts.append(text.text);
+        return texts;
+    }
+    // Command 57601: View Archives with a window active, Open without; the dialog answered with
+    // `answer` (empty: cancelled).
+    void ChooseArchive(const QString& answer)
+    {
+        SetArchiveChooser([this, answer](QWidget*, const ArchiveDialogRequest& request) {
+            lastRequest = request;
+            return answer;
+        });
+        Frame().OnCommand(ID_FILE_OPEN);
+    }
+
+    ScriptedMessages messages;
+    TestStation station;
+    std::unique_ptr<CQuorvelApp> app;
+    CWindowViews* views = nullptr;
+    bool started = false;
+    ArchiveDialogRequest lastRequest;
+};
+
+} // namespace
+
+// Archive windows: an earlier day's archive chosen, opened, shown, brought forward, sent and closed,
+// as the person at the station does it.
+class TestArchiveWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void viewArchives_data();
+    void viewArchives();
+    void openedTwiceShownOnce();
+    void closeArchive();
+    void archiveContents_data();
+    void archiveContents();
+    void askedAgainWhileOpening();
+    void newestAtTheBottom();
+    void send_data();
+    void send();
+    void startedWithAFile();
+};
+
+void TestArchiveWindows::viewArchives_data()
+{
+    QTest::addColumn<QString>("chosen");    // in the station directory; %t today's key, %y yesterday's
+    QTest::addColumn<QStringList>("boxes");  // %p the chosen file's full path, %n its name
+    QTest::newRow("yesterday's") << "Archives/Channel 1 %y.krv" << QStringList{};
+    QTest::newRow("today's, of another channel") << "Archives/Channel 3 %t.krv" << QStringList{kAlreadyOpen.arg("%n")};
+    QTest::newRow("yesterday's in a folder named for today") << "%t/Channel 1 %y.krv" << QStringList{kAlreadyOpen.arg("%p")};
+    QTest::newRow("cancelled") << "" << QStringList{};
+}
+
+void TestArchiveWindows::viewArchives()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, boxes);
+    ArchiveStation station;
+    QVERIFY(station.started);
+    const QString yesterday = station.WriteArchive(QStringLiteral("Channel 1"), -1, {1, 2});
+    station.WriteArchive(QStringLiteral("Channel 3"), 0, {1});
+    QString path;
+    if (!chosen.isEmpty()) {
+        path = station.station.Path(chosen.replace(QStringLiteral("%t"), DateKey(0)).replace(QStringLiteral("%y"), DateKey(-1)));
+        QDir().mkpath(QFileInfo(path).path());
+        if (!QFileInfo::exists(path))
+            QVERIFY(QFile::copy(yesterday, path));
+    }
+    const QString name = QFileInfo(path).fileName();
+    for (QString& box : boxes)
+        box.replace(QStringLiteral("%p"), path).replace(QStringLiteral("%n"), name);
+
+    station.ChooseArchive(path);
+    QCOMPARE(station.lastRequest.folder, station.station.Path(QStringLiteral("Archives")));
+    QCOMPARE(station.messages.texts, boxes);
+    const bool opens = !path.isEmpty() && boxes.isEmpty();
+    QCOMPARE(station.messages.beeps,
+             boxes.isEmpty() ? QList<IUserMessages::Beep>{} : QList<IUserMessages::Beep>{IUserMessages::Beep::Asterisk});
+    QCOMPARE(station.ArchiveWindows().size(), opens ? 1 : 0);
+    QCOMPARE(station.app->RecentFiles().Files(), opens ? QStringList{path} : QStringList{});
+    if (!opens)
+        return;
+
+    // Titled by its file, active, the newest lines at the bottom, under the line of port 0.
+    CChildFrame* window = station.ArchiveWindows().constFirst();
+    QCOMPARE(station.Frame().ActiveChildFrame(), window);
+    QCOMPARE(window->windowTitle(), name);
+    QCOMPARE(station.Frame().windowTitle(), QStringLiteral("Quorvel - ") + name);
+    const QStringList shown = ArchiveStation::Shown(window);
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(shown.constFirst(), kNotConnected);
+    QVERIFY(shown[1].contains(QStringLiteral("Door open")) && shown[2].contains(QStringLiteral("Door open")));
+
+    // Its title stays its file's when it gets the focus; the recent-file entry opens it again.
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(window->View(), &focusIn);
+    QCOMPARE(window->windowTitle(), name);
+    QAction* entry = nullptr;
+    for (QAction* menu : station.Frame().menuBar()->actions()) {
+        for (QAction* item : menu->menu()->actions()) {
+            if (item->isVisible() && item->text() == QStringLiteral("&1 ") + path)
+                entry = item;
+        }
+    }
+    QVERIFY(entry);
+    station.Frame().MdiArea()->setActiveSubWindow(station.views->Window(1));
+    entry->trigger();
+    QCOMPARE(station.ArchiveWindows(), QList<CChildFrame*>{window});
+    QCOMPARE(station.Frame().ActiveChildFrame(), window);
+}
+
+// The same file by another name (a link, a "..") is the same archive: its window comes forward.
+void TestArchiveWindows::openedTwiceShownOnce()
+{
+    ArchiveStation station;
+    const QString path = station.WriteArchive(QStringLiteral("Channel 2"), -2, {1});
+    QVERIFY(QFile::link(path, station.station.Path(QStringLiteral("link.krv"))));
+    QVERIFY(station.app->OpenDocumentFile(path));
+    CChildFrame* first = station.ArchiveWindows().constFirst();
+    first->showMinimized();
+    for (const QString& again : {station.station.Path(QStringLiteral("Archives/../link.krv")), path}) {
+        station.Frame().MdiArea()->setActiveSubWindow(station.views->Window(1));
+        QVERIFY(station.app->OpenDocumentFile(again));
+        QCOMPARE(station.ArchiveWindows(), QList<CChildFrame*>{first});
+        QCOMPARE(station.Frame().ActiveChildFrame(), first);
+        QVERIFY(!first->isMinimized());
+    }
+    QCOMPARE(station.messages.texts, QStringList{});
+}
+
+void TestArchiveWindows::closeArchive()
+{
+    ArchiveStation station;
+    QVERIFY(station.app->OpenDocumentFile(station.WriteArchive(QStringLiteral("Channel 1"), -1, {1})));
+    const QPointer<CChildFrame> archive = station.ArchiveWindows().constFirst();
+    const QPointer<CQuorvelDoc> document = archive->GetDocument();
+
+    // In a live channel window: a beep, and the window stays.
+    station.Frame().MdiArea()->setActiveSubWindow(station.views->Window(4));
+    station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
+    QCOMPARE(station.messages.beeps, QList<IUserMessages::Beep>{IUserMessages::Beep::Asterisk});
+    QCOMPARE(station.Frame().ChildFrames().size(), 17);
+
+    // In the archive window: it closes with its document, and nothing else does.
+    station.Frame().MdiArea()->setActiveSubWindow(archive);
+    station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
+    QTRY_VERIFY(archive.isNull());
+    QVERIFY(document.isNull());
+    QCOMPARE(station.Frame().ChildFrames().size(), 16);
+    QCOMPARE(station.messages.beeps.size(), 1);
+    QCOMPARE(station.messages.texts, QStringList{});
+}
+
+// A record whose text length is damaged (far beyond any text), appended to an archive: the
+// reader keeps what it read of it, warns, and goes on.
+const QByteArray kDamagedRecord = QByteArray(8, '\0') + QByteArray("\x01\0\0\0", 4) + QByteArray(8, '\0')
+                                  + QByteArray("\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 7);
+const QString kCorruptWarning = QStringLiteral("Warning, Archive file is corrupt, data inconsistensies possible.");
+
+void TestArchiveWindows::archiveContents_data()
+{
+    QTest::addColumn<int>("keep");        // bytes of a three-record archive kept; -1 all of them
+    QTest::addColumn<QByteArray>("bytes");  // instead, when not empty
+    QTest::addColumn<QByteArray>("append");
+    QTest::addColumn<int>("lines");       // event lines shown; -1 no window
+    QTest::addColumn<QString>("box");     // %1 the path
+    QTest::newRow("whole") << -1 << QByteArray() << QByteArray() << 3 << QString();
+    QTest::newRow("header only") << kArchiveHeaderSize << QByteArray() << QByteArray() << 0 << QString();
+    QTest::newRow("cut in its last record") << -4 << QByteArray() << QByteArray() << 2 << QString();
+    // The damaged record is listed with what was read of it: no text, so no line to see.
+    QTest::newRow("a damaged text length") << -1 << QByteArray() << kDamagedRecord << 3 << kCorruptWarning;
+    QTest::newRow("shorter than its header") << kArchiveHeaderSize - 1 << QByteArray() << QByteArray() << -1
+                                             << QStringLiteral("The file %1 is not a valid KRV archive");
+    QTest::newRow("not an archive") << 0 << QByteArray("Door open, nothing more\n").repeated(4) << QByteArray() << -1
+                                    << QStringLiteral("The file %1 is not a valid KRV archive");
+}
+
+void TestArchiveWindows::archiveContents()
+{
+    QFETCH(int, keep);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, append);
+    QFETCH(int, lines);
+    QFETCH(QString, box);
+    ArchiveStation station;
+    const QString path = station.WriteArchive(QStringLiteral("Channel 5"), -3, {1, 2, 3});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    if (bytes.isEmpty()) {
+        QVERIFY(file.resize(keep >= 0 ? keep : file.size() + keep + 1));
+    } else {
+        QVERIFY(file.resize(0));
+        file.write(bytes);
+    }
+    QVERIFY(file.seek(file.size()));
+    file.write(append);
+    file.close();
+
+    QCOMPARE(station.app->OpenDocumentFile(path), lines >= 0);
+    QCOMPARE(station.messages.texts, box.isEmpty() ? QStringList{} : QStringList{box.arg(path)});
+    QCOMPARE(station.ArchiveWindows().size(), lines >= 0 ? 1 : 0);
+    QCOMPARE(station.app->RecentFiles().Files().size(), lines >= 0 ? 1 : 0);
+    if (lines < 0)
+        return;
+    const QStringList shown = ArchiveStation::Shown(station.ArchiveWindows().constFirst());
+    QCOMPARE(shown.size(), lines + 1);
+    QCOMPARE(shown.constFirst(), kNotConnected);
+    QCOMPARE(shown.filter(QStringLiteral("Door open")).size(), lines);
+}
+
+// While a box of its opening waits, the same archive is asked for again (dropped twice, say): it
+// still gets one window.
+void TestArchiveWindows::askedAgainWhileOpening()
+{
+    ArchiveStation station;
+    const QString path = station.WriteArchive(QStringLiteral("Channel 6"), -1, {1});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write(kDamagedRecord);
+    file.close();
+    bool again = false;
+    station.messages.onBox = [&] {
+        if (!again)
+            again = station.app->OpenDocumentFile(path);
+    };
+    QVERIFY(station.app->OpenDocumentFile(path));
+    QVERIFY(again);
+    QCOMPARE(station.messages.texts, QStringList{kCorruptWarning});
+    QCOMPARE(station.ArchiveWindows().size(), 1);
+}
+
+// More records than the window holds: it opens on the newest, the last at the bottom.
+void TestArchiveWindows::newestAtTheBottom()
+{
+    ArchiveStation station;
+    QList<int> values;
+    for (int value = 0; value < 200; ++value)
+        values.append(value);
+    QVERIFY(station.app->OpenDocumentFile(station.WriteArchive(QStringLiteral("Channel 7"), -1, values)));
+    CChildFrame* window = station.ArchiveWindows().constFirst();
+    const CQuorvelDoc* document = window->GetDocument();
+    QCOMPARE(document->GetEventCount(), 200);
+    const int visible = window->View()->VisibleLines();
+    QVERIFY(visible > 0 && visible < 200);
+    const QStringList shown = ArchiveStation::Shown(window);
+    QCOMPARE(shown.size(), visible + 1);
+    QCOMPARE(shown[1], document->GetEvent(200 - visible)->GetDisplayText());
+    QCOMPARE(shown.constLast(), document->GetEvent(199)->GetDisplayText());
+    const QScrollBar* bar = window->View()->verticalScrollBar();
+    QCOMPARE(bar->maximum(), 200 - visible);
+    QCOMPARE(bar->value(), bar->maximum());
+}
+
+void TestArchiveWindows::send_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<bool>("archiveWindow");  // else channel 1's live window, which has no record today
+    QTest::newRow("archive window") << true << true;
+    QTest::newRow("live window without today's archive") << true << false;
+    QTest::newRow("mail program not installed") << false << true;
+}
+
+// xdg-email stands in for the desktop's mail program here: a script on the search path that
+// writes down what it was given.
+void TestArchiveWindows::send()
+{
+    QFETCH(bool, installed);
+    QFETCH(bool, archiveWindow);
+    QTemporaryDir bin;
+    const QString given = bin.filePath(QStringLiteral("given"));
+    if (installed) {
+        QFile script(bin.filePath(QStringLiteral("xdg-email")));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.part' && /bin/mv '%1.part' '%1'\n").arg(given).toLocal8Bit());
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+    }
+    // The search path names only the script's folder while the station runs.
+    const QByteArray oldPath = qgetenv("PATH");
+    const auto restorePath = qScopeGuard([&oldPath] { qputenv("PATH", oldPath); });
+    qputenv("PATH", bin.path().toLocal8Bit());
+    ArchiveStation station;
+    const QString path = station.WriteArchive(QStringLiteral("Channel 1"), -1, {1});
+    if (archiveWindow)
+        QVERIFY(station.app->OpenDocumentFile(path));
+
+    QAction* send = station.Frame().CommandAction(ID_FILE_SEND_MAIL);
+    QVERIFY(send);
+    QCOMPARE(send->isEnabled(), installed);
+    if (!installed)
+        return;
+    send->trigger();
+    if (archiveWindow) {
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(given), 10000);
+        QFile file(given);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLocal8Bit(file.readAll()), QStringLiteral("--attach\n%1\n").arg(path));
+        QCOMPARE(station.messages.texts, QStringList{});
+    } else {
+        const QString today = station.station.Path(QStringLiteral("Archives/Channel 1 %1.krv").arg(DateKey(0)));
+        QCOMPARE(station.messages.texts, QStringList{QStringLiteral("Unable to find archive %1.").arg(today)});
+        QVERIFY(!QFileInfo::exists(given));
+    }
+}
+
+// Started with an archive named: its window alone. Once it is closed, Open (the only way in with no
+// window) offers the archives of the folder the program runs in.
+void TestArchiveWindows::startedWithAFile()
+{
+    QString second;
+    ArchiveStation station([&second](ArchiveStation& self) {
+        // Written before start-up has made the Archives folder and read the alarm texts.
+        QDir().mkpath(self.station.Path(QStringLiteral("Archives")));
+        if (!LoadAlarmFixture(kAlarms))
+            return QStringList();
+        second = self.WriteArchive(QStringLiteral("Channel 2"), -2, {1, 2});
+        return QStringList{self.WriteArchive(QStringLiteral("Channel 1"), -1, {1})};
+    });
+    QVERIFY(station.started);
+    QCOMPARE(station.Frame().ChildFrames().size(), 1);
+    QCOMPARE(station.Frame().ActiveChildFrame()->windowTitle(), QStringLiteral("Channel 1 %1.krv").arg(DateKey(-1)));
+    QCOMPARE(station.app->Document(1), nullptr);
+
+    station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
+    QTRY_COMPARE(station.Frame().ChildFrames().size(), 0);
+    station.ChooseArchive(second);
+    QCOMPARE(station.lastRequest.title, QStringLiteral("Open"));
+    QCOMPARE(station.lastRequest.folder, QDir::currentPath());
+    QCOMPARE(station.Frame().ChildFrames().size(), 1);
+    QCOMPARE(station.Frame().ActiveChildFrame()->windowTitle(), QStringLiteral("Channel 2 %1.krv").arg(DateKey(-2)));
+    QCOMPARE(ArchiveStation::Shown(station.Frame().ActiveChildFrame()).size(), 3);
+    QCOMPARE(station.messages.texts, QStringList{});
+}
+
+QTEST_MAIN(TestArchiveWindows)
+#include "tst_archivewindows.moc"
