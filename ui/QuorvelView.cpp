@@ -43,7 +43,7 @@ CQuorvelView::CQuorvelView(CQuorvelDoc* document, ChannelNameSource channelNames
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
-        connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar](int action) {
+        connect(bar, &QAbstractSlider::actionTriggered, this, [bar](int action) {
             // A page click moves half a window, like the page size halving of the scroll codes.
             if (action == QAbstractSlider::SliderPageStepAdd)
                 bar->setSliderPosition(bar->value() + bar->pageStep() / 2);
