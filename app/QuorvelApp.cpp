@@ -1,6 +1,7 @@
 #include "app/QuorvelApp.h"
 
 #include "app/ChannelTables.h"
+#include "app/DisplayProbe.h"
 #include "app/HeadlessConsole.h"
 #include "app/HeadlessViews.h"
 #include "app/MessageInterpreter.h"
@@ -89,8 +90,15 @@ bool UseWindows(int argc, char* argv[])
         if (std::strcmp(argv[i], "--headless") == 0)
             return false;
     }
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return true;
+    const QByteArray display = qgetenv("DISPLAY");
+    if (display.isEmpty())
+        return false;
+    if (XDisplayAnswers(display))
+        return true;
+    std::fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(Str::kNoDisplayAnswers).arg(QString::fromLocal8Bit(display))));
+    return false;
 }
 
 } // namespace

@@ -95,6 +95,7 @@ inline constexpr char kStationLockFile[] = "quorvel.lock";
 inline constexpr char kStationLockFailed[] = "Unable to lock the station with %1: %2";
 inline constexpr char kStationAlreadyRunning[] =
     "Station %1 is already running in another copy of the program; this copy ends.";
+inline constexpr char kNoDisplayAnswers[] = "No display answers at %1; the station runs without windows.";
 inline constexpr char kFolderCreateFailed[] = "Unable to create %1 directory %2: %3";
 inline constexpr char kPortNotConnected[] = "Port COM%1 not connected.";
 inline constexpr char kPortConnectedAgain[] = "Port COM%1 connected again.";

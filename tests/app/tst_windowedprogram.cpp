@@ -20,6 +20,7 @@ private slots:
     void stopsOnSignalWithoutAsking_data();
     void stopsOnSignalWithoutAsking();
     void archiveNamedBySecondCopy();
+    void displayThatDoesNotAnswer();
 };
 
 void TestWindowedProgram::stopsOnSignalWithoutAsking_data()
@@ -97,6 +98,31 @@ void TestWindowedProgram::archiveNamedBySecondCopy()
     QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 1);
     const QSettings settings(station.Path(QStringLiteral("config/Brannock/Quorvel.ini")), QSettings::IniFormat);
     QCOMPARE(settings.value(QStringLiteral("Recent File List/File1")).toString(), archive);
+}
+
+// A display named in the environment that no server answers (a session gone, a service started
+// with a stale DISPLAY) leaves the station logging without windows instead of ending it.
+void TestWindowedProgram::displayThatDoesNotAnswer()
+{
+    // A display number whose socket no server listens on, abstract or in the file system.
+    QFile sockets(QStringLiteral("/proc/net/unix"));
+    QVERIFY(sockets.open(QIODevice::ReadOnly));
+    const QByteArray listening = sockets.readAll();
+    int display = 90;
+    while (listening.contains("/tmp/.X11-unix/X" + QByteArray::number(display) + '\n'))
+        ++display;
+    HeadlessStation station;
+    station.SetWindows(true);
+    station.SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QString());
+    station.SetEnvironment(QStringLiteral("WAYLAND_DISPLAY"), QString());
+    station.SetEnvironment(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(display));
+    Pty one;
+    QVERIFY(station.StartOnLine(one));
+    QVERIFY(HeadlessStation::SendAlarm(one, 1));
+    QTRY_COMPARE_WITH_TIMEOUT(station.LinesOf(QStringLiteral("Channel 1")).size(), 1, 10000);
+    QVERIFY2(station.Errors().contains(QStringLiteral("runs without windows")), qPrintable(station.Errors()));
+    QCOMPARE(station.Stop(), 0);
+    QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestWindowedProgram)
