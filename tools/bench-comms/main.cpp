@@ -11,6 +11,7 @@
 #include "comms/Crc16.h"
 #include "comms/PortSettings.h"
 #include "core/SettingsStore.h"
+#include "tools/bench-common/BenchLine.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,8 +25,6 @@
 
 #include <ctime>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -175,18 +174,9 @@ int main(int argc, char** argv)
     ResetProfileStore();
     WritePortSettings(kPort, PortSettingsRecord{kPort, LineSettings{11, 3, 0, 0, 0}});  // 256000 8N1
 
-    int master = -1;
-    int slave = -1;
-    char name[256] = {};
-    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-        std::fprintf(stderr, "no pseudo-terminal\n");
+    const int master = OpenBenchLine(kPort);
+    if (master < 0)
         return 1;
-    }
-    termios tio{};
-    ::tcgetattr(slave, &tio);
-    ::cfmakeraw(&tio);
-    ::tcsetattr(slave, TCSANOW, &tio);
-    ComPortDevices::Set(kPort, QString::fromLocal8Bit(name));
 
     const Stream stream = MakeStream(frames);
     const QList<QByteArray> blocks = CutIntoBlocks(stream.bytes);
@@ -194,7 +184,7 @@ int main(int argc, char** argv)
     FarEnd farEnd(master);
     CountingStack stack;
     if (!stack.OpenPort(kPort)) {
-        std::fprintf(stderr, "cannot open %s\n", name);
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(ComPortDevices::DevicePath(kPort)));
         return 1;
     }
 

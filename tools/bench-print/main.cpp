@@ -12,6 +12,7 @@
 #include "core/Station.h"
 #include "events/DisplayObj.h"
 #include "tools/quorvel-sim/SimFrames.h"
+#include "tools/bench-common/BenchLine.h"
 #include "ui/PrintDialogs.h"
 #include "ui/PrintToFile.h"
 #include "ui/ViewPrinting.h"
@@ -32,8 +33,6 @@
 #include <thread>
 
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -144,24 +143,15 @@ int main(int argc, char* argv[])
     QDir(station.path()).mkpath(QStringLiteral("Print"));
     WritePortSettings(kPort, PortSettingsRecord{kPort, LineSettings{11, 3, 0, 0, 0}});  // 256000 8N1
 
-    int master = -1;
-    int slave = -1;
-    char name[256] = {};
-    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-        std::fprintf(stderr, "no pseudo-terminal\n");
+    const int master = OpenBenchLine(kPort);
+    if (master < 0)
         return 1;
-    }
-    termios tio{};
-    ::tcgetattr(slave, &tio);
-    ::cfmakeraw(&tio);
-    ::tcsetattr(slave, TCSANOW, &tio);
-    ComPortDevices::Set(kPort, QString::fromLocal8Bit(name));
 
     CQuorvelDoc live(QStringLiteral("Channel 1"));
     live.SetConnection(1, 1);
     CMessageInterpreter channel(3, 3, 3, &live);
     if (!channel.OpenPort(kPort)) {
-        std::fprintf(stderr, "cannot open %s\n", name);
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(ComPortDevices::DevicePath(kPort)));
         return 1;
     }
 
