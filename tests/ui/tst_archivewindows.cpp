@@ -26,6 +26,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <sys/file.h>
 #include <memory>
 
 namespace {
@@ -119,6 +120,26 @@ public:
     ArchiveDialogRequest lastRequest;
 };
 
+// 300,000 copies of a record the channel's own writer wrote yesterday: an archive that takes a
+// while to read. Its path; empty when it could not be written.
+QString WriteLargeArchive(const TestStation& station)
+{
+    Clock::SetNow(QDateTime(QDate::currentDate().addDays(-1), QTime(12, 0)));
+    {
+        CQuorvelDoc writer(QStringLiteral("Channel 2"));
+        writer.HandleMessage(QByteArray::fromHex("010007"));
+    }
+    Clock::Reset();
+    QFile file(station.Path(QStringLiteral("Archives/Channel 2 %1.krv").arg(DateKey(-1))));
+    if (!file.open(QIODevice::ReadWrite))
+        return {};
+    const QByteArray written = file.readAll();
+    const QByteArray bytes = written.left(kArchiveHeaderSize) + written.mid(kArchiveHeaderSize).repeated(300000);
+    if (written.size() <= kArchiveHeaderSize || !file.resize(0) || file.write(bytes) != bytes.size())
+        return {};
+    return file.fileName();
+}
+
 } // namespace
 
 // Archive windows: an earlier day's archive chosen, opened, shown, brought forward, sent and closed,
@@ -140,6 +161,7 @@ private slots:
     void send();
     void startedWithAFile();
     void channelsAnswerWhileOpening();
+    void endsWhileOpening();
 };
 
 void TestArchiveWindows::viewArchives_data()
@@ -455,20 +477,8 @@ void TestArchiveWindows::channelsAnswerWhileOpening()
     CQuorvelDoc* channel = station.app->Document(1);
     QTRY_COMPARE_WITH_TIMEOUT(channel->GetEventCount(), 1, 10000);
 
-    // 300,000 copies of a record the channel's own writer wrote yesterday.
-    Clock::SetNow(QDateTime(QDate::currentDate().addDays(-1), QTime(12, 0)));
-    {
-        CQuorvelDoc writer(QStringLiteral("Channel 2"));
-        writer.HandleMessage(QByteArray::fromHex("010007"));
-    }
-    Clock::Reset();
-    QFile file(station.station.Path(QStringLiteral("Archives/Channel 2 %1.krv").arg(DateKey(-1))));
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    const QByteArray written = file.readAll();
-    QVERIFY(written.size() > kArchiveHeaderSize);
-    QVERIFY(file.resize(0));
-    file.write(written.left(kArchiveHeaderSize) + written.mid(kArchiveHeaderSize).repeated(300000));
-    file.close();
+    const QString path = WriteLargeArchive(station.station);
+    QVERIFY(!path.isEmpty());
 
     // When the archive's window appears: what the line had been answered by then, what listed.
     const QByteArray ack = SimFrames::TerminalAck();
@@ -483,11 +493,30 @@ void TestArchiveWindows::channelsAnswerWhileOpening()
                          listed = channel->GetEventCount();
                      });
     QVERIFY(line.Write(SimFrames::BlockFrame(QByteArray::fromHex("010002"), false)));
-    QVERIFY(station.app->OpenDocumentFile(file.fileName()));
+    QVERIFY(station.app->OpenDocumentFile(path));
     QVERIFY(SpinUntil([&] { return listed >= 0; }, 120000));
     QCOMPARE(answered, ack);
     QCOMPARE(listed, 2);
     QCOMPARE(station.Frame().ActiveChildFrame()->GetDocument()->GetEventCount(), 300000);
+    QCOMPARE(messages.texts, QStringList{});
+}
+
+// The program ends while an archive is being read: it ends cleanly, and leaves the file unlocked.
+// No channels here, so that it ends at once: the read is still under way.
+void TestArchiveWindows::endsWhileOpening()
+{
+    TestStation station;
+    ScriptedMessages messages;
+    QDir().mkpath(station.Path(QStringLiteral("Archives")));
+    const QString path = WriteLargeArchive(station);
+    QVERIFY(!path.isEmpty());
+    auto app = std::make_unique<CQuorvelApp>();
+    app->SetChannelViews(std::make_unique<CWindowViews>(*app));
+    QVERIFY(app->OpenDocumentFile(path));
+    app.reset();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(::flock(file.handle(), LOCK_EX | LOCK_NB), 0);
     QCOMPARE(messages.texts, QStringList{});
 }
 
