@@ -19,8 +19,8 @@
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
-#include "events/DisplayObj.h"
 #include "events/AlarmTexts.h"
+#include "events/DisplayObj.h"
 #include "remote/RemoteMonitor.h"
 #include "remote/RemotePort.h"
 #include "remote/RemoteSettings.h"
@@ -34,8 +34,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopedValueRollback>
-#include <QThread>
 #include <QSettings>
+#include <QThread>
 
 #include <cerrno>
 #include <csignal>

@@ -132,6 +132,8 @@ private:
     static ReadOutcome ReadRecords(CLoadingArchive& ar, const KeepRecord& keep);
     // From the first byte: the header, then the records.
     static ReadOutcome ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep);
+    // Each record to AddEvent: listed as the display flags say now.
+    KeepRecord AddingEvents();
     int ReportReadOutcome(const ReadOutcome& outcome);
 
     int m_bConnected = 0;

@@ -211,6 +211,11 @@ CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadRecords(CLoadingArchive& ar, const Kee
     }
 }
 
+CQuorvelDoc::KeepRecord CQuorvelDoc::AddingEvents()
+{
+    return [this](std::unique_ptr<CDisplayObj> record) { AddEvent(record.release()); };
+}
+
 CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep)
 {
     QByteArray header(kArchiveHeaderSize, Qt::Uninitialized);
@@ -266,7 +271,7 @@ int CQuorvelDoc::ReloadToday()
         return 0;
     }
     CLoadingArchive ar(file);
-    const ReadOutcome outcome = ReadRecords(ar, [this](std::unique_ptr<CDisplayObj> record) { AddEvent(record.release()); });
+    const ReadOutcome outcome = ReadRecords(ar, AddingEvents());
     // Records appended today must not follow the unreadable part of one that a power cut left at
     // the end: every record after it would be read from the wrong byte.
     if (outcome.tornAt >= 0) {
@@ -282,8 +287,7 @@ int CQuorvelDoc::ReloadToday()
 
 int CQuorvelDoc::ReadArchive(CLoadingArchive& ar)
 {
-    return ReportReadOutcome(
-        ReadWholeArchive(ar, [this](std::unique_ptr<CDisplayObj> record) { AddEvent(record.release()); }));
+    return ReportReadOutcome(ReadWholeArchive(ar, AddingEvents()));
 }
 
 CQuorvelDoc::DisplayFlags CQuorvelDoc::ReadDisplayFlags()
