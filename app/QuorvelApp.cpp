@@ -20,6 +20,7 @@
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "events/AlarmTexts.h"
+#include "events/DisplayObj.h"
 #include "remote/RemoteMonitor.h"
 #include "remote/RemotePort.h"
 #include "remote/RemoteSettings.h"
@@ -32,7 +33,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <QSettings>
+#include <QThread>
 
 #include <cerrno>
 #include <csignal>
@@ -112,6 +115,12 @@ CQuorvelApp::CQuorvelApp()
 
 CQuorvelApp::~CQuorvelApp()
 {
+    // An archive still being read is read to its end (a short while): its thread may not outlive
+    // the application, and its window is no longer made.
+    for (QThread* worker : findChildren<QThread*>(Qt::FindDirectChildrenOnly)) {
+        worker->disconnect(this);
+        worker->wait();
+    }
     m_reconnectTimer.stop();
     CloseChannelPorts();
     // Comms stacks go before the documents they feed; each document flushes its archive as it goes.
@@ -172,7 +181,9 @@ bool CQuorvelApp::SetUpStation(const QStringList& files)
         return false;
     CQuorvelDoc::SetEventLock(&m_hEventLock);
 
-    // A named file is opened instead of the channels; the station is not started.
+    // A named file is opened instead of the channels; the station is not started, so nothing
+    // waits while it is read.
+    const QScopedValueRollback<bool> startingUp(m_bStartingUp, true);
     for (const QString& file : files) {
         if (!OpenDocumentFile(file))
             return false;
@@ -197,16 +208,41 @@ bool CQuorvelApp::OpenDocumentFile(const QString& path)
     if (m_views->ActivateArchive(file) || m_openingArchives.contains(file))
         return true;
     m_openingArchives.append(file);
-    // Read whole before its window is made: the records go in without a paint for each.
-    auto document = std::make_unique<CQuorvelDoc>();
-    const bool opened = document->OnOpenDocument(file) != 0;
-    m_openingArchives.removeOne(file);
-    if (!opened)
+    auto opening = std::make_shared<ArchiveOpening>();
+    opening->document = std::make_unique<CQuorvelDoc>();
+    opening->file = opening->document->OpenForViewing(file);
+    if (!opening->file) {
+        m_openingArchives.removeOne(file);
         return false;
-    m_recentFiles.Add(file);
-    m_views->ShowArchive(std::move(document));
-    qCInfo(lcApp) << "archive opened for viewing:" << file;
+    }
+    // Taken here: the worker never reads the settings store.
+    const CQuorvelDoc::DisplayFlags flags = CQuorvelDoc::ReadDisplayFlags();
+    if (m_bStartingUp) {
+        opening->read = CQuorvelDoc::ReadForViewing(*opening->file, flags);
+        ShowOpenedArchive(file, *opening);
+        return true;
+    }
+    // The channels acknowledge on this thread: a large archive is read beside them.
+    QThread* worker = QThread::create([opening, flags] {
+        opening->read = CQuorvelDoc::ReadForViewing(*opening->file, flags);
+    });
+    worker->setParent(this);
+    connect(worker, &QThread::finished, this, [this, worker, opening, file] {
+        worker->deleteLater();
+        ShowOpenedArchive(file, *opening);
+    });
+    worker->start();
     return true;
+}
+
+void CQuorvelApp::ShowOpenedArchive(const QString& file, ArchiveOpening& opening)
+{
+    // Read whole before its window is made: the records go in without a paint for each.
+    opening.document->FinishOpenDocument(std::move(opening.read));
+    m_openingArchives.removeOne(file);
+    m_recentFiles.Add(file);
+    m_views->ShowArchive(std::move(opening.document));
+    qCInfo(lcApp) << "archive opened for viewing:" << file;
 }
 
 void CQuorvelApp::OnActivateRequested(const QStringList& files)

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/RecentFileList.h"
+#include "archive/QuorvelDoc.h"
 #include "comms/PortSettings.h"
 
 #include <QObject>
@@ -45,7 +46,8 @@ public:
 
     // Opens an archive for viewing in a window of its own and lists it among the recent files;
     // an archive shown already has its window brought forward. False when the file was refused
-    // (with its message), or where there are no windows to view it in.
+    // (with its message), or where there are no windows to view it in. Once the station has
+    // started, the records are read on a worker thread and the window follows when they are in.
     bool OpenDocumentFile(const QString& path);
     // Another copy was started on this station naming these files: this one comes to the front
     // and opens them.
@@ -71,7 +73,18 @@ private:
         std::optional<PortSettingsRecord> refusedRecord;
     };
 
+    // An archive being opened for viewing: the worker has the file and the read alone until it
+    // ends; the document waits on this thread.
+    struct ArchiveOpening
+    {
+        std::unique_ptr<CQuorvelDoc> document;
+        std::unique_ptr<QFile> file;
+        CQuorvelDoc::ArchiveRead read;
+    };
+
     bool SetUpStation(const QStringList& files);
+    // The read done: its outcome reported, the archive listed among the recent files and shown.
+    void ShowOpenedArchive(const QString& file, ArchiveOpening& opening);
     void OnFileNew();
     bool OpenChannelPort(int channel);
     void OnPortLost(int channel);
@@ -84,5 +97,6 @@ private:
     QStringList m_availablePorts;
     CRecentFileList m_recentFiles;
     QStringList m_openingArchives;  // being read; a request for one of them waits for it
+    bool m_bStartingUp = false;     // the files named at start-up are read before the station starts
     QTimer m_reconnectTimer;
 };

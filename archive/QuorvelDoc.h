@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -66,8 +67,42 @@ public:
     int ReloadToday();
     // Reads a whole archive from its first byte; 1 when the header matched and the records were read.
     int ReadArchive(CLoadingArchive& ar);
-    // Opens an earlier day's archive for viewing; 1 when it was read.
+    // Opens an earlier day's archive for viewing; 1 when it was read. In three steps when the
+    // reading is to run on a worker thread: OpenForViewing, ReadForViewing, FinishOpenDocument.
     int OnOpenDocument(const QString& path);
+
+    // Which kinds of record a document lists, as the user's display flags say now.
+    struct DisplayFlags
+    {
+        int call = 1;
+        int fault = 1;
+        int normal = 1;
+        int system = 0;
+    };
+    static DisplayFlags ReadDisplayFlags();
+
+    struct ReadOutcome
+    {
+        CLoadingArchive::Status status = CLoadingArchive::Ok;  // Ok or FileError
+        bool corrupt = false;
+        bool noHeader = false;
+        QString error;
+        qint64 tornAt = -1;  // where a record begins that the end of the file cut short
+    };
+    // An archive read for viewing: the records it lists and how the reading ended.
+    struct ArchiveRead
+    {
+        std::vector<std::unique_ptr<CDisplayObj>> records;
+        ReadOutcome outcome;
+    };
+    // The checks before an archive is read for viewing, each refusal told to the user: the file
+    // open and share-locked, at its first byte; null when it was refused.
+    std::unique_ptr<QFile> OpenForViewing(const QString& path);
+    // Reads the whole archive and closes the file. It touches nothing but the file and what it
+    // makes, so it may run on any thread.
+    static ArchiveRead ReadForViewing(QFile& file, const DisplayFlags& flags);
+    // Takes the records read (the document not shown yet) and reports how the reading went; 1.
+    int FinishOpenDocument(ArchiveRead read);
     // The archive file of the document: the one it was opened from, or the channel's day archive.
     QString GetArchivePath() const { return m_strArchivePath; }
 
@@ -85,14 +120,6 @@ public slots:
     void FlushArchive();
 
 private:
-    struct ReadOutcome
-    {
-        CLoadingArchive::Status status = CLoadingArchive::Ok;  // Ok or FileError
-        bool corrupt = false;
-        QString error;
-        qint64 tornAt = -1;  // where a record begins that the end of the file cut short
-    };
-
     int RecordMessage(const char* data, int length);
     bool SwitchDay(const QString& key, const QDateTime& now);
     bool KeepDiskInBounds(const QDateTime& now);
@@ -101,7 +128,12 @@ private:
     // Flushes and closes the day's archive; a failed flush is reported.
     void CloseArchive();
     QString ArchivePathFor(const QString& dateKey) const;
-    ReadOutcome ReadRecords(CLoadingArchive& ar);
+    using KeepRecord = std::function<void(std::unique_ptr<CDisplayObj>)>;
+    static ReadOutcome ReadRecords(CLoadingArchive& ar, const KeepRecord& keep);
+    // From the first byte: the header, then the records.
+    static ReadOutcome ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep);
+    // Each record to AddEvent: listed as the display flags say now.
+    KeepRecord AddingEvents();
     int ReportReadOutcome(const ReadOutcome& outcome);
 
     int m_bConnected = 0;

@@ -5,6 +5,7 @@
 #include "archive/DiskSpace.h"
 #include "archive/IDocView.h"
 #include "core/Logging.h"
+#include "core/SettingsStore.h"
 #include "core/StartupMessage.h"
 #include "core/Station.h"
 #include "core/Strings.h"
@@ -186,7 +187,7 @@ bool CQuorvelDoc::KeepDiskInBounds(const QDateTime& now)
     return true;
 }
 
-CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadRecords(CLoadingArchive& ar)
+CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadRecords(CLoadingArchive& ar, const KeepRecord& keep)
 {
     ReadOutcome outcome;
     for (;;) {
@@ -206,8 +207,30 @@ CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadRecords(CLoadingArchive& ar)
         // A damaged string length: the partly read record is kept and reading goes on after it.
         if (status == CLoadingArchive::Corrupt)
             outcome.corrupt = true;
-        AddEvent(record.release());
+        keep(std::move(record));
     }
+}
+
+CQuorvelDoc::KeepRecord CQuorvelDoc::AddingEvents()
+{
+    return [this](std::unique_ptr<CDisplayObj> record) { AddEvent(record.release()); };
+}
+
+CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep)
+{
+    QByteArray header(kArchiveHeaderSize, Qt::Uninitialized);
+    const CLoadingArchive::Status status = ar.ReadBytes(header.data(), kArchiveHeaderSize);
+    ReadOutcome outcome;
+    if (status == CLoadingArchive::FileError) {
+        outcome.status = status;
+        outcome.error = ar.ErrorString();
+        return outcome;
+    }
+    if (status != CLoadingArchive::Ok || !IsArchiveHeader(header)) {
+        outcome.noHeader = true;
+        return outcome;
+    }
+    return ReadRecords(ar, keep);
 }
 
 // Boxes come after reading, once the file is closed: a message let in by a box must find the
@@ -221,7 +244,7 @@ int CQuorvelDoc::ReportReadOutcome(const ReadOutcome& outcome)
         UserMessages().MessageBox(outcome.error);
         return 0;
     }
-    return 1;
+    return outcome.noHeader ? 0 : 1;
 }
 
 int CQuorvelDoc::ReloadToday()
@@ -248,7 +271,7 @@ int CQuorvelDoc::ReloadToday()
         return 0;
     }
     CLoadingArchive ar(file);
-    const ReadOutcome outcome = ReadRecords(ar);
+    const ReadOutcome outcome = ReadRecords(ar, AddingEvents());
     // Records appended today must not follow the unreadable part of one that a power cut left at
     // the end: every record after it would be read from the wrong byte.
     if (outcome.tornAt >= 0) {
@@ -264,45 +287,68 @@ int CQuorvelDoc::ReloadToday()
 
 int CQuorvelDoc::ReadArchive(CLoadingArchive& ar)
 {
-    QByteArray header(kArchiveHeaderSize, Qt::Uninitialized);
-    const CLoadingArchive::Status status = ar.ReadBytes(header.data(), kArchiveHeaderSize);
-    if (status == CLoadingArchive::FileError) {
-        UserMessages().MessageBox(ar.ErrorString());
-        return 0;
-    }
-    if (status != CLoadingArchive::Ok || !IsArchiveHeader(header))
-        return 0;
-    return ReportReadOutcome(ReadRecords(ar));
+    return ReportReadOutcome(ReadWholeArchive(ar, AddingEvents()));
 }
 
-int CQuorvelDoc::OnOpenDocument(const QString& path)
+CQuorvelDoc::DisplayFlags CQuorvelDoc::ReadDisplayFlags()
+{
+    DisplayFlags flags;
+    ReadEventViewSettings(flags.call, flags.fault, flags.normal, flags.system);
+    return flags;
+}
+
+std::unique_ptr<QFile> CQuorvelDoc::OpenForViewing(const QString& path)
 {
     QString key;
     GetTodayKey(key);
     if (path.contains(key)) {
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveAlreadyOpen).arg(path));
-        return 0;
+        return nullptr;
     }
-    QFile file(path);
+    auto file = std::make_unique<QFile>(path);
     QString error;
-    if (!OpenArchiveFile(file, QIODevice::ReadOnly, LOCK_SH, error)) {
+    if (!OpenArchiveFile(*file, QIODevice::ReadOnly, LOCK_SH, error)) {
         UserMessages().MessageBox(QString::fromLatin1(Str::kFailedToOpenDocument) + QLatin1Char('\n') + error);
-        return 0;
+        return nullptr;
     }
-    if (!IsArchiveHeader(file.read(kArchiveHeaderSize))) {
-        file.close();
+    if (!IsArchiveHeader(file->read(kArchiveHeaderSize))) {
+        file->close();
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveInvalid).arg(path));
-        return 0;
+        return nullptr;
     }
-    file.seek(0);
+    file->seek(0);
     m_strArchivePath = path;
     m_strTitle = QFileInfo(path).fileName();
+    return file;
+}
+
+CQuorvelDoc::ArchiveRead CQuorvelDoc::ReadForViewing(QFile& file, const DisplayFlags& flags)
+{
+    ArchiveRead read;
     CLoadingArchive ar(file);
-    ReadArchive(ar);
+    read.outcome = ReadWholeArchive(ar, [&read, &flags](std::unique_ptr<CDisplayObj> record) {
+        if (record->PassesFilter(flags.call, flags.fault, flags.normal, flags.system))
+            read.records.push_back(std::move(record));
+    });
     file.close();
+    return read;
+}
+
+int CQuorvelDoc::FinishOpenDocument(ArchiveRead read)
+{
+    m_events = std::move(read.records);
+    ReportReadOutcome(read.outcome);
     if (m_pView)
         m_pView->UpdateScrollRange();
     return 1;
+}
+
+int CQuorvelDoc::OnOpenDocument(const QString& path)
+{
+    const std::unique_ptr<QFile> file = OpenForViewing(path);
+    if (!file)
+        return 0;
+    return FinishOpenDocument(ReadForViewing(*file, ReadDisplayFlags()));
 }

@@ -5,9 +5,13 @@
 #include "events/DisplayObj.h"
 #include "core/Clock.h"
 #include "tests/events/AlarmFixture.h"
+#include "tests/support/Pty.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/SpinUntil.h"
 #include "tests/support/TestStation.h"
 #include "tests/ui/TextRecorder.h"
+#include "tests/ui/WindowStation.h"
+#include "tools/quorvel-sim/SimFrames.h"
 #include "ui/ArchiveChoice.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
@@ -22,6 +26,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <sys/file.h>
 #include <memory>
 
 namespace {
@@ -74,6 +79,11 @@ public:
     }
 
     CMainFrame& Frame() const { return views->Frame(); }
+    // Archives are read beside the running channels: their windows follow.
+    bool WaitForArchiveWindows(int count) const
+    {
+        return SpinUntil([&] { return ArchiveWindows().size() == count; }, 30000);
+    }
     // The windows that show archives, in the order they were made.
     QList<CChildFrame*> ArchiveWindows() const
     {
@@ -110,6 +120,26 @@ public:
     ArchiveDialogRequest lastRequest;
 };
 
+// 300,000 copies of a record the channel's own writer wrote yesterday: an archive that takes a
+// while to read. Its path; empty when it could not be written.
+QString WriteLargeArchive(const TestStation& station)
+{
+    Clock::SetNow(QDateTime(QDate::currentDate().addDays(-1), QTime(12, 0)));
+    {
+        CQuorvelDoc writer(QStringLiteral("Channel 2"));
+        writer.HandleMessage(QByteArray::fromHex("010007"));
+    }
+    Clock::Reset();
+    QFile file(station.Path(QStringLiteral("Archives/Channel 2 %1.krv").arg(DateKey(-1))));
+    if (!file.open(QIODevice::ReadWrite))
+        return {};
+    const QByteArray written = file.readAll();
+    const QByteArray bytes = written.left(kArchiveHeaderSize) + written.mid(kArchiveHeaderSize).repeated(300000);
+    if (written.size() <= kArchiveHeaderSize || !file.resize(0) || file.write(bytes) != bytes.size())
+        return {};
+    return file.fileName();
+}
+
 } // namespace
 
 // Archive windows: an earlier day's archive chosen, opened, shown, brought forward, sent and closed,
@@ -130,6 +160,8 @@ private slots:
     void send_data();
     void send();
     void startedWithAFile();
+    void channelsAnswerWhileOpening();
+    void endsWhileOpening();
 };
 
 void TestArchiveWindows::viewArchives_data()
@@ -162,9 +194,10 @@ void TestArchiveWindows::viewArchives()
         box.replace(QStringLiteral("%p"), path).replace(QStringLiteral("%n"), name);
 
     station.ChooseArchive(path);
+    const bool opens = !path.isEmpty() && boxes.isEmpty();
+    QVERIFY(station.WaitForArchiveWindows(opens ? 1 : 0));
     QCOMPARE(station.lastRequest.folder, station.station.Path(QStringLiteral("Archives")));
     QCOMPARE(station.messages.texts, boxes);
-    const bool opens = !path.isEmpty() && boxes.isEmpty();
     QCOMPARE(station.messages.beeps,
              boxes.isEmpty() ? QList<IUserMessages::Beep>{} : QList<IUserMessages::Beep>{IUserMessages::Beep::Asterisk});
     QCOMPARE(station.ArchiveWindows().size(), opens ? 1 : 0);
@@ -207,6 +240,7 @@ void TestArchiveWindows::openedTwiceShownOnce()
     const QString path = station.WriteArchive(QStringLiteral("Channel 2"), -2, {1});
     QVERIFY(QFile::link(path, station.station.Path(QStringLiteral("link.krv"))));
     QVERIFY(station.app->OpenDocumentFile(path));
+    QVERIFY(station.WaitForArchiveWindows(1));
     CChildFrame* first = station.ArchiveWindows().constFirst();
     first->showMinimized();
     for (const QString& again : {station.station.Path(QStringLiteral("Archives/../link.krv")), path}) {
@@ -223,6 +257,7 @@ void TestArchiveWindows::closeArchive()
 {
     ArchiveStation station;
     QVERIFY(station.app->OpenDocumentFile(station.WriteArchive(QStringLiteral("Channel 1"), -1, {1})));
+    QVERIFY(station.WaitForArchiveWindows(1));
     const QPointer<CChildFrame> archive = station.ArchiveWindows().constFirst();
     const QPointer<CQuorvelDoc> document = archive->GetDocument();
 
@@ -288,6 +323,7 @@ void TestArchiveWindows::archiveContents()
     file.close();
 
     QCOMPARE(station.app->OpenDocumentFile(path), lines >= 0);
+    QVERIFY(station.WaitForArchiveWindows(lines >= 0 ? 1 : 0));
     QCOMPARE(station.messages.texts, box.isEmpty() ? QStringList{} : QStringList{box.arg(path)});
     QCOMPARE(station.ArchiveWindows().size(), lines >= 0 ? 1 : 0);
     QCOMPARE(station.app->RecentFiles().Files().size(), lines >= 0 ? 1 : 0);
@@ -315,6 +351,7 @@ void TestArchiveWindows::askedAgainWhileOpening()
             again = station.app->OpenDocumentFile(path);
     };
     QVERIFY(station.app->OpenDocumentFile(path));
+    QVERIFY(station.WaitForArchiveWindows(1));
     QVERIFY(again);
     QCOMPARE(station.messages.texts, QStringList{kCorruptWarning});
     QCOMPARE(station.ArchiveWindows().size(), 1);
@@ -328,6 +365,7 @@ void TestArchiveWindows::newestAtTheBottom()
     for (int value = 0; value < 200; ++value)
         values.append(value);
     QVERIFY(station.app->OpenDocumentFile(station.WriteArchive(QStringLiteral("Channel 7"), -1, values)));
+    QVERIFY(station.WaitForArchiveWindows(1));
     CChildFrame* window = station.ArchiveWindows().constFirst();
     const CQuorvelDoc* document = window->GetDocument();
     QCOMPARE(document->GetEventCount(), 200);
@@ -372,8 +410,10 @@ void TestArchiveWindows::send()
     qputenv("PATH", bin.path().toLocal8Bit());
     ArchiveStation station;
     const QString path = station.WriteArchive(QStringLiteral("Channel 1"), -1, {1});
-    if (archiveWindow)
+    if (archiveWindow) {
         QVERIFY(station.app->OpenDocumentFile(path));
+        QVERIFY(station.WaitForArchiveWindows(1));
+    }
 
     QAction* send = station.Frame().CommandAction(ID_FILE_SEND_MAIL);
     QVERIFY(send);
@@ -415,12 +455,69 @@ void TestArchiveWindows::startedWithAFile()
     station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
     QTRY_COMPARE(station.Frame().ChildFrames().size(), 0);
     station.ChooseArchive(second);
+    QVERIFY(station.WaitForArchiveWindows(1));
     QCOMPARE(station.lastRequest.title, QStringLiteral("Open"));
     QCOMPARE(station.lastRequest.folder, QDir::currentPath());
     QCOMPARE(station.Frame().ChildFrames().size(), 1);
     QCOMPARE(station.Frame().ActiveChildFrame()->windowTitle(), QStringLiteral("Channel 2 %1.krv").arg(DateKey(-2)));
     QCOMPARE(ArchiveStation::Shown(station.Frame().ActiveChildFrame()).size(), 3);
     QCOMPARE(station.messages.texts, QStringList{});
+}
+
+// A large archive is read while the channels go on: a message that comes in as its opening starts
+// is acknowledged and listed before the archive's window appears.
+void TestArchiveWindows::channelsAnswerWhileOpening()
+{
+    Pty line;
+    QVERIFY(line.IsOpen());
+    WindowStation station({{1, &line}});
+    ScriptedMessages messages;
+    QVERIFY(station.Start());
+    QVERIFY(SendAlarm(line, 1));
+    CQuorvelDoc* channel = station.app->Document(1);
+    QTRY_COMPARE_WITH_TIMEOUT(channel->GetEventCount(), 1, 10000);
+
+    const QString path = WriteLargeArchive(station.station);
+    QVERIFY(!path.isEmpty());
+
+    // When the archive's window appears: what the line had been answered by then, what listed.
+    const QByteArray ack = SimFrames::TerminalAck();
+    QByteArray answered;
+    int listed = -1;
+    QObject::connect(station.Frame().MdiArea(), &QMdiArea::subWindowActivated, station.Frame().MdiArea(),
+                     [&](QMdiSubWindow* window) {
+                         const auto* frame = qobject_cast<CChildFrame*>(window);
+                         if (listed >= 0 || !frame || !frame->GetDocument() || frame->GetDocument()->GetChannel() > 0)
+                             return;
+                         answered += line.Read(int(ack.size()), 1);
+                         listed = channel->GetEventCount();
+                     });
+    QVERIFY(line.Write(SimFrames::BlockFrame(QByteArray::fromHex("010002"), false)));
+    QVERIFY(station.app->OpenDocumentFile(path));
+    QVERIFY(SpinUntil([&] { return listed >= 0; }, 120000));
+    QCOMPARE(answered, ack);
+    QCOMPARE(listed, 2);
+    QCOMPARE(station.Frame().ActiveChildFrame()->GetDocument()->GetEventCount(), 300000);
+    QCOMPARE(messages.texts, QStringList{});
+}
+
+// The program ends while an archive is being read: it ends cleanly, and leaves the file unlocked.
+// No channels here, so that it ends at once: the read is still under way.
+void TestArchiveWindows::endsWhileOpening()
+{
+    TestStation station;
+    ScriptedMessages messages;
+    QDir().mkpath(station.Path(QStringLiteral("Archives")));
+    const QString path = WriteLargeArchive(station);
+    QVERIFY(!path.isEmpty());
+    auto app = std::make_unique<CQuorvelApp>();
+    app->SetChannelViews(std::make_unique<CWindowViews>(*app));
+    QVERIFY(app->OpenDocumentFile(path));
+    app.reset();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(::flock(file.handle(), LOCK_EX | LOCK_NB), 0);
+    QCOMPARE(messages.texts, QStringList{});
 }
 
 QTEST_MAIN(TestArchiveWindows)

@@ -1,6 +1,7 @@
 // Opening an archive window, offscreen: writes yesterday's archive of a channel with the given
-// number of records of typical length, then opens it as the program does (read whole, window
-// made, first paint) and prints how long the user-interface thread was held, in all and by step.
+// number of records of typical length, then opens it as the program does (read on a worker
+// thread, window made, first paint) and prints how long the user-interface thread was held by
+// each step.
 //   bench-archive-open [records]
 #include "app/QuorvelApp.h"
 #include "app/WindowViews.h"
@@ -18,6 +19,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -59,18 +61,33 @@ int main(int argc, char** argv)
     reader.OnOpenDocument(path);
     const double readMs = timer.nsecsElapsed() / 1e6;
 
+    // The records are read beside the event loop: what holds the user-interface thread is the
+    // call itself, then each turn of the loop until the window is there (the longest of them hands
+    // the records over and makes the window).
     timer.restart();
+    QElapsedTimer wall;
+    wall.start();
     if (!app.OpenDocumentFile(path))
         return 1;
     const double openMs = timer.nsecsElapsed() / 1e6;
+    double longestTurnMs = 0;
+    while (views->Frame().ChildFrames().isEmpty()) {
+        timer.restart();
+        QCoreApplication::processEvents();
+        longestTurnMs = std::max(longestTurnMs, timer.nsecsElapsed() / 1e6);
+    }
+    const double untilShownMs = wall.nsecsElapsed() / 1e6;
     CChildFrame* window = views->Frame().ActiveChildFrame();
     timer.restart();
     window->View()->viewport()->grab();
     const double paintMs = timer.nsecsElapsed() / 1e6;
 
     std::printf("document read alone: %.1f ms (%d records listed)\n", readMs, reader.GetEventCount());
-    std::printf("OpenDocumentFile (read, window, recent files): %.1f ms\n", openMs);
+    std::printf("OpenDocumentFile (checks, read started): %.1f ms\n", openMs);
+    std::printf("until the window is there: %.1f ms; longest turn of the event loop meanwhile: %.1f ms\n",
+                untilShownMs, longestTurnMs);
     std::printf("first paint of the window: %.1f ms\n", paintMs);
-    std::printf("user-interface thread held: %.1f ms\n", openMs + paintMs);
+    std::printf("user-interface thread held at most: %.1f ms at once\n",
+                std::max({openMs, longestTurnMs, paintMs}));
     return 0;
 }
