@@ -22,6 +22,8 @@ QString ShowArchiveDialog(QWidget* owner, const ArchiveDialogRequest& request)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QString::fromLatin1(Str::kArchiveExtension));
+    // The archives of a channel whose name starts with a dot are hidden files.
+    dialog.setFilter(dialog.filter() | QDir::Hidden);
     // Wide enough for a channel's name, the date and the size and time of each archive.
     dialog.resize(dialog.sizeHint().expandedTo(kDialogSize));
     // Qt's own dialog (where the desktop offers none): each archive's size and time in full.

@@ -144,9 +144,10 @@ bool CArchiveDlg::OnInitDialog()
     m_pList->clear();
     m_pProgress->reset();
     m_pProgress->setValue(0);
-    // Only names the list can be turned back into: the extension as the program writes it.
+    // Only names the list can be turned back into: the extension as the program writes it. A channel
+    // whose name starts with a dot has archives the system calls hidden; they are archives all the same.
     const QDir archives(ArchivesDir(), QStringLiteral("*.") + Extension(), QDir::NoSort,
-                        QDir::Files | QDir::CaseSensitive);
+                        QDir::Files | QDir::Hidden | QDir::CaseSensitive);
     QStringList entries;
     for (const QFileInfo& file : archives.entryInfoList())
         entries.append(FormatListEntry(file.completeBaseName()));

@@ -287,7 +287,7 @@ void TestArchiveDlg::listIsSortedByText()
 {
     BackupStation station;
     for (const char* title : {"Channel 2 20240101", "Channel 10 20240101", "channel 3 20231231", "North Gate 20060401",
-                              "North Gate 20070301"})
+                              "North Gate 20070301", ".Annex 20240101"})
         station.WriteArchive(QLatin1String(title), 10);
     // Not archives the list could name again.
     QFile(StationPath(QStringLiteral("Archives/notes.txt"))).open(QIODevice::WriteOnly);
@@ -296,7 +296,7 @@ void TestArchiveDlg::listIsSortedByText()
     station.Backup();
     // By channel name as text, then day, month and year as text, not by date.
     const QStringList expected{
-        "Channel 10 : 01/01/2024", "Channel 2 : 01/01/2024", "channel 3 : 31/12/2023", "East Yard : 07/03/2006",
+        ".Annex : 01/01/2024", "Channel 10 : 01/01/2024", "Channel 2 : 01/01/2024", "channel 3 : 31/12/2023", "East Yard : 07/03/2006",
         "North Gate : 01/03/2007", "North Gate : 01/04/2006", "North Gate : 07/03/2006",
     };
     QCOMPARE(person.firstList, expected);
