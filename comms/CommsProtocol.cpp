@@ -247,19 +247,20 @@ bool CCommsProtocol::event(QEvent* event)
         m_heldReplies.reset();
         return true;
     }
-    const auto* message = static_cast<const CCommsEvent*>(event);
     switch (type) {
-    case WM_RX_DATA:
+    case WM_RX_DATA: {
+        const auto* message = static_cast<const CCommsEvent*>(event);
         if (!m_heldReplies) {
             m_heldReplies.emplace(*this);
             QCoreApplication::postEvent(this, new QEvent(kRepliesDueEvent));
         }
         OnRxData(int(message->Bytes().size()), message->Bytes().constData());
         return true;
+    }
     case WM_RX_FRAME:
     case WM_RX_MESSAGE:
     case WM_COMMS_ERROR:
-        Dispatch(type, message->WParam());
+        Dispatch(type, static_cast<const CCommsEvent*>(event)->WParam());
         return true;
     default:
         return CPacketComms::event(event);
