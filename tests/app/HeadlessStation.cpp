@@ -17,6 +17,9 @@
 
 namespace {
 
+// Far longer than the program takes from opening a line to reading it, even sanitized on a busy machine.
+constexpr int kLineSetUpMs = 250;
+
 // Alarm numbers 0..5; 0 and 5 count, 1 is a line-state alarm, 2 is a fault, 4 a kind never listed.
 const QMap<int, QByteArrayList> kAlarms = {
     {0, {"ALARM", "Y", "10", "", "Door open"}},
@@ -190,8 +193,10 @@ bool HeadlessStation::WaitForPeers(const QList<Pty*>& lines)
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < 15000) {
-        if (std::all_of(lines.begin(), lines.end(), [](Pty* line) { return line->PeerOpen(); }))
+        if (std::all_of(lines.begin(), lines.end(), [](Pty* line) { return line->PeerOpen(); })) {
+            QTest::qWait(kLineSetUpMs);
             return true;
+        }
         QTest::qWait(20);
     }
     return false;

@@ -54,7 +54,9 @@ public:
 
     // Channel 1 on `line` alone: writes the port map, starts, and is true once the line is open.
     bool StartOnLine(Pty& line, Output output = Output::File);
-    // True once another process (the program) holds every line open.
+    // True once another process (the program) holds every line open and has had a moment to set
+    // each one up: the program discards what arrives while it opens a line, as a real line's first
+    // frame may be lost then (a real alarm system sends it again when no ACK comes).
     static bool WaitForPeers(const QList<Pty*>& lines);
     // Sends a coded alarm (number 1, the value given) and is true when it is acknowledged.
     static bool SendAlarm(Pty& line, int value);
