@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds the fuzz targets into ./build-fuzz (or $QUORVEL_FUZZ_BUILD) with clang,
-# everything compiled with AddressSanitizer and UBSan. With --check it only tells (exit status)
-# whether this machine has clang with libFuzzer.
+# everything compiled with AddressSanitizer and UBSan; with --all also the program, its tools and
+# its tests. With --check it only tells (exit status) whether this machine has clang with libFuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 has_libfuzzer() {
@@ -22,4 +22,8 @@ if ! has_libfuzzer; then
 fi
 build=${QUORVEL_FUZZ_BUILD:-build-fuzz}
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_FUZZ=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" --target fuzz
+targets=(--target fuzz)
+if [ "${1:-}" = "--all" ]; then
+  targets=()
+fi
+cmake --build "$build" -j "$(nproc)" "${targets[@]}"
