@@ -18,6 +18,8 @@
 namespace {
 
 constexpr int kHandOverTimeoutMs = 5000;
+// A local socket's path must fit the system's limit of 108 bytes with room to spare.
+constexpr int kMaxSocketPathBytes = 100;
 // A command line is a few hundred bytes; anything much larger is not one.
 constexpr qint64 kMaxCommandLineBytes = 64 * 1024;
 
@@ -41,7 +43,12 @@ QString SingleInstance::ServerName(const QString& stationDir)
     if (canonical.isEmpty())
         canonical = QDir(stationDir).absolutePath();
     const QByteArray hash = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha256);
-    return QStringLiteral("quorvel-") + QString::fromLatin1(hash.left(8).toHex());
+    const QString name = QStringLiteral("quorvel-") + QString::fromLatin1(hash.left(8).toHex());
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty() || !QFileInfo(runtime).isDir())
+        return name;
+    const QString path = QDir(runtime).filePath(name);
+    return QFile::encodeName(path).size() <= kMaxSocketPathBytes ? path : name;
 }
 
 SingleInstance::Claim SingleInstance::ClaimStation(const QString& stationDir, const QStringList& files)

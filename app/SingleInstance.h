@@ -27,7 +27,9 @@ public:
     Claim ClaimStation(const QString& stationDir, const QStringList& files);
     QString ErrorString() const { return m_error; }
 
-    // The socket name of a station: short, and the same for every spelling of its path.
+    // The socket of a station: the same for every spelling of its path, in the user's runtime
+    // directory where there is one (private to the user, and the same for copies started with
+    // another TMPDIR), else in the temporary directory.
     static QString ServerName(const QString& stationDir);
 
 signals:

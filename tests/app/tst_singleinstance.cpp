@@ -22,16 +22,21 @@ private slots:
 
 void TestSingleInstance::secondCopyLeavesTheStation_data()
 {
-    QTest::addColumn<bool>("throughLink");  // the second copy names the station by another path
-    QTest::newRow("same path") << false;
-    QTest::newRow("through a symbolic link") << true;
+    QTest::addColumn<bool>("throughLink");     // the second copy names the station by another path
+    QTest::addColumn<bool>("otherTempDir");    // the second copy has a TMPDIR of its own
+    QTest::newRow("same path") << false << false;
+    QTest::newRow("through a symbolic link") << true << false;
+    QTest::newRow("with another temporary directory") << false << true;
 }
 
 void TestSingleInstance::secondCopyLeavesTheStation()
 {
     QFETCH(bool, throughLink);
+    QFETCH(bool, otherTempDir);
     HeadlessStation station;
     station.SetEnvironment(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("quorvel.app.info=true"));
+    QTemporaryDir runtime, temp;
+    station.SetEnvironment(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     Pty one, two;
     two.ReleaseSlave();
     QVERIFY(station.StartOnLine(one));
@@ -46,6 +51,8 @@ void TestSingleInstance::secondCopyLeavesTheStation()
         stationPath = links.filePath(QStringLiteral("station"));
         QVERIFY(QFile::link(station.Dir(), stationPath));
     }
+    if (otherTempDir)
+        station.SetEnvironment(QStringLiteral("TMPDIR"), temp.path());
     QByteArray output;
     QString errors;
     QCOMPARE(station.RunAnotherCopy(stationPath, &output, &errors), EX_TEMPFAIL);
