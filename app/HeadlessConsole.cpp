@@ -50,12 +50,25 @@ QByteArray CHeadlessConsole::PrintableText(QByteArrayView text)
     return printable;
 }
 
+QString CHeadlessConsole::PrintableTitle(QString title)
+{
+    std::replace_if(
+        title.begin(), title.end(),
+        [](QChar c) {
+            const QChar::Category category = c.category();
+            return category == QChar::Other_Control || category == QChar::Separator_Line
+                   || category == QChar::Separator_Paragraph;
+        },
+        QLatin1Char('?'));
+    return title;
+}
+
 const QByteArray& CHeadlessConsole::LinePrefix()
 {
     // Made once per title rather than once per line: this runs for every event.
     if (m_prefix.isEmpty() || m_document.GetTitle() != m_title) {
         m_title = m_document.GetTitle();
-        m_prefix = m_title.toLocal8Bit() + ": ";
+        m_prefix = PrintableTitle(m_title).toLocal8Bit() + ": ";
     }
     return m_prefix;
 }
@@ -71,7 +84,7 @@ void CHeadlessConsole::FlushWhenIdle()
 void CHeadlessConsole::ShowConnection(int port, bool connected)
 {
     const QString text = QString::fromLatin1(connected ? Str::kPortConnectedAgain : Str::kPortNotConnected).arg(port);
-    const QByteArray line = (m_document.GetTitle() + QStringLiteral(": ") + text).toLocal8Bit() + '\n';
+    const QByteArray line = (PrintableTitle(m_document.GetTitle()) + QStringLiteral(": ") + text).toLocal8Bit() + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);
 }

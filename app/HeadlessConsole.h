@@ -30,6 +30,9 @@ public:
     // range of Latin-1) becomes '?', so a record cannot end its line early, start a line that looks
     // like another channel's, or send a terminal escape sequence.
     static QByteArray PrintableText(QByteArrayView text);
+    // A channel name as it stands before each line, in the same spirit: a name edited by hand into
+    // the settings file may hold DEL, C1 controls or line separators, which become '?'.
+    static QString PrintableTitle(QString title);
 
 private:
     const QByteArray& LinePrefix();

@@ -15,6 +15,8 @@ class TestHeadlessOutput : public QObject
 private slots:
     void printableText_data();
     void printableText();
+    void printableTitle_data();
+    void printableTitle();
     void recordStaysOnOneLine();
     void closedOutputDoesNotStopLogging();
 };
@@ -41,6 +43,26 @@ void TestHeadlessOutput::printableText()
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, printed);
     QCOMPARE(CHeadlessConsole::PrintableText(text), printed);
+}
+
+void TestHeadlessOutput::printableTitle_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("plain") << QStringLiteral("North Gate") << QStringLiteral("North Gate");
+    QTest::newRow("delete") << QStringLiteral("Gate\x7f") << QStringLiteral("Gate?");
+    QTest::newRow("next line (C1)") << QStringLiteral("Gate\u0085Channel 2") << QStringLiteral("Gate?Channel 2");
+    QTest::newRow("C1 control (CSI)") << QStringLiteral("\u009b31mGate") << QStringLiteral("?31mGate");
+    QTest::newRow("line and paragraph separators") << QStringLiteral("a\u2028b\u2029c") << QStringLiteral("a?b?c");
+    QTest::newRow("letters of any script kept") << QStringLiteral("Tor Süd \u5317\u95e8")
+                                                << QStringLiteral("Tor Süd \u5317\u95e8");
+}
+
+void TestHeadlessOutput::printableTitle()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, printed);
+    QCOMPARE(CHeadlessConsole::PrintableTitle(title), printed);
 }
 
 void TestHeadlessOutput::recordStaysOnOneLine()
