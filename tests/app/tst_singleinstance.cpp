@@ -22,8 +22,8 @@ private slots:
 
 void TestSingleInstance::secondCopyLeavesTheStation_data()
 {
-    QTest::addColumn<bool>("throughLink");     // the second copy names the station by another path
-    QTest::addColumn<bool>("otherTempDir");    // the second copy has a TMPDIR of its own
+    QTest::addColumn<bool>("throughLink");   // the second copy names the station by another path
+    QTest::addColumn<bool>("otherTempDir");  // the second copy has a TMPDIR of its own
     QTest::newRow("same path") << false << false;
     QTest::newRow("through a symbolic link") << true << false;
     QTest::newRow("with another temporary directory") << false << true;

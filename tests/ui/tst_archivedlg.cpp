@@ -296,8 +296,8 @@ void TestArchiveDlg::listIsSortedByText()
     station.Backup();
     // By channel name as text, then day, month and year as text, not by date.
     const QStringList expected{
-        ".Annex : 01/01/2024", "Channel 10 : 01/01/2024", "Channel 2 : 01/01/2024", "channel 3 : 31/12/2023", "East Yard : 07/03/2006",
-        "North Gate : 01/03/2007", "North Gate : 01/04/2006", "North Gate : 07/03/2006",
+        ".Annex : 01/01/2024",     "Channel 10 : 01/01/2024", "Channel 2 : 01/01/2024",  "channel 3 : 31/12/2023",
+        "East Yard : 07/03/2006",  "North Gate : 01/03/2007", "North Gate : 01/04/2006", "North Gate : 07/03/2006",
     };
     QCOMPARE(person.firstList, expected);
 }
