@@ -9,6 +9,8 @@
 #include "ui/SteppedJob.h"
 #include "ui/UiLogging.h"
 
+#include <QFile>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 
@@ -36,9 +38,14 @@ bool PrintDocument(CQuorvelDoc* document, QPrinter& printer, QWidget* parent)
         pages.OnPrint(painter, first + k);
         return true;
     });
+    // Qt cannot abort a PDF: it is ended like a whole one. A PDF the user stopped is no record of
+    // the list, so it goes, as a stopped Print to File does; a printer's job is cancelled instead.
+    const bool toPdfFile = painter.paintEngine()->type() == QPaintEngine::Pdf && !printer.outputFileName().isEmpty();
     if (!done)
         printer.abort();
     painter.end();
+    if (job.WasCancelled() && toPdfFile && !QFile::remove(printer.outputFileName()))
+        qCWarning(lcUi) << "could not remove the stopped print" << printer.outputFileName();
     return done;
 }
 

@@ -15,6 +15,7 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -118,6 +119,7 @@ private slots:
     void previewShowsEveryPage();
     void setupIsKeptForLaterPrints();
     void cancelledPrintDialogPrintsNothing();
+    void stoppedPdfLeavesNoFile();
     void printToFileOffers_data();
     void printToFileOffers();
     void printToFileWrites_data();
@@ -273,6 +275,36 @@ void TestPrinting::cancelledPrintDialogPrintsNothing()
     };
     windows.Frame().OnCommand(ID_FILE_PRINT);
     QCOMPARE(dialogs.printDialogs, 1);
+    QVERIFY(!QFile::exists(pdf));
+}
+
+// Cancel in the progress box, once it shows, of a print long enough to need one.
+void TestPrinting::stoppedPdfLeavesNoFile()
+{
+    ChannelWindows windows(1);
+    ScriptedPrintDialogs dialogs;
+    AddZones(windows.Doc(1), 60000);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("stopped.pdf"));
+    dialogs.onPrint = [&](QPrinter& printer) {
+        SetUpPdf(printer, pdf, kPageLines);
+        return true;
+    };
+    bool cancelled = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<QProgressDialog*>(widget);
+            if (progress && progress->isVisible() && !cancelled) {
+                QVERIFY(QFile::exists(pdf));  // pages are being made
+                progress->cancel();
+                cancelled = true;
+            }
+        }
+    });
+    watch.start(20);
+    windows.Frame().OnCommand(ID_FILE_PRINT);
+    QVERIFY(cancelled);
     QVERIFY(!QFile::exists(pdf));
 }
 
