@@ -46,6 +46,15 @@ void SetUpPdf(QPrinter& printer, const QString& path, int lines)
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
 }
 
+// The print dialog answers OK (accept) or Cancel, having set the printer up as SetUpPdf does.
+void AnswerWithPdf(ScriptedPrintDialogs& dialogs, const QString& path, int lines, bool accept)
+{
+    dialogs.onPrint = [path, lines, accept](QPrinter& printer) {
+        SetUpPdf(printer, path, lines);
+        return accept;
+    };
+}
+
 // The text of each page of a PDF, as pdftotext lays it out.
 QStringList PdfPages(const QString& path)
 {
@@ -269,10 +278,7 @@ void TestPrinting::cancelledPrintDialogPrintsNothing()
     AddZones(windows.Doc(1), 3);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("none.pdf"));
-    dialogs.onPrint = [&](QPrinter& printer) {
-        SetUpPdf(printer, pdf, kPageLines);
-        return false;
-    };
+    AnswerWithPdf(dialogs, pdf, kPageLines, false);
     windows.Frame().OnCommand(ID_FILE_PRINT);
     QCOMPARE(dialogs.printDialogs, 1);
     QVERIFY(!QFile::exists(pdf));
@@ -286,10 +292,7 @@ void TestPrinting::stoppedPdfLeavesNoFile()
     AddZones(windows.Doc(1), 60000);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("stopped.pdf"));
-    dialogs.onPrint = [&](QPrinter& printer) {
-        SetUpPdf(printer, pdf, kPageLines);
-        return true;
-    };
+    AnswerWithPdf(dialogs, pdf, kPageLines, true);
     bool cancelled = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, this, [&] {
