@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -76,7 +77,9 @@ const QByteArray& CHeadlessConsole::LinePrefix()
 void CHeadlessConsole::FlushWhenIdle()
 {
     static char buffer[1 << 16];
-    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    static bool buffered = false;
+    if (!std::exchange(buffered, true))
+        std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
                      [] { std::fflush(stdout); });
 }

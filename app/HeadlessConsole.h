@@ -14,8 +14,8 @@ class CHeadlessConsole : public IDocView
 public:
     explicit CHeadlessConsole(CQuorvelDoc& document);
 
-    // Under load lines are written in batches; every line is out before the program waits for
-    // more work. Call once, on the user-interface thread, with its event loop about to run.
+    // Under load lines are written in batches; every line is out before the thread that calls this
+    // waits for more work. Call on each thread that lists records, with its event loop running.
     static void FlushWhenIdle();
 
     void ScrollBy(int columns, int lines) override;

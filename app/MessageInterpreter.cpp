@@ -1,6 +1,7 @@
 #include "app/MessageInterpreter.h"
 
 #include "archive/QuorvelDoc.h"
+#include "core/Clock.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "remote/RemoteMonitor.h"
@@ -28,28 +29,41 @@ void CMessageInterpreter::SetRemoteMonitor(CRemoteMonitor* monitor)
 
 void CMessageInterpreter::OnRxMessage(int, CPriorityQueue* queue)
 {
-    // A box shown below keeps the event loop running, so this handler can be entered again for
-    // the same channel before it returns: each call works on the message it popped itself.
-    char message[CPriorityQueue::kEntrySize];
-    const int length = TakeEntry(queue, message);
-    if (length < 0)
+    char entry[CPriorityQueue::kEntrySize];
+    qint64 arrival = 0;
+    const int length = TakeEntry(queue, entry, nullptr, &arrival);
+    if (length < 0 || !m_pDocument)
         return;
+    QByteArray message(entry, length);
+    CQuorvelDoc* document = m_pDocument;
+    if (document->thread() == thread()) {
+        Interpret(document, message, arrival);
+        return;
+    }
+    // Queued in arrival order; a document gone meanwhile takes the call with it.
+    QMetaObject::invokeMethod(
+        document, [document, message = std::move(message), arrival] { Interpret(document, message, arrival); },
+        Qt::QueuedConnection);
+}
 
-    Forward(message, length);
-
-    if (m_pDocument && !m_pDocument->HandleMessage(message, length)) {
+void CMessageInterpreter::Interpret(CQuorvelDoc* document, const QByteArray& message, qint64 arrival)
+{
+    const Clock::ArrivalScope arrived(arrival);
+    const int length = int(message.size());
+    Forward(document, message.constData(), length);
+    if (!document->HandleMessage(message.constData(), length)) {
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(QString::fromLatin1(Str::kFatalDiskError));
     }
 }
 
-void CMessageInterpreter::Forward(const char* message, int length)
+void CMessageInterpreter::Forward(CQuorvelDoc* document, const char* message, int length)
 {
-    if (g_nRemoteMonitorEnabled != 1 || !RemotePort().IsOpen() || !m_pDocument)
+    if (g_nRemoteMonitorEnabled != 1 || !RemotePort().IsOpen())
         return;
     // A message shorter than three bytes forwards zeros for the bytes it lacks.
     const auto byteAt = [&](int i) { return i < length ? message[i] : char(0); };
-    const char record[4] = {byteAt(0), char(m_pDocument->GetChannel() - 1), byteAt(1), byteAt(2)};
+    const char record[4] = {byteAt(0), char(document->GetChannel() - 1), byteAt(1), byteAt(2)};
     if (!s_pRemoteMonitor || !s_pRemoteMonitor->SendAlarm(record)) {
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(QString::fromLatin1(Str::kRemotePortError));

@@ -10,6 +10,7 @@
 #include "app/StallMeter.h"
 #include "app/SingleInstance.h"
 #include "app/StartupNotices.h"
+#include "app/StationThreads.h"
 #include "app/WindowViews.h"
 #include "archive/QuorvelDoc.h"
 #include "core/Logging.h"
@@ -18,6 +19,7 @@
 #include "core/StartupMessage.h"
 #include "core/Station.h"
 #include "core/Strings.h"
+#include "core/ThreadCall.h"
 #include "core/UserMessages.h"
 #include "events/AlarmTexts.h"
 #include "events/DisplayObj.h"
@@ -123,6 +125,16 @@ CQuorvelApp::~CQuorvelApp()
     }
     m_reconnectTimer.stop();
     CloseChannelPorts();
+    // The channels' objects come back to this thread, everything they had received recorded.
+    if (m_threads) {
+        std::vector<QObject*> comms, logging;
+        for (Channel& channel : m_channels) {
+            comms.push_back(channel.interpreter.get());
+            logging.push_back(channel.document.get());
+        }
+        m_threads->Stop(comms, logging);
+        m_threads.reset();
+    }
     // Comms stacks go before the documents they feed; each document flushes its archive as it goes.
     for (Channel& channel : m_channels)
         channel.interpreter.reset();
@@ -261,6 +273,7 @@ void CQuorvelApp::OnFileNew()
                                   IUserMessages::Icon::Stop);
     }
 
+    m_threads = std::make_unique<StationThreads>();
     bool anyFailed = false;
     for (int n = kChannelCount; n >= 1; --n) {
         Channel& channel = m_channels[size_t(n - 1)];
@@ -272,14 +285,21 @@ void CQuorvelApp::OnFileNew()
         SetChannelInterpreter(n, channel.interpreter.get());
         channel.document->SetInterpreter(channel.interpreter.get());
         connect(channel.interpreter.get(), &CSerialComms::PortLost, this, [this, n] { OnPortLost(n); });
+        channel.document->moveToThread(m_threads->Logging());
+        channel.interpreter->moveToThread(m_threads->Comms());
         if (!OpenChannelPort(n)) {
             m_views->ShowConnection(n, GetChannelPort(n), false);
             anyFailed = true;
         }
     }
 
-    for (int n = 1; n <= kChannelCount; ++n)
-        m_channels[size_t(n - 1)].document->ReloadToday();
+    // On the logging thread, while the lines are acknowledged already: what arrives meanwhile is
+    // recorded after the day's earlier records.
+    for (int n = 1; n <= kChannelCount; ++n) {
+        CQuorvelDoc* document = m_channels[size_t(n - 1)].document.get();
+        CallOnThread(document, [document] { document->ReloadToday(); });
+    }
+    CallOnThread(Document(1), [] { CHeadlessConsole::FlushWhenIdle(); });
 
     m_availablePorts = BuildPortList();
     if (IsRemoteConfigured())

@@ -17,6 +17,7 @@ class IChannelViews;
 class CQuorvelDoc;
 class CRemoteMonitor;
 class QWidget;
+class StationThreads;
 
 // Runs the program: parses the command line, starts the station and its event loop.
 int RunQuorvel(int argc, char* argv[]);
@@ -91,6 +92,7 @@ private:
     void RetryLostPorts();
 
     std::unique_ptr<IChannelViews> m_views;
+    std::unique_ptr<StationThreads> m_threads;  // once the channels are set up
     std::array<Channel, 16> m_channels;
     QSemaphore m_hEventLock{1};
     std::unique_ptr<CRemoteMonitor> m_pRemoteMonitor;

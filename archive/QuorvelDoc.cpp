@@ -12,15 +12,19 @@
 
 #include <QSemaphore>
 
+#include <utility>
+
 QSemaphore* CQuorvelDoc::s_pEventLock = nullptr;
 
 CQuorvelDoc::CQuorvelDoc(QObject* parent)
     : QObject(parent)
+    , m_events(std::make_shared<CEventList>())
 {
 }
 
 CQuorvelDoc::CQuorvelDoc(const QString& title, QObject* parent)
     : QObject(parent)
+    , m_events(std::make_shared<CEventList>())
     , m_strTitle(title)
 {
 }
@@ -28,8 +32,46 @@ CQuorvelDoc::CQuorvelDoc(const QString& title, QObject* parent)
 CQuorvelDoc::~CQuorvelDoc()
 {
     CloseArchive();
-    // The view may be gone already: the records go without telling it.
-    m_events.clear();
+}
+
+QString CQuorvelDoc::GetTitle() const
+{
+    const QMutexLocker lock(&m_sharedLock);
+    return m_strTitle;
+}
+
+void CQuorvelDoc::SetTitle(const QString& title)
+{
+    const QMutexLocker lock(&m_sharedLock);
+    m_strTitle = title;
+}
+
+QString CQuorvelDoc::GetArchivePath() const
+{
+    const QMutexLocker lock(&m_sharedLock);
+    return m_strArchivePath;
+}
+
+void CQuorvelDoc::SetArchivePath(const QString& path)
+{
+    const QMutexLocker lock(&m_sharedLock);
+    m_strArchivePath = path;
+}
+
+std::shared_ptr<const CEventList> CQuorvelDoc::Events() const
+{
+    const QMutexLocker lock(&m_sharedLock);
+    return m_events;
+}
+
+void CQuorvelDoc::ReplaceEvents(std::shared_ptr<CEventList> events)
+{
+    std::shared_ptr<CEventList> old;
+    {
+        const QMutexLocker lock(&m_sharedLock);
+        old = std::exchange(m_events, std::move(events));
+    }
+    // The old records go here, outside the lock, unless a reader still holds them.
 }
 
 void CQuorvelDoc::SetEventLock(QSemaphore* lock)
@@ -53,7 +95,7 @@ void CQuorvelDoc::AddEvent(CDisplayObj* pRecord)
     int call = 0, fault = 0, normal = 0, system = 0;
     ReadEventViewSettings(call, fault, normal, system);
     if (record->PassesFilter(call, fault, normal, system)) {
-        m_events.push_back(std::move(record));
+        m_events->Append(std::move(record));
         if (m_pView) {
             m_pView->ScrollBy(0, 1);
             m_pView->UpdateAllViews();
@@ -65,7 +107,7 @@ void CQuorvelDoc::AddEvent(CDisplayObj* pRecord)
 
 void CQuorvelDoc::ClearEvents()
 {
-    m_events.clear();
+    ReplaceEvents(std::make_shared<CEventList>());
     if (m_pView) {
         m_pView->ResetDisplay();
         m_pView->UpdateScrollRange();
@@ -139,7 +181,7 @@ QString CQuorvelDoc::WriteErrorText(const CStoringArchive& ar) const
 {
     if (ar.LostRecords() == 0)
         return ar.ErrorString();
-    return QString::fromLatin1(Str::kRecordsNotArchived).arg(m_strTitle).arg(ar.LostRecords()) + QLatin1Char('\n')
+    return QString::fromLatin1(Str::kRecordsNotArchived).arg(GetTitle()).arg(ar.LostRecords()) + QLatin1Char('\n')
         + ar.ErrorString();
 }
 

@@ -1,9 +1,11 @@
 #pragma once
+#include "events/EventList.h"
 #include "events/LoadingArchive.h"
 
 #include <QByteArrayList>
 #include <QDateTime>
 #include <QFile>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 
@@ -26,6 +28,10 @@ class QSemaphore;
 // Archive files are locked with flock: the open day archive exclusively (others may still read
 // it without a lock, but no locking opener gets in), today's file exclusively while it is
 // reloaded, a viewed archive shared.
+//
+// A live document lives on the logging thread, which records, archives and lists; the windows read
+// its list, title and archive path from the user-interface thread at the same time. They read the
+// list through Events(), which stays whole while they hold it however the day moves on.
 class CQuorvelDoc : public QObject
 {
     Q_OBJECT
@@ -42,8 +48,8 @@ public:
 
     void SetView(IDocView* view) { m_pView = view; }
     IDocView* GetView() const { return m_pView; }
-    QString GetTitle() const { return m_strTitle; }
-    void SetTitle(const QString& title) { m_strTitle = title; }
+    QString GetTitle() const;
+    void SetTitle(const QString& title);
     void SetInterpreter(CMessageInterpreter* interpreter) { m_pInterpreter = interpreter; }
     CMessageInterpreter* GetInterpreter() const { return m_pInterpreter; }
 
@@ -51,8 +57,11 @@ public:
     int GetChannel() const { return m_nChannel; }
     int IsPortConnected() const { return m_bConnected; }
 
-    int GetEventCount() const { return int(m_events.size()); }
-    CDisplayObj* GetEvent(int index) const { return m_events[size_t(index)].get(); }
+    // The list as it stands: records appended later show in it, a day switch leaves it as it was.
+    std::shared_ptr<const CEventList> Events() const;
+    int GetEventCount() const { return Events()->Count(); }
+    // On the document's thread, or through a list held from Events().
+    const CDisplayObj* GetEvent(int index) const { return m_events->At(index); }
     // Takes the record: keeps it in the list when it passes the display flags, else destroys it.
     void AddEvent(CDisplayObj* record);
     void ClearEvents();
@@ -104,7 +113,7 @@ public:
     // Takes the records read (the document not shown yet) and reports how the reading went; 1.
     int FinishOpenDocument(ArchiveRead read);
     // The archive file of the document: the one it was opened from, or the channel's day archive.
-    QString GetArchivePath() const { return m_strArchivePath; }
+    QString GetArchivePath() const;
 
     // The channel's oldest archive and the disk figures. age is now minus the oldest archive's
     // creation time in seconds (0 without archives, -1 when the clock is past its range).
@@ -141,7 +150,11 @@ private:
     QString m_strDateKey;
     std::unique_ptr<CStoringArchive> m_pArchive;
     QString m_strArchivePath;
-    std::vector<std::unique_ptr<CDisplayObj>> m_events;
+    void SetArchivePath(const QString& path);
+    // A new list for the day (or the archive read) in place of the one there is.
+    void ReplaceEvents(std::shared_ptr<CEventList> events);
+
+    std::shared_ptr<CEventList> m_events;
     int m_nChannel = -1;
     CMessageInterpreter* m_pInterpreter = nullptr;
     IDocView* m_pView = nullptr;
@@ -150,6 +163,8 @@ private:
     bool m_bSwitching = false;       // a day switch is under way (its boxes let messages in)
     QByteArrayList m_pendingMessages;  // messages that came in during a day switch
     QMetaObject::Connection m_idleFlush;
+
+    mutable QMutex m_sharedLock;  // guards m_events (the pointer), m_strTitle and m_strArchivePath
 
     static QSemaphore* s_pEventLock;
 };

@@ -55,7 +55,7 @@ void SetAsideInvalidArchive(const QString& path)
 
 QString CQuorvelDoc::ArchivePathFor(const QString& dateKey) const
 {
-    return StationPath(QLatin1String(Str::kArchivesDir)) + QLatin1Char('/') + FileTitle(m_strTitle)
+    return StationPath(QLatin1String(Str::kArchivesDir)) + QLatin1Char('/') + FileTitle(GetTitle())
         + QLatin1Char(' ') + dateKey + kExtension;
 }
 
@@ -80,7 +80,7 @@ bool CQuorvelDoc::SwitchDay(const QString& key, const QDateTime& now)
     if (!KeepDiskInBounds(now))
         return false;
 
-    m_strArchivePath = ArchivePathFor(key);
+    SetArchivePath(ArchivePathFor(key));
     m_file.setFileName(m_strArchivePath);
     QString error;
     if (!OpenArchiveFile(m_file, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered, LOCK_EX, error)) {
@@ -126,7 +126,7 @@ void CQuorvelDoc::ScanArchives(const QDateTime& now, qint64& age, quint64& free,
                                QString& oldestPath, quint64& oldestSize)
 {
     // The channel's archives are "<name> *.krv"; the name is matched as it stands, not as a pattern.
-    const QString prefix = FileTitle(m_strTitle) + QLatin1Char(' ');
+    const QString prefix = FileTitle(GetTitle()) + QLatin1Char(' ');
     const QDir archives(StationPath(QLatin1String(Str::kArchivesDir)));
     const QFileInfoList files = archives.entryInfoList({QLatin1Char('*') + kExtension}, QDir::Files | QDir::Hidden,
                                                        QDir::Unsorted);
@@ -251,7 +251,7 @@ int CQuorvelDoc::ReloadToday()
 {
     QString key;
     GetTodayKey(key);
-    m_strArchivePath = ArchivePathFor(key);
+    SetArchivePath(ArchivePathFor(key));
     // A file of its own: the day switch never shares the day's append file with this reader.
     QFile file(m_strArchivePath);
     QString error;
@@ -319,8 +319,8 @@ std::unique_ptr<QFile> CQuorvelDoc::OpenForViewing(const QString& path)
         return nullptr;
     }
     file->seek(0);
-    m_strArchivePath = path;
-    m_strTitle = QFileInfo(path).fileName();
+    SetArchivePath(path);
+    SetTitle(QFileInfo(path).fileName());
     return file;
 }
 
@@ -338,7 +338,7 @@ CQuorvelDoc::ArchiveRead CQuorvelDoc::ReadForViewing(QFile& file, const DisplayF
 
 int CQuorvelDoc::FinishOpenDocument(ArchiveRead read)
 {
-    m_events = std::move(read.records);
+    ReplaceEvents(std::make_shared<CEventList>(std::move(read.records)));
     ReportReadOutcome(read.outcome);
     if (m_pView)
         m_pView->UpdateScrollRange();

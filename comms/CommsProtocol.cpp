@@ -110,13 +110,13 @@ void CCommsProtocol::QueueFrame(int ok)
     // The check result waits beside the frame: frames leave the queue by first byte, not in the
     // order of the messages posted for them.
     m_nFrameOutLength = ExtractFrame(m_frameOut);
-    m_frameOverflow.Push(m_frameOut, m_nFrameOutLength, ok);
+    m_frameOverflow.Push(m_frameOut, m_nFrameOutLength, ok, m_rxArrival);
     PostMessage(WM_RX_FRAME, ok);
 }
 
-void CCommsProtocol::QueueMessage(CommsMessage message, const char* data, int length)
+void CCommsProtocol::QueueMessage(CommsMessage message, const char* data, int length, qint64 arrival)
 {
-    m_messageOverflow.Push(data, length);
+    m_messageOverflow.Push(data, length, 0, arrival);
     PostMessage(message, length);
 }
 
@@ -146,7 +146,7 @@ void CCommsProtocol::OnRxFrame(int /*ok: of the frame posted, maybe not the one 
 {
     // Each WM_RX_FRAME has its entry; should one ever find the queue empty, it does nothing.
     int ok = 0;
-    const int length = TakeEntry(m_pFrameQueue.get(), m_rxMessage, &ok);
+    const int length = TakeEntry(m_pFrameQueue.get(), m_rxMessage, &ok, &m_rxMessageArrival);
     if (length < 0)
         return;
     m_nRxMessageLength = length;
@@ -162,7 +162,7 @@ void CCommsProtocol::OnRxEvent(int /*event: the receive machine knows only event
 int CCommsProtocol::RxDeliver()
 {
     if (m_bLastFrameOk)
-        QueueMessage(WM_RX_MESSAGE, m_rxMessage, m_nRxMessageLength);
+        QueueMessage(WM_RX_MESSAGE, m_rxMessage, m_nRxMessageLength, m_rxMessageArrival);
     return m_nRxState;
 }
 
@@ -250,6 +250,7 @@ bool CCommsProtocol::event(QEvent* event)
     switch (type) {
     case WM_RX_DATA: {
         const auto* message = static_cast<const CCommsEvent*>(event);
+        m_rxArrival = message->Arrival();
         if (!m_heldReplies) {
             m_heldReplies.emplace(*this);
             QCoreApplication::postEvent(this, new QEvent(kRepliesDueEvent));
@@ -313,13 +314,13 @@ void CCommsProtocol::OnCommsError(int /*length*/, CPriorityQueue* queue)
     TakeAndTrace("comms error", queue);
 }
 
-int CCommsProtocol::TakeEntry(CPriorityQueue* queue, char* out, int* flag)
+int CCommsProtocol::TakeEntry(CPriorityQueue* queue, char* out, int* flag, qint64* arrival)
 {
     // An empty queue leaves the caller's buffer as it was: nothing of an earlier entry is handed on.
     if (queue->Count() == 0)
         return -1;
     int length = 0;
-    queue->Pop(out, &length, flag);
+    queue->Pop(out, &length, flag, arrival);
     return qBound(0, length, CPriorityQueue::kEntrySize);
 }
 

@@ -57,9 +57,9 @@ protected:
     void OnTimer(int id) override;
 
     // WM_RX_MESSAGE and WM_COMMS_ERROR; the defaults take one entry off the queue and trace it.
-    // Takes the head entry into out (256 bytes) and its flag into *flag when asked; its length, or
-    // -1 when the queue is empty.
-    static int TakeEntry(CPriorityQueue* queue, char* out, int* flag = nullptr);
+    // Takes the head entry into out (256 bytes), its flag into *flag and the arrival time of its
+    // frame into *arrival when asked; its length, or -1 when the queue is empty.
+    static int TakeEntry(CPriorityQueue* queue, char* out, int* flag = nullptr, qint64* arrival = nullptr);
     virtual void OnRxMessage(int length, CPriorityQueue* queue);
     virtual void OnCommsError(int length, CPriorityQueue* queue);
 
@@ -82,6 +82,8 @@ protected:
     int m_nRxState = 0;
     char m_rxMessage[CPriorityQueue::kEntrySize] = {};
     int m_nRxMessageLength = 0;
+    qint64 m_rxArrival = 0;         // when the bytes being framed were read
+    qint64 m_rxMessageArrival = 0;  // when the last byte of the frame in m_rxMessage was read
     char m_txData[kTxDataSize] = {};
     int m_nTxLength = 0;
     int m_nTxFrameLength = 0;
@@ -97,7 +99,7 @@ private:
     void HandleFrame(int result);
     void SendReply(char reply);
     void QueueFrame(int ok);
-    void QueueMessage(CommsMessage message, const char* data, int length);
+    void QueueMessage(CommsMessage message, const char* data, int length, qint64 arrival = 0);
     void TakeAndTrace(const char* what, CPriorityQueue* queue);
     void PostMessage(CommsMessage message, int wParam);
     void DispatchPosted();

@@ -1,6 +1,7 @@
 #include "comms/PortWorker.h"
 
 #include "comms/CommsEvent.h"
+#include "core/Clock.h"
 #include "core/Logging.h"
 #include "core/Strings.h"
 
@@ -377,7 +378,8 @@ void CPortWorker::ClosePort()
 
 void CPortWorker::Post(const QByteArray& bytes)
 {
-    QCoreApplication::postEvent(m_receiver, new CCommsEvent(WM_RX_DATA, int(bytes.size()), bytes));
+    QCoreApplication::postEvent(m_receiver, new CCommsEvent(WM_RX_DATA, int(bytes.size()), bytes,
+                                                            ::Clock::Now().toMSecsSinceEpoch()));
 }
 
 void CPortWorker::PostError(int code)

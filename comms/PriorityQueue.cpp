@@ -44,7 +44,7 @@ CPriorityQueue::~CPriorityQueue()
     delete[] m_pEntries;
 }
 
-int CPriorityQueue::Push(const char* data, int length, int flag)
+int CPriorityQueue::Push(const char* data, int length, int flag, qint64 stamp)
 {
     const int free = m_nCapacity - m_nCount;
     if (free <= 0)
@@ -53,6 +53,7 @@ int CPriorityQueue::Push(const char* data, int length, int flag)
     Entry* entry = m_ppSlots[m_nCount];
     entry->length = length;
     entry->flag = flag;
+    entry->stamp = stamp;
     std::memcpy(entry->data, data, CopyCount(length));
     int slot = m_nCount++;
     while (slot > 0 && Ahead(entry->data, m_ppSlots[slot - 1]->data)) {
@@ -71,7 +72,7 @@ inline bool CPriorityQueue::Ahead(const char* newer, const char* older) const
     return m_pfnCompare(newer, older) != 0;
 }
 
-int CPriorityQueue::Pop(char* out, int* length, int* flag)
+int CPriorityQueue::Pop(char* out, int* length, int* flag, qint64* stamp)
 {
     if (m_nCount == 0)
         return 0;
@@ -79,6 +80,8 @@ int CPriorityQueue::Pop(char* out, int* length, int* flag)
     *length = head->length;
     if (flag)
         *flag = head->flag;
+    if (stamp)
+        *stamp = head->stamp;
     std::memcpy(out, head->data, CopyCount(head->length));
     --m_nCount;
     std::memmove(m_ppSlots, m_ppSlots + 1, size_t(m_nCount) * sizeof(Entry*));

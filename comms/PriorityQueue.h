@@ -1,4 +1,5 @@
 #pragma once
+#include <QtGlobal>
 
 // Decides whether a newer entry stands ahead of an older one, from the first data bytes of both.
 using QueueCompare = int (*)(const char* newer, const char* older);
@@ -22,14 +23,14 @@ public:
     CPriorityQueue(const CPriorityQueue&) = delete;
     CPriorityQueue& operator=(const CPriorityQueue&) = delete;
 
-    // Stores a copy of the first 256 bytes and the length as given, and a flag that travels with
-    // them. Returns the number of free entries before the push, or 0 when the queue was full and
-    // nothing was stored.
-    int Push(const char* data, int length, int flag = 0);
+    // Stores a copy of the first 256 bytes and the length as given, and a flag and a time (the
+    // arrival of the bytes, in ms since the epoch) that travel with them. Returns the number of free
+    // entries before the push, or 0 when the queue was full and nothing was stored.
+    int Push(const char* data, int length, int flag = 0, qint64 stamp = 0);
     // Takes the head entry: its stored length into *length, up to 256 bytes into out (which must
-    // hold 256) and its flag into *flag when asked. Returns the entries left, or 0 without writing
-    // anything when it was empty.
-    int Pop(char* out, int* length, int* flag = nullptr);
+    // hold 256), its flag into *flag and its time into *stamp when asked. Returns the entries left,
+    // or 0 without writing anything when it was empty.
+    int Pop(char* out, int* length, int* flag = nullptr, qint64* stamp = nullptr);
 
     int Count() const { return m_nCount; }
     int Capacity() const { return m_nCapacity; }
@@ -41,6 +42,7 @@ private:
     {
         int length;
         int flag;
+        qint64 stamp;
         char data[kEntrySize];
     };
 

@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
-void CQueueOverflow::Push(const char* data, int length, int flag)
+void CQueueOverflow::Push(const char* data, int length, int flag, qint64 stamp)
 {
-    if (m_nWaiting == 0 && m_queue.Push(data, length, flag) > 0)
+    if (m_nWaiting == 0 && m_queue.Push(data, length, flag, stamp) > 0)
         return;
     if (m_nWaiting == m_ring.size())
         Grow();
     Entry& entry = m_ring[(m_nFirst + m_nWaiting) % m_ring.size()];
     entry.length = std::clamp(length, 0, CPriorityQueue::kEntrySize);
     entry.flag = flag;
+    entry.stamp = stamp;
     std::memcpy(entry.data, data, size_t(entry.length));
     ++m_nWaiting;
 }
@@ -20,7 +21,7 @@ void CQueueOverflow::Refill()
 {
     while (m_nWaiting > 0) {
         const Entry& next = m_ring[m_nFirst];
-        if (m_queue.Push(next.data, next.length, next.flag) <= 0)
+        if (m_queue.Push(next.data, next.length, next.flag, next.stamp) <= 0)
             return;
         m_nFirst = (m_nFirst + 1) % m_ring.size();
         --m_nWaiting;

@@ -14,7 +14,7 @@ public:
     explicit CQueueOverflow(CPriorityQueue& queue) : m_queue(queue) {}
 
     // Into the queue, or behind it while the queue is full or others wait already.
-    void Push(const char* data, int length, int flag = 0);
+    void Push(const char* data, int length, int flag = 0, qint64 stamp = 0);
     // Moves waiting entries into the room a pop has made.
     void Refill();
     int Waiting() const { return int(m_nWaiting); }
@@ -24,6 +24,7 @@ private:
     {
         int length;
         int flag;
+        qint64 stamp;
         char data[CPriorityQueue::kEntrySize];
     };
 

@@ -4,6 +4,7 @@
 #include "comms/PortWorker.h"
 #include "core/Logging.h"
 #include "core/Strings.h"
+#include "core/ThreadCall.h"
 #include "core/UserMessages.h"
 
 #include <QThread>
@@ -22,6 +23,8 @@ CSerialComms::~CSerialComms()
 
 int CSerialComms::OpenPort(int nPort)
 {
+    if (QThread::currentThread() != thread())
+        return CallOnThread(this, [this, nPort] { return OpenPort(nPort); });
     ClosePort();
     m_nPort = nPort;
     m_openFailure = OpenFailure::Device;
@@ -70,6 +73,8 @@ int CSerialComms::ConfigurePort()
 
 int CSerialComms::ClosePort()
 {
+    if (QThread::currentThread() != thread())
+        return CallOnThread(this, [this] { return ClosePort(); });
     m_bConnected = 0;
     StopWorker();
     return 1;
@@ -98,6 +103,8 @@ CSerialComms::WriteBatch::~WriteBatch()
 
 int CSerialComms::ChangeLineFormat(const LineSettings& line)
 {
+    if (QThread::currentThread() != thread())
+        return CallOnThread(this, [this, line] { return ChangeLineFormat(line); });
     if (!m_bConnected || !m_pWorker || !m_pWorker->ChangeFormat(line, line.WriteTimeoutPerByte()))
         return 0;
     m_nBaud = line.baud;
@@ -121,6 +128,8 @@ void CSerialComms::LoadPortSettings()
 
 LineSettings CSerialComms::Line() const
 {
+    if (QThread::currentThread() != thread())
+        return CallOnThread(const_cast<CSerialComms*>(this), [this] { return Line(); });
     return LineSettings{m_nBaud, m_nDataBits, m_nParity, m_nStopBits, m_nFlowControl};
 }
 

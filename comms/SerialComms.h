@@ -5,14 +5,17 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
+
 class CPortWorker;
 class QThread;
 
 // The bottom layer of a channel's comms stack: one COM port, opened by number and configured from
 // its "COM<n> Settings" record. A worker thread per open port owns the device, reads it and posts
 // what arrives to this object as WM_RX_DATA. Writes go to the device at once when the line takes
-// them, else they wait in the worker in order, so the caller never waits for the line. Lives on the
-// user-interface thread, like every layer derived from it.
+// them, else they wait in the worker in order, so the caller never waits for the line. The station
+// runs every layer derived from it on a comms thread of its own; opening, closing and the line
+// settings may be asked for from another thread and are carried out on the object's own.
 class CSerialComms : public QObject
 {
     Q_OBJECT
@@ -75,7 +78,7 @@ protected:
     int m_nParity = 0;
     int m_nPort = 0;
     int m_nStopBits = 0;
-    int m_bConnected = 0;
+    std::atomic<int> m_bConnected{0};
 
 private:
     bool StartWorker();

@@ -5,25 +5,33 @@
 
 namespace {
 std::atomic<qint64> g_fixedMsecs{-1};
-}
+thread_local qint64 t_arrivalMsecs = 0;
 
-QDateTime Clock::Now()
+QDateTime LocalTime(qint64 msecs)
 {
-    const qint64 fixed = g_fixedMsecs.load(std::memory_order_relaxed);
-    if (fixed >= 0)
-        return QDateTime::fromMSecsSinceEpoch(fixed);
     // Every conversion to local time looks at the time zone file again, and "now" is asked for
     // with every message. The offset from UTC only changes on a whole second, so it is looked up
     // once a second; the answer shows the same local time and stands for the same instant.
     thread_local qint64 offsetSecond = std::numeric_limits<qint64>::min();
     thread_local int offset = 0;
-    const qint64 msecs = QDateTime::currentMSecsSinceEpoch();
     const qint64 second = msecs >= 0 ? msecs / 1000 : (msecs - 999) / 1000;
     if (second != offsetSecond) {
         offset = QDateTime::fromMSecsSinceEpoch(msecs).offsetFromUtc();
         offsetSecond = second;
     }
     return QDateTime::fromMSecsSinceEpoch(msecs, Qt::OffsetFromUTC, offset);
+}
+
+} // namespace
+
+QDateTime Clock::Now()
+{
+    if (t_arrivalMsecs > 0)
+        return LocalTime(t_arrivalMsecs);
+    const qint64 fixed = g_fixedMsecs.load(std::memory_order_relaxed);
+    if (fixed >= 0)
+        return QDateTime::fromMSecsSinceEpoch(fixed);
+    return LocalTime(QDateTime::currentMSecsSinceEpoch());
 }
 
 void Clock::SetNow(const QDateTime& fixed)
@@ -34,4 +42,16 @@ void Clock::SetNow(const QDateTime& fixed)
 void Clock::Reset()
 {
     g_fixedMsecs.store(-1, std::memory_order_relaxed);
+}
+
+Clock::ArrivalScope::ArrivalScope(qint64 arrivalMsecs)
+    : m_previous(t_arrivalMsecs)
+{
+    if (arrivalMsecs > 0)
+        t_arrivalMsecs = arrivalMsecs;
+}
+
+Clock::ArrivalScope::~ArrivalScope()
+{
+    t_arrivalMsecs = m_previous;
 }

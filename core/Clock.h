@@ -9,4 +9,19 @@ public:
     static QDateTime Now();
     static void SetNow(const QDateTime& fixed);   // tests only
     static void Reset();                           // back to the system clock
+
+    // While one lives, Now() on its thread answers the time a message arrived (ms since the epoch;
+    // 0 leaves Now() as it is): its record is stamped with when its frame came, however long it
+    // waited for the thread that records it.
+    class ArrivalScope
+    {
+    public:
+        explicit ArrivalScope(qint64 arrivalMsecs);
+        ~ArrivalScope();
+        ArrivalScope(const ArrivalScope&) = delete;
+        ArrivalScope& operator=(const ArrivalScope&) = delete;
+
+    private:
+        qint64 m_previous;
+    };
 };

@@ -3,6 +3,7 @@
 #include "core/HandWrittenValues.h"
 #include "core/Strings.h"
 
+#include <QRecursiveMutex>
 #include <QSettings>
 
 #include <array>
@@ -18,6 +19,10 @@ QHash<QString, QString> g_handWritten;
 // for every event and a store lookup per flag would cost more than the rest of the event.
 quint64 g_generation = 1;
 
+// The logging threads read values (port settings, display flags, line counts) while the
+// user-interface thread writes them: every access through this module holds the lock.
+QRecursiveMutex g_lock;
+
 QString KeyPath(const QString& section, const QString& key)
 {
     return section + QLatin1Char('/') + key;
@@ -27,6 +32,7 @@ QString KeyPath(const QString& section, const QString& key)
 
 QSettings& ProfileStore()
 {
+    const QMutexLocker lock(&g_lock);
     if (!g_store) {
         g_store = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                               QString::fromLatin1(Str::kCompanyKey),
@@ -38,6 +44,7 @@ QSettings& ProfileStore()
 
 void ResetProfileStore()
 {
+    const QMutexLocker lock(&g_lock);
     g_store.reset();
     g_handWritten.clear();
     ++g_generation;
@@ -45,6 +52,7 @@ void ResetProfileStore()
 
 int GetProfileInt(const QString& section, const QString& key, int defaultValue, bool* readable)
 {
+    const QMutexLocker lock(&g_lock);
     const QVariant stored = ProfileStore().value(KeyPath(section, key));
     bool ok = !stored.isValid();
     int value = defaultValue;
@@ -64,6 +72,7 @@ int GetProfileInt(const QString& section, const QString& key, int defaultValue, 
 
 QString GetProfileString(const QString& section, const QString& key, const QString& defaultValue)
 {
+    const QMutexLocker lock(&g_lock);
     QSettings& store = ProfileStore();
     const auto handWritten = g_handWritten.constFind(KeyPath(section, key));
     if (handWritten != g_handWritten.constEnd()) {
@@ -78,6 +87,7 @@ QString GetProfileString(const QString& section, const QString& key, const QStri
 
 void WriteProfileInt(const QString& section, const QString& key, int value)
 {
+    const QMutexLocker lock(&g_lock);
     ProfileStore().setValue(KeyPath(section, key), value);
     g_handWritten.remove(KeyPath(section, key));
     ++g_generation;
@@ -85,6 +95,7 @@ void WriteProfileInt(const QString& section, const QString& key, int value)
 
 void WriteProfileString(const QString& section, const QString& key, const QString& value)
 {
+    const QMutexLocker lock(&g_lock);
     ProfileStore().setValue(KeyPath(section, key), value);
     g_handWritten.remove(KeyPath(section, key));
     ++g_generation;
@@ -92,6 +103,7 @@ void WriteProfileString(const QString& section, const QString& key, const QStrin
 
 void ReadEventViewSettings(int& call, int& fault, int& normal, int& system)
 {
+    const QMutexLocker lock(&g_lock);
     static quint64 seen = 0;
     static std::array<int, 4> flags{};
     if (seen != g_generation) {
@@ -110,6 +122,7 @@ void ReadEventViewSettings(int& call, int& fault, int& normal, int& system)
 
 int GetLineCount(int channel)
 {
+    const QMutexLocker lock(&g_lock);
     static quint64 seen = 0;
     static std::array<int, 17> counts{};
     if (channel < 1 || channel > 16)

@@ -4,8 +4,9 @@
 class QSettings;
 
 // The per-user settings store: $XDG_CONFIG_HOME/Brannock/Quorvel.ini, sections and value names
-// as the program has always used them. One instance serves the whole program (user-interface
-// thread only), so reading a value is a lookup in memory, not a file read.
+// as the program has always used them. One instance serves the whole program, so reading a value is
+// a lookup in memory, not a file read. The functions below may be called on any thread; the store
+// itself is for the user-interface thread.
 QSettings& ProfileStore();
 // Drops the open store so the next access opens it afresh (tests point QSettings elsewhere).
 void ResetProfileStore();

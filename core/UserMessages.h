@@ -20,8 +20,13 @@ public:
     static int DefaultAnswer(Buttons buttons);
 };
 
-// The program-wide instance; a console one until the application installs another.
+// The program-wide instance; a console one until the application installs another. Called on any
+// other thread than the user-interface thread, it answers with a stand-in that hands each beep and
+// box to the user-interface thread and answers at once with the box's default: the logging threads
+// never wait for a person.
 IUserMessages& UserMessages();
+// On the user-interface thread: shows what other threads handed over, in the order they did.
+void DeliverPostedMessages();
 // Installs messages (not owned); nullptr restores the console instance.
 void SetUserMessages(IUserMessages* messages);
 

@@ -3,7 +3,7 @@
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
 
-int g_nRemoteMonitorEnabled = 0;
+std::atomic<int> g_nRemoteMonitorEnabled{0};
 
 namespace {
 

@@ -1,12 +1,13 @@
 #pragma once
+#include <atomic>
 
 // The remote monitoring settings record (section "RemoteMonitorSettings" of the settings store):
 // EnableDisable, Port, BaudRate, DataBits, Parity, StopBits, FlowControl. The indexes are those of
 // the port tables; FlowControl is kept for the dialog and never applied to the port.
 
-// The "EnableDisable" value last read or written; forwarding happens only while it is 1.
-// User-interface thread only.
-extern int g_nRemoteMonitorEnabled;
+// The "EnableDisable" value last read or written; forwarding happens only while it is 1. Written
+// on the user-interface thread, read by the logging thread.
+extern std::atomic<int> g_nRemoteMonitorEnabled;
 
 // Nonzero when the record exists. A missing record gives enabled 0, port 0, 9600 baud, 8 data bits,
 // no parity, one stop bit, no flow control; keys missing from an existing record, and values that are

@@ -52,8 +52,9 @@ void CPagePrinter::OnBeginPrinting(QPainter& painter)
     m_nLinesPerPage = h > 0 ? qMax(1, (linesTop - linesBottom) / h) : 1;
     // The lines' left edge: the width of "Wj" in the printer's pixels, taken as 0.1 mm.
     m_nPrintLeft = painter.fontMetrics().horizontalAdvance(QStringLiteral("Wj"));
-    const int count = m_pDocument ? m_pDocument->GetEventCount() : 0;
-    m_nMaxPage = count / m_nLinesPerPage + 1;
+    m_events = m_pDocument ? m_pDocument->Events() : nullptr;
+    m_nEventCount = m_events ? m_events->Count() : 0;
+    m_nMaxPage = m_nEventCount / m_nLinesPerPage + 1;
 }
 
 void CPagePrinter::OnPrint(QPainter& painter, int page)
@@ -82,13 +83,12 @@ void CPagePrinter::PrintPageHeader(QPainter& painter)
 
 void CPagePrinter::DrawEventLines(QPainter& painter)
 {
-    if (!m_pDocument)
+    if (!m_events)
         return;
     const CLoMetric map(*painter.device());
-    const int count = m_pDocument->GetEventCount();
-    for (int i = m_nPrintPage * m_nLinesPerPage, j = 0; i < count && j < m_nLinesPerPage; ++i, ++j) {
+    for (int i = m_nPrintPage * m_nLinesPerPage, j = 0; i < m_nEventCount && j < m_nLinesPerPage; ++i, ++j) {
         m_nLineHeight = ExtentHeight(painter, map);
-        DrawText(painter, map, m_nPrintLeft, m_nPrintTop - j * m_nLineHeight, m_pDocument->GetEvent(i)->GetDisplayText());
+        DrawText(painter, map, m_nPrintLeft, m_nPrintTop - j * m_nLineHeight, m_events->At(i)->GetDisplayText());
     }
 }
 

@@ -9,8 +9,8 @@ class QPainter;
 // Lays out and draws the printed pages of a document's event list: on every page a header (the
 // title "Event Log: ..." and the date, over a rule), the event lines, and a footer (the maker and
 // "Page n of m", under a rule). Positions are in 0.1 mm with y growing upwards from the top-left
-// corner of the printable area, as in the window. The list is read as it stands at each page:
-// lines that arrive while pages are made may still be printed, the page count stays as begun.
+// corner of the printable area, as in the window. The pages show the list as it stood when printing
+// began: lines that arrive meanwhile, or a new day's list, change nothing of them.
 class CPagePrinter
 {
 public:
@@ -34,6 +34,8 @@ private:
     void DrawEventLines(QPainter& painter);
 
     QPointer<CQuorvelDoc> m_pDocument;
+    std::shared_ptr<const CEventList> m_events;  // the list as printing began
+    int m_nEventCount = 0;
     QRect m_rectDraw;          // the printable area in 0.1 mm: top-left (0, 0), bottom negative
     int m_nLineHeight = 0;
     int m_nPrintPage = 0;      // zero-based

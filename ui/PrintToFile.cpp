@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QPointer>
 
 namespace {
 
@@ -54,8 +53,9 @@ void OnPrintToFile(CQuorvelDoc* document, QWidget* parent)
     if (path.isEmpty())
         return;
 
-    const QPointer<CQuorvelDoc> doc(document);
-    const int count = doc ? doc->GetEventCount() : 0;
+    // The lines the list holds when the file is opened, whatever the day does meanwhile.
+    const std::shared_ptr<const CEventList> events = document->Events();
+    const int count = events->Count();
     if (count < 1) {
         Tell(QString::fromLatin1(Str::kPrintToFileEmpty));
         return;
@@ -66,15 +66,11 @@ void OnPrintToFile(CQuorvelDoc* document, QWidget* parent)
         return;
     }
 
-    // The lines the list holds when the file is opened. A list cleared meanwhile (a new day)
-    // ends the file where it stood.
     CSteppedJob job(parent, QString::fromLatin1(Str::kWritingFile).arg(QDir::toNativeSeparators(path)));
     bool failed = false;
     job.Run((count + kLinesPerUnit - 1) / kLinesPerUnit, [&](int unit) {
-        if (!doc || doc->GetEventCount() < count)
-            return false;
         for (int i = unit * kLinesPerUnit; i < qMin(count, (unit + 1) * kLinesPerUnit); ++i) {
-            const QByteArrayView text = doc->GetEvent(i)->TextView();
+            const QByteArrayView text = events->At(i)->TextView();
             if (file.write(text.data(), text.size()) != text.size() || file.write("\r\n", 2) != 2) {
                 failed = true;
                 return false;

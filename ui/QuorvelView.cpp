@@ -16,10 +16,13 @@
 #include "ui/ViewPrinting.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QThread>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include <memory>
@@ -30,6 +33,18 @@ namespace {
 QColor FromColorRef(quint32 cr)
 {
     return QColor(int(cr & 0xFF), int((cr >> 8) & 0xFF), int((cr >> 16) & 0xFF));
+}
+
+// One beat for every view: views of busy channels follow their lists together, in one pass.
+QTimer& SharedBeat()
+{
+    static QPointer<QTimer> beat;
+    if (!beat) {
+        beat = new QTimer(QCoreApplication::instance());
+        beat->setInterval(CQuorvelView::kBeatMs);
+        beat->start();
+    }
+    return *beat;
 }
 
 } // namespace
@@ -51,6 +66,7 @@ CQuorvelView::CQuorvelView(CQuorvelDoc* document, ChannelNameSource channelNames
                 bar->setSliderPosition(bar->value() - bar->pageStep() / 2);
         });
     horizontalScrollBar()->setRange(0, kColumns);
+    connect(&SharedBeat(), &QTimer::timeout, this, &CQuorvelView::OnBeat);
     if (m_pDocument)
         m_pDocument->SetView(this);
 }
@@ -61,8 +77,30 @@ CQuorvelView::~CQuorvelView()
         m_pDocument->SetView(nullptr);
 }
 
+bool CQuorvelView::OffViewThread() const
+{
+    return QThread::currentThread() != thread();
+}
+
+void CQuorvelView::OnBeat()
+{
+    if (m_bListReset.exchange(false)) {
+        ResetDisplay();
+        UpdateScrollRange();
+        viewport()->update();
+    }
+    if (m_bListChanged.exchange(false)) {
+        UpdateScrollRange();
+        viewport()->update();
+    }
+}
+
 void CQuorvelView::ScrollBy(int columns, int lines)
 {
+    if (OffViewThread()) {
+        m_bListChanged = true;
+        return;
+    }
     const QScrollBar* h = horizontalScrollBar();
     const QScrollBar* v = verticalScrollBar();
     m_nFirstColumn = qBound(h->minimum(), h->value() + columns, h->maximum());
@@ -77,6 +115,10 @@ int CQuorvelView::NewestFirstLine() const
 
 void CQuorvelView::UpdateScrollRange()
 {
+    if (OffViewThread()) {
+        m_bListChanged = true;
+        return;
+    }
     m_bScrollRangePending = false;
     m_nFirstLine = NewestFirstLine();
     QScrollBar* v = verticalScrollBar();
@@ -88,6 +130,10 @@ void CQuorvelView::UpdateScrollRange()
 
 void CQuorvelView::ResetDisplay()
 {
+    if (OffViewThread()) {
+        m_bListReset = true;
+        return;
+    }
     m_nLineHeight = 0;
     m_nFirstLine = 0;
     m_nFirstColumn = 0;
@@ -97,6 +143,10 @@ void CQuorvelView::ResetDisplay()
 
 void CQuorvelView::UpdateAllViews()
 {
+    if (OffViewThread()) {
+        m_bListChanged = true;
+        return;
+    }
     // Runs for every record listed, thousands a second under load: the view moves to the newest
     // lines at once, while the scroll bars and the paint follow once per pass of the event loop.
     m_nFirstLine = NewestFirstLine();
@@ -162,9 +212,10 @@ void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
         row = 1;
     }
 
-    const int count = m_pDocument->GetEventCount();
+    const std::shared_ptr<const CEventList> events = m_pDocument->Events();
+    const int count = events->Count();
     for (int i = m_nFirstLine, j = 0; i < count && j < m_nVisibleLines; ++i, ++j, ++row) {
-        const CDisplayObj* record = m_pDocument->GetEvent(i);
+        const CDisplayObj* record = events->At(i);
         m_nLineHeight = map.ToLogicalY(textHeight);
         const int top = rowTop(row);
         if (exposes(top)) {

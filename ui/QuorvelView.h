@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QPointer>
 
+#include <atomic>
+
 class CChildFrame;
 class QPainter;
 
@@ -15,6 +17,10 @@ class QPainter;
 // the top, each in its record's colour, kept scrolled to the newest. Only the lines in the window
 // are drawn, so the cost of a paint depends on the window's height, not on the list's length.
 // A fault line drawn makes the window flash until the user turns to it.
+//
+// A live channel's document records on the logging thread and tells its view from there: the view
+// then only notes that its list changed, and follows it on the windows' shared beat (about 25 times
+// a second), so a burst of records costs one scroll-range change and one paint a beat.
 class CQuorvelView : public QAbstractScrollArea, public IDocView
 {
     Q_OBJECT
@@ -22,13 +28,15 @@ public:
     static constexpr int kColumns = 120;        // horizontal scroll range, in characters
     static constexpr int kFlashPeriodMs = 500;
     static constexpr int kMinPaintIntervalMs = 40;  // new lines are drawn up to 25 times a second
+    static constexpr int kBeatMs = 40;
 
     CQuorvelView(CQuorvelDoc* document, ChannelNameSource channelNames, QWidget* parent = nullptr);
     ~CQuorvelView() override;
 
     CQuorvelDoc* GetDocument() const { return m_pDocument; }
 
-    // What the document asks of its view.
+    // What the document asks of its view. From another thread than the view's, each only notes
+    // what changed for the next beat.
     void ScrollBy(int columns, int lines) override;
     void UpdateScrollRange() override;
     void ResetDisplay() override;
@@ -64,6 +72,8 @@ protected:
 
 private:
     int NewestFirstLine() const;
+    bool OffViewThread() const;
+    void OnBeat();
     void OnDraw(QPainter& painter, const QRect& exposed);
     void OnSize();
     void OnScrollAction(int action);
@@ -85,4 +95,6 @@ private:
     QBasicTimer m_flashTimer;
     QBasicTimer m_paintTimer;  // a paint for new lines, held back until kMinPaintIntervalMs have passed
     QElapsedTimer m_lastPaint;
+    std::atomic<bool> m_bListChanged{false};  // set by the document's thread, taken on the beat
+    std::atomic<bool> m_bListReset{false};
 };

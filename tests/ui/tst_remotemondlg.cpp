@@ -298,7 +298,7 @@ void TestRemoteMonDlg::okStoresTheRecord()
     QVERIFY(open.Do(QStringLiteral("OK")));
     QCOMPARE(open.dialog->result(), int(QDialog::Accepted));
     QCOMPARE(StoredValues(), stored);
-    QCOMPARE(g_nRemoteMonitorEnabled, stored.first().toInt());
+    QCOMPARE(g_nRemoteMonitorEnabled.load(), stored.first().toInt());
     QCOMPARE(open.messages.texts,
              restartMessage ? QStringList{"The application must be restarted to take effect."} : QStringList());
     QVERIFY(!RemotePort().IsOpen());
@@ -346,7 +346,7 @@ void TestRemoteMonDlg::monitorPortFollowsTheBox()
     QCOMPARE(RemotePort().IsOpen(), openAfter);
     QCOMPARE(monitor.PeerOpen(), openAfter);
     QCOMPARE(StoredValues(), stored);
-    QCOMPARE(g_nRemoteMonitorEnabled, stored.first().toInt());
+    QCOMPARE(g_nRemoteMonitorEnabled.load(), stored.first().toInt());
     QCOMPARE(open.messages.texts,
              restartMessage ? QStringList{"The application must be restarted to take effect."} : QStringList());
 }
