@@ -29,6 +29,11 @@ void TakeBack(QThread& thread, const std::vector<QObject*>& objects)
         }
         context.moveToThread(caller);
     });
+    // A moved object's running timers are registered again by a call queued for it here.
+    for (QObject* object : objects) {
+        if (object)
+            QCoreApplication::sendPostedEvents(object);
+    }
 }
 
 } // namespace
