@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include <thread>
+
 namespace {
 
 constexpr int kPort = 4;
@@ -46,6 +48,8 @@ private slots:
     void exchange();
     void unansweredPollIsResentThenReported();
     void repliesHeldByXoffPastTheirTimeAreDiscarded();
+    void frameSplitAroundAHeldThreadIsKept_data();
+    void frameSplitAroundAHeldThreadIsKept();
 
 private:
     std::unique_ptr<TestStation> m_station;
@@ -153,6 +157,41 @@ void TestCommsWire::repliesHeldByXoffPastTheirTimeAreDiscarded()
     // Every reply is long past its time when the line resumes.
     QCOMPARE(m_pty->Read(0, 1000).count(kAckFrame), 0);
     QCOMPARE(m_stack->IsConnected(), 1);
+}
+
+void TestCommsWire::frameSplitAroundAHeldThreadIsKept_data()
+{
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("rest");
+    QTest::addColumn<QByteArray>("replies");
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("heldMs");  // longer than the frame may take at 256000 baud
+    QTest::newRow("CRC frame") << Hex("FF026162") << Hex("639DD6FF03") << QByteArray() << QByteArray("abc") << 300;
+    QTest::newRow("block frame") << Hex("024142") << Hex("03030D") << kAckFrame << QByteArray("AB") << 3600;
+}
+
+void TestCommsWire::frameSplitAroundAHeldThreadIsKept()
+{
+    // The rest of the frame arrives in its time while the thread that handles the line is busy
+    // for far longer than the frame's time: the frame counts by when its bytes came.
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, rest);
+    QFETCH(QByteArray, replies);
+    QFETCH(QByteArray, message);
+    QFETCH(int, heldMs);
+    WritePortSettings(kPort, PortSettingsRecord{kPort, LineSettings{11, 3, 0, 0, 0}});
+    QCOMPARE(m_stack->OpenPort(kPort), 1);
+    QVERIFY(m_pty->Write(first));
+    QTest::qWait(30);  // the first part is read and handled
+    std::thread farEnd([&] {
+        QThread::msleep(2);
+        m_pty->Write(rest);
+    });
+    QThread::msleep(ulong(heldMs));
+    farEnd.join();
+    QTRY_COMPARE_WITH_TIMEOUT(m_stack->messages.size(), 1, 5000);
+    QCOMPARE(m_stack->messages.first(), message);
+    QCOMPARE(ReadReplies(*m_pty, int(replies.size()), replies.isEmpty() ? 300 : 5000).toHex(' '), replies.toHex(' '));
 }
 
 QTEST_MAIN(TestCommsWire)
