@@ -117,8 +117,9 @@ CQuorvelApp::CQuorvelApp()
 
 CQuorvelApp::~CQuorvelApp()
 {
-    // An archive still being read is read to its end (a short while): its thread may not outlive
-    // the application, and its window is no longer made.
+    // An archive still being read stops where it is: its thread may not outlive the application,
+    // and its window is no longer made.
+    m_bEnding = true;
     for (QThread* worker : findChildren<QThread*>(Qt::FindDirectChildrenOnly)) {
         worker->disconnect(this);
         worker->wait();
@@ -222,26 +223,32 @@ bool CQuorvelApp::OpenDocumentFile(const QString& path)
     m_openingArchives.append(file);
     auto opening = std::make_shared<ArchiveOpening>();
     opening->document = std::make_unique<CQuorvelDoc>();
-    opening->file = opening->document->OpenForViewing(file);
-    if (!opening->file) {
-        m_openingArchives.removeOne(file);
-        return false;
-    }
     // Taken here: the worker never reads the settings store.
     const CQuorvelDoc::DisplayFlags flags = CQuorvelDoc::ReadDisplayFlags();
     if (m_bStartingUp) {
+        opening->file = opening->document->OpenForViewing(file);
+        if (!opening->file) {
+            m_openingArchives.removeOne(file);
+            return false;
+        }
         opening->read = CQuorvelDoc::ReadForViewing(*opening->file, flags);
         ShowOpenedArchive(file, *opening);
         return true;
     }
-    // The channels acknowledge on this thread: a large archive is read beside them.
-    QThread* worker = QThread::create([opening, flags] {
-        opening->read = CQuorvelDoc::ReadForViewing(*opening->file, flags);
+    // Opened and read beside the windows: a file on a stalled mount, or a pipe in an archive's
+    // place, must not hold them, nor the end of the program. Its refusal comes as a box.
+    QThread* worker = QThread::create([opening, flags, file, cancel = &m_bEnding] {
+        opening->file = opening->document->OpenForViewing(file);
+        if (opening->file)
+            opening->read = CQuorvelDoc::ReadForViewing(*opening->file, flags, cancel);
     });
     worker->setParent(this);
     connect(worker, &QThread::finished, this, [this, worker, opening, file] {
         worker->deleteLater();
-        ShowOpenedArchive(file, *opening);
+        if (opening->file)
+            ShowOpenedArchive(file, *opening);
+        else
+            m_openingArchives.removeOne(file);
     });
     worker->start();
     return true;

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -100,5 +101,6 @@ private:
     CRecentFileList m_recentFiles;
     QStringList m_openingArchives;  // being read; a request for one of them waits for it
     bool m_bStartingUp = false;     // the files named at start-up are read before the station starts
+    std::atomic<bool> m_bEnding{false};  // archives being read stop
     QTimer m_reconnectTimer;
 };

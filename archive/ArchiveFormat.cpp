@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/Logging.h"
+#include "core/RegularFile.h"
 #include "core/Strings.h"
 
 #include <QFile>
@@ -36,9 +37,24 @@ QDateTime GetTodayKey(QString& key)
     return now;
 }
 
-bool OpenArchiveFile(QFile& file, int openMode, int lockOperation, QString& error)
+bool OpenArchiveFile(QFile& file, int openMode, int lockOperation, QString& error, bool* notRegular)
 {
-    if (!file.open(QIODevice::OpenMode(openMode))) {
+    if (notRegular)
+        *notRegular = false;
+    if (openMode == QIODevice::ReadOnly) {
+        switch (OpenRegularFile(file, file.fileName())) {
+        case RegularFileOpen::Opened:
+            break;
+        case RegularFileOpen::Failed:
+            error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        case RegularFileOpen::NotRegular:
+            error = QString::fromLatin1(Str::kArchiveNotViewable).arg(file.fileName());
+            if (notRegular)
+                *notRegular = true;
+            return false;
+        }
+    } else if (!file.open(QIODevice::OpenMode(openMode))) {
         error = file.errorString();
         return false;
     }

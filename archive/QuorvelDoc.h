@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -108,8 +109,9 @@ public:
     // open and share-locked, at its first byte; null when it was refused.
     std::unique_ptr<QFile> OpenForViewing(const QString& path);
     // Reads the whole archive and closes the file. It touches nothing but the file and what it
-    // makes, so it may run on any thread.
-    static ArchiveRead ReadForViewing(QFile& file, const DisplayFlags& flags);
+    // makes, so it may run on any thread. Once *cancel is set it stops with what it has read.
+    static ArchiveRead ReadForViewing(QFile& file, const DisplayFlags& flags,
+                                      const std::atomic<bool>* cancel = nullptr);
     // Takes the records read (the document not shown yet) and reports how the reading went; 1.
     int FinishOpenDocument(ArchiveRead read);
     // The archive file of the document: the one it was opened from, or the channel's day archive.
@@ -138,9 +140,11 @@ private:
     void CloseArchive();
     QString ArchivePathFor(const QString& dateKey) const;
     using KeepRecord = std::function<void(std::unique_ptr<CDisplayObj>)>;
-    static ReadOutcome ReadRecords(CLoadingArchive& ar, const KeepRecord& keep);
+    static ReadOutcome ReadRecords(CLoadingArchive& ar, const KeepRecord& keep,
+                                   const std::atomic<bool>* cancel = nullptr);
     // From the first byte: the header, then the records.
-    static ReadOutcome ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep);
+    static ReadOutcome ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep,
+                                        const std::atomic<bool>* cancel = nullptr);
     // Each record to AddEvent: listed as the display flags say now.
     KeepRecord AddingEvents();
     int ReportReadOutcome(const ReadOutcome& outcome);

@@ -187,10 +187,11 @@ bool CQuorvelDoc::KeepDiskInBounds(const QDateTime& now)
     return true;
 }
 
-CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadRecords(CLoadingArchive& ar, const KeepRecord& keep)
+CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadRecords(CLoadingArchive& ar, const KeepRecord& keep,
+                                                  const std::atomic<bool>* cancel)
 {
     ReadOutcome outcome;
-    for (;;) {
+    while (!cancel || !cancel->load(std::memory_order_relaxed)) {
         auto record = std::make_unique<CDisplayObj>();
         const qint64 start = ar.Position();
         const CLoadingArchive::Status status = record->Serialize(ar);
@@ -209,6 +210,7 @@ CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadRecords(CLoadingArchive& ar, const Kee
             outcome.corrupt = true;
         keep(std::move(record));
     }
+    return outcome;
 }
 
 CQuorvelDoc::KeepRecord CQuorvelDoc::AddingEvents()
@@ -216,7 +218,8 @@ CQuorvelDoc::KeepRecord CQuorvelDoc::AddingEvents()
     return [this](std::unique_ptr<CDisplayObj> record) { AddEvent(record.release()); };
 }
 
-CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep)
+CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep,
+                                                       const std::atomic<bool>* cancel)
 {
     QByteArray header(kArchiveHeaderSize, Qt::Uninitialized);
     const CLoadingArchive::Status status = ar.ReadBytes(header.data(), kArchiveHeaderSize);
@@ -230,7 +233,7 @@ CQuorvelDoc::ReadOutcome CQuorvelDoc::ReadWholeArchive(CLoadingArchive& ar, cons
         outcome.noHeader = true;
         return outcome;
     }
-    return ReadRecords(ar, keep);
+    return ReadRecords(ar, keep, cancel);
 }
 
 // Boxes come after reading, once the file is closed: a message let in by a box must find the
@@ -308,8 +311,10 @@ std::unique_ptr<QFile> CQuorvelDoc::OpenForViewing(const QString& path)
     }
     auto file = std::make_unique<QFile>(path);
     QString error;
-    if (!OpenArchiveFile(*file, QIODevice::ReadOnly, LOCK_SH, error)) {
-        UserMessages().MessageBox(QString::fromLatin1(Str::kFailedToOpenDocument) + QLatin1Char('\n') + error);
+    bool notRegular = false;
+    if (!OpenArchiveFile(*file, QIODevice::ReadOnly, LOCK_SH, error, &notRegular)) {
+        UserMessages().MessageBox(notRegular ? error
+                                             : QString::fromLatin1(Str::kFailedToOpenDocument) + QLatin1Char('\n') + error);
         return nullptr;
     }
     if (!IsArchiveHeader(file->read(kArchiveHeaderSize))) {
@@ -324,14 +329,15 @@ std::unique_ptr<QFile> CQuorvelDoc::OpenForViewing(const QString& path)
     return file;
 }
 
-CQuorvelDoc::ArchiveRead CQuorvelDoc::ReadForViewing(QFile& file, const DisplayFlags& flags)
+CQuorvelDoc::ArchiveRead CQuorvelDoc::ReadForViewing(QFile& file, const DisplayFlags& flags,
+                                                     const std::atomic<bool>* cancel)
 {
     ArchiveRead read;
     CLoadingArchive ar(file);
     read.outcome = ReadWholeArchive(ar, [&read, &flags](std::unique_ptr<CDisplayObj> record) {
         if (record->PassesFilter(flags.call, flags.fault, flags.normal, flags.system))
             read.records.push_back(std::move(record));
-    });
+    }, cancel);
     file.close();
     return read;
 }

@@ -45,6 +45,7 @@ inline constexpr char kArchiveInvalid[] = "The file %1 is not a valid KRV archiv
 inline constexpr char kArchiveCorrupt[] = "Warning, Archive file is corrupt, data inconsistensies possible."; // 32822
 inline constexpr char kArchiveAlreadyOpen[] = "Archive %1 is already open";                            // 32798
 inline constexpr char kFailedToOpenDocument[] = "Failed to open document.";                            // 61697
+inline constexpr char kArchiveNotViewable[] = "%1 is not a file that can be viewed";
 inline constexpr char kClockExpired[] = "MFC expires NOW! Goodbye!";                                   // 32787
 // Shown above the file error when a failed write took records that were listed already.
 inline constexpr char kRecordsNotArchived[] = "%1: %2 listed record(s) could not be archived.";

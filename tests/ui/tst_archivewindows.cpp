@@ -27,6 +27,7 @@
 
 #include <functional>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <memory>
 
 namespace {
@@ -162,6 +163,8 @@ private slots:
     void startedWithAFile();
     void channelsAnswerWhileOpening();
     void endsWhileOpening();
+    void notAFileThatCanBeViewed_data();
+    void notAFileThatCanBeViewed();
 };
 
 void TestArchiveWindows::viewArchives_data()
@@ -518,6 +521,55 @@ void TestArchiveWindows::endsWhileOpening()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(::flock(file.handle(), LOCK_EX | LOCK_NB), 0);
     QCOMPARE(messages.texts, QStringList{});
+}
+
+void TestArchiveWindows::notAFileThatCanBeViewed_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("route");
+    for (const char* kind : {"named pipe", "link to a named pipe", "directory", "device"}) {
+        for (const char* route : {"View Archives", "recent file", "second copy"})
+            QTest::newRow(qPrintable(QStringLiteral("%1 by %2").arg(QLatin1String(kind), QLatin1String(route))))
+                << kind << route;
+    }
+}
+
+void TestArchiveWindows::notAFileThatCanBeViewed()
+{
+    // Opening a pipe waits for a writer and reading a device never ends: refused at once, while the
+    // line goes on being answered.
+    QFETCH(QString, kind);
+    QFETCH(QString, route);
+    Pty line;
+    QVERIFY(line.IsOpen());
+    WindowStation station({{1, &line}});
+    ScriptedMessages messages;
+    QVERIFY(station.Start());
+    const QString pipe = station.station.Path(QStringLiteral("Archives/pipe"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QString path = station.station.Path(QStringLiteral("Archives/Channel 1 %1.krv").arg(DateKey(-1)));
+    if (kind == QLatin1String("named pipe"))
+        QVERIFY(QFile::rename(pipe, path));
+    else if (kind == QLatin1String("link to a named pipe"))
+        QVERIFY(QFile::link(pipe, path));
+    else if (kind == QLatin1String("directory"))
+        QVERIFY(QDir().mkpath(path));
+    else
+        path = QStringLiteral("/dev/zero");
+
+    if (route == QLatin1String("View Archives")) {
+        SetArchiveChooser([path](QWidget*, const ArchiveDialogRequest&) { return path; });
+        station.Frame().OnCommand(ID_FILE_OPEN);
+        SetArchiveChooser({});
+    } else if (route == QLatin1String("recent file")) {
+        emit station.Frame().openDocumentFile(path);
+    } else {
+        station.app->OnActivateRequested({path});
+    }
+    const QString refusal = QStringLiteral("%1 is not a file that can be viewed").arg(path);
+    QVERIFY(SpinUntil([&] { return messages.texts.contains(refusal); }, 5000));
+    QVERIFY(SendAlarm(line, 1));
+    QCOMPARE(messages.texts, QStringList{refusal});
 }
 
 QTEST_MAIN(TestArchiveWindows)
