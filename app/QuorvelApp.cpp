@@ -44,6 +44,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sysexits.h>
 
 namespace {
@@ -117,6 +118,13 @@ CQuorvelApp::CQuorvelApp()
 
 CQuorvelApp::~CQuorvelApp()
 {
+    // A stop signal the windows did not answer in time has the station stopped from another
+    // thread, which ends the program: nothing here may touch the station meanwhile.
+    if (!SignalWatcher::BeginOrderlyStop()) {
+        for (;;)
+            ::pause();
+    }
+    SignalWatcher::SetEmergencyStop({});
     // An archive still being read stops where it is: its thread may not outlive the application,
     // and its window is no longer made.
     m_bEnding = true;
@@ -143,6 +151,7 @@ CQuorvelApp::~CQuorvelApp()
         SetChannelInterpreter(n, nullptr);
     for (Channel& channel : m_channels)
         channel.document.reset();
+    SignalWatcher::MarkStationSaved();
     CQuorvelDoc::SetEventLock(nullptr);
     CMessageInterpreter::SetRemoteMonitor(nullptr);
     RemotePort().Close();
@@ -201,10 +210,12 @@ bool CQuorvelApp::SetUpStation(const QStringList& files)
         if (!OpenDocumentFile(file))
             return false;
     }
+    // Made before the lines open: the logging thread archives the first record at once.
+    if (!MakeStationFolder(Str::kArchivesDir) || !MakeStationFolder(Str::kPrintDir))
+        return false;
     if (files.isEmpty())
         OnFileNew();
-    // Made before anything is shown: records that arrive while a box waits are archived.
-    return MakeStationFolder(Str::kArchivesDir) && MakeStationFolder(Str::kPrintDir);
+    return true;
 }
 
 bool CQuorvelApp::OpenDocumentFile(const QString& path)
@@ -320,6 +331,19 @@ void CQuorvelApp::OnFileNew()
 
     if (anyFailed)
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
+    SignalWatcher::SetEmergencyStop([this] { EmergencyStop(); });
+}
+
+void CQuorvelApp::EmergencyStop()
+{
+    for (Channel& channel : m_channels) {
+        if (channel.interpreter)
+            channel.interpreter->ClosePort();
+    }
+    for (Channel& channel : m_channels) {
+        if (CQuorvelDoc* document = channel.document.get())
+            CallOnThread(document, [document] { document->FlushArchive(); });
+    }
 }
 
 bool CQuorvelApp::OpenChannelPort(int n)

@@ -49,7 +49,8 @@ public:
     // Opens an archive for viewing in a window of its own and lists it among the recent files;
     // an archive shown already has its window brought forward. False when the file was refused
     // (with its message), or where there are no windows to view it in. Once the station has
-    // started, the records are read on a worker thread and the window follows when they are in.
+    // started, the file is opened and read on a worker thread and the window follows when the
+    // records are in; a refusal found there comes as its box alone.
     bool OpenDocumentFile(const QString& path);
     // Another copy was started on this station naming these files: this one comes to the front
     // and opens them.
@@ -88,6 +89,9 @@ private:
     // The read done: its outcome reported, the archive listed among the recent files and shown.
     void ShowOpenedArchive(const QString& file, ArchiveOpening& opening);
     void OnFileNew();
+    // Closes the ports and writes the archives out from a thread other than the user-interface
+    // thread, which is held: the program ends right after.
+    void EmergencyStop();
     bool OpenChannelPort(int channel);
     void OnPortLost(int channel);
     void RetryLostPorts();

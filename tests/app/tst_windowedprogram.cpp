@@ -3,7 +3,12 @@
 #include "tests/support/Pty.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QThread>
 #include <QtTest>
 
 #include <csignal>
@@ -21,6 +26,7 @@ private slots:
     void stopsOnSignalWithoutAsking();
     void archiveNamedBySecondCopy();
     void displayThatDoesNotAnswer();
+    void displayThatStopsAnswering();
 };
 
 void TestWindowedProgram::stopsOnSignalWithoutAsking_data()
@@ -123,6 +129,61 @@ void TestWindowedProgram::displayThatDoesNotAnswer()
     QVERIFY2(station.Errors().contains(QStringLiteral("runs without windows")), qPrintable(station.Errors()));
     QCOMPARE(station.Stop(), 0);
     QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 1);
+}
+
+// The display's server stops answering while the station runs (a hung X server or compositor):
+// the lines go on being answered and archived, and a stop signal ends the program in its order.
+void TestWindowedProgram::displayThatStopsAnswering()
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty())
+        QSKIP("Xvfb is not installed");
+    QProcess server;
+    // The server picks a free display number and says which.
+    server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24")});
+    QVERIFY(server.waitForStarted());
+    QVERIFY(server.waitForReadyRead(20000));
+    const QByteArray display = server.readAllStandardOutput().trimmed();
+    QVERIFY(!display.isEmpty());
+    const auto resume = qScopeGuard([&] {
+        ::kill(pid_t(server.processId()), SIGCONT);
+        server.terminate();
+        server.waitForFinished(5000);
+    });
+
+    HeadlessStation station;
+    station.SetWindows(true);
+    station.SetEnvironment(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    station.SetEnvironment(QStringLiteral("WAYLAND_DISPLAY"), QString());
+    station.SetEnvironment(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display));
+    station.SetSetting(QStringLiteral("Backup/Drives"), station.Dir());
+    Pty one;
+    one.ReleaseSlave();
+    std::map<int, int> channels;
+    std::map<int, QString> devices{{1, one.SlavePath()}};
+    for (int n = 1; n <= 16; ++n) {
+        channels[n] = n;
+        if (n > 1)
+            devices[n] = station.Path(QStringLiteral("absent%1").arg(n));
+    }
+    station.WritePortMap(channels, devices);
+    QVERIFY(station.Start());
+    QVERIFY(HeadlessStation::WaitForPeers({&one}));
+    QVERIFY(HeadlessStation::SendAlarm(one, 1));
+
+    QCOMPARE(::kill(pid_t(server.processId()), SIGSTOP), 0);
+    constexpr int kAlarms = 20;
+    for (int i = 0; i < kAlarms; ++i) {
+        QVERIFY2(HeadlessStation::SendAlarm(one, 2 + i), qPrintable(QStringLiteral("alarm %1 not acknowledged").arg(i)));
+        QThread::msleep(100);
+    }
+    QElapsedTimer stopping;
+    stopping.start();
+    QCOMPARE(station.Stop(SIGTERM), 0);
+    QVERIFY2(stopping.elapsed() < 5000, qPrintable(QStringLiteral("ended after %1 ms").arg(stopping.elapsed())));
+    QVERIFY(!one.PeerOpen());
+    QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 1 + kAlarms);
 }
 
 QTEST_GUILESS_MAIN(TestWindowedProgram)
