@@ -15,6 +15,25 @@
 #include <map>
 #include <sysexits.h>
 
+namespace {
+
+// Channel 1 on `line`, every other channel on a device that is absent: every channel has a port,
+// so no box waits.
+void WritePortMapOfOneLine(HeadlessStation& station, Pty& line)
+{
+    line.ReleaseSlave();
+    std::map<int, int> channels;
+    std::map<int, QString> devices{{1, line.SlavePath()}};
+    for (int n = 1; n <= 16; ++n) {
+        channels[n] = n;
+        if (n > 1)
+            devices[n] = station.Path(QStringLiteral("absent%1").arg(n));
+    }
+    station.WritePortMap(channels, devices);
+}
+
+} // namespace
+
 // The program with its windows, run as a user runs it: a signal from the system ends it without
 // the quit question, in its order (ports closed, archives flushed), also while a box waits.
 class TestWindowedProgram : public QObject
@@ -76,17 +95,8 @@ void TestWindowedProgram::archiveNamedBySecondCopy()
     station.SetSetting(QStringLiteral("Backup/Drives"), station.Dir());
     const QString yesterday = QDate::currentDate().addDays(-1).toString(QStringLiteral("yyyyMMdd"));
     station.WriteFile(QStringLiteral("kept/Channel 1 %1.krv").arg(yesterday), ArchiveHeader());
-    // Every channel has a port, so no box waits.
     Pty one;
-    one.ReleaseSlave();
-    std::map<int, int> channels;
-    std::map<int, QString> devices{{1, one.SlavePath()}};
-    for (int n = 1; n <= 16; ++n) {
-        channels[n] = n;
-        if (n > 1)
-            devices[n] = station.Path(QStringLiteral("absent%1").arg(n));
-    }
-    station.WritePortMap(channels, devices);
+    WritePortMapOfOneLine(station, one);
     QVERIFY(station.Start());
     QVERIFY(HeadlessStation::WaitForPeers({&one}));
 
@@ -159,15 +169,7 @@ void TestWindowedProgram::displayThatStopsAnswering()
     station.SetEnvironment(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display));
     station.SetSetting(QStringLiteral("Backup/Drives"), station.Dir());
     Pty one;
-    one.ReleaseSlave();
-    std::map<int, int> channels;
-    std::map<int, QString> devices{{1, one.SlavePath()}};
-    for (int n = 1; n <= 16; ++n) {
-        channels[n] = n;
-        if (n > 1)
-            devices[n] = station.Path(QStringLiteral("absent%1").arg(n));
-    }
-    station.WritePortMap(channels, devices);
+    WritePortMapOfOneLine(station, one);
     QVERIFY(station.Start());
     QVERIFY(HeadlessStation::WaitForPeers({&one}));
     QVERIFY(HeadlessStation::SendAlarm(one, 1));
