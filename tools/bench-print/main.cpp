@@ -5,6 +5,7 @@
 // print preview of the same window is timed and its memory shown.
 //   bench-print [lines] [pdf]   (default 100000 lines; pdf keeps the printed pages there)
 #include "app/MessageInterpreter.h"
+#include "app/StationThreads.h"
 #include "archive/QuorvelDoc.h"
 #include "comms/ComPortDevices.h"
 #include "comms/PortSettings.h"
@@ -147,9 +148,13 @@ int main(int argc, char* argv[])
     if (master < 0)
         return 1;
 
+    // Channel 1 runs as in the station: its stack on the comms thread, its document on the logging thread.
     CQuorvelDoc live(QStringLiteral("Channel 1"));
     live.SetConnection(1, 1);
     CMessageInterpreter channel(3, 3, 3, &live);
+    StationThreads threads;
+    live.moveToThread(threads.Logging());
+    channel.moveToThread(threads.Comms());
     if (!channel.OpenPort(kPort)) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(ComPortDevices::DevicePath(kPort)));
         return 1;
@@ -198,6 +203,7 @@ int main(int argc, char* argv[])
     farEnd.phase = 0;
     Wait(500);
     channel.ClosePort();
+    threads.Stop({&channel}, {&live});
 
     std::printf("%d lines\n", lines);
     std::printf("print to PDF    %s in %.2f s, %lld bytes\n", printed ? "done" : "FAILED", printSeconds,
