@@ -32,7 +32,7 @@ void CHeadlessConsole::ScrollBy(int, int lines)
     for (int i = qMax(0, count - lines); i < count; ++i) {
         // Record texts are bytes and go out as they are, like the archive holds them; only
         // control bytes, which a message may carry, are made visible so one record stays one line.
-        QByteArrayView text = m_document.GetEvent(i)->TextView();
+        QByteArrayView text = m_document.GetEvent(i).TextView();
         QByteArray printable;
         if (std::any_of(text.begin(), text.end(), IsControlByte)) {
             printable = PrintableText(text);

@@ -95,7 +95,7 @@ void CQuorvelDoc::AddEvent(CDisplayObj* pRecord)
     int call = 0, fault = 0, normal = 0, system = 0;
     ReadEventViewSettings(call, fault, normal, system);
     if (record->PassesFilter(call, fault, normal, system)) {
-        m_events->Append(std::move(record));
+        m_events->Append(*record);
         if (m_pView) {
             m_pView->ScrollBy(0, 1);
             m_pView->UpdateAllViews();

@@ -62,8 +62,8 @@ public:
     std::shared_ptr<const CEventList> Events() const;
     int GetEventCount() const { return Events()->Count(); }
     // On the document's thread, or through a list held from Events().
-    const CDisplayObj* GetEvent(int index) const { return m_events->At(index); }
-    // Takes the record: keeps it in the list when it passes the display flags, else destroys it.
+    CListedEvent GetEvent(int index) const { return m_events->At(index); }
+    // Takes the record: lists it when it passes the display flags; the record itself goes.
     void AddEvent(CDisplayObj* record);
     void ClearEvents();
 
@@ -102,7 +102,7 @@ public:
     // An archive read for viewing: the records it lists and how the reading ended.
     struct ArchiveRead
     {
-        std::vector<std::unique_ptr<CDisplayObj>> records;
+        std::shared_ptr<CEventList> records = std::make_shared<CEventList>();
         ReadOutcome outcome;
     };
     // The checks before an archive is read for viewing, each refusal told to the user: the file

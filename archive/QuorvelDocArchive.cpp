@@ -336,7 +336,7 @@ CQuorvelDoc::ArchiveRead CQuorvelDoc::ReadForViewing(QFile& file, const DisplayF
     CLoadingArchive ar(file);
     read.outcome = ReadWholeArchive(ar, [&read, &flags](std::unique_ptr<CDisplayObj> record) {
         if (record->PassesFilter(flags.call, flags.fault, flags.normal, flags.system))
-            read.records.push_back(std::move(record));
+            read.records->Append(*record);
     }, cancel);
     file.close();
     return read;
@@ -344,7 +344,7 @@ CQuorvelDoc::ArchiveRead CQuorvelDoc::ReadForViewing(QFile& file, const DisplayF
 
 int CQuorvelDoc::FinishOpenDocument(ArchiveRead read)
 {
-    ReplaceEvents(std::make_shared<CEventList>(std::move(read.records)));
+    ReplaceEvents(std::move(read.records));
     ReportReadOutcome(read.outcome);
     if (m_pView)
         m_pView->UpdateScrollRange();

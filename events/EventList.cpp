@@ -1,41 +1,90 @@
 #include "events/EventList.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
+template <typename Block>
+void CEventList::BlockTable<Block>::Add(Block* block)
+{
+    if (m_count == m_capacity) {
+        const int capacity = std::max(16, m_capacity * 2);
+        auto table = std::make_unique<Block*[]>(size_t(capacity));
+        if (m_count > 0)
+            std::copy_n(m_tables.back().get(), m_count, table.get());
+        m_tables.push_back(std::move(table));
+        m_capacity = capacity;
+    }
+    m_tables.back()[size_t(m_count++)] = block;
+    m_current.store(m_tables.back().get(), std::memory_order_release);
+}
+
+template <typename Block>
+qint64 CEventList::BlockTable<Block>::MemoryBytes() const
+{
+    qint64 bytes = 0;
+    for (int capacity = std::max(16, m_capacity), n = int(m_tables.size()); n > 0; --n, capacity /= 2)
+        bytes += qint64(capacity) * qint64(sizeof(Block*));
+    return bytes;
+}
+
 CEventList::CEventList() = default;
+CEventList::~CEventList() = default;
 
-CEventList::CEventList(std::vector<std::unique_ptr<CDisplayObj>> records)
+CListedEvent CEventList::At(int index) const
 {
-    for (std::unique_ptr<CDisplayObj>& record : records)
-        Append(std::move(record));
+    const Entry& entry = m_entryTable.Get(index >> kEntryBits)[index & (kEntriesPerBlock - 1)];
+    CListedEvent event;
+    event.m_text = m_textTable.Get(int(entry.block)) + entry.offset;
+    event.m_length = qsizetype(entry.length);
+    event.m_textColor = entry.colorAndFlags & 0x00FFFFFF;
+    event.m_nKind = int((entry.colorAndFlags >> 24) & 3);
+    event.m_bFault = int((entry.colorAndFlags >> 26) & 1);
+    return event;
 }
 
-CEventList::~CEventList()
+const char* CEventList::PlaceText(QByteArrayView text, quint32& block, quint32& offset)
 {
-    const int count = Count();
-    for (int i = 0; i < count; ++i)
-        delete At(i);
+    const quint32 length = quint32(text.size());
+    if (m_textBlocks.empty() || kTextBlockSize - m_textUsed < length) {
+        // A line longer than a block has a block of its own.
+        const quint32 size = std::max(kTextBlockSize, length);
+        m_textBlocks.push_back(std::make_unique<char[]>(size));
+        m_textBlockSizes.push_back(size);
+        m_textTable.Add(m_textBlocks.back().get());
+        m_textUsed = 0;
+    }
+    block = quint32(m_textBlocks.size() - 1);
+    offset = m_textUsed;
+    char* at = m_textBlocks.back().get() + m_textUsed;
+    if (length > 0)
+        std::memcpy(at, text.data(), length);
+    m_textUsed += length;
+    return at;
 }
 
-void CEventList::Append(std::unique_ptr<CDisplayObj> record)
+void CEventList::Append(const CDisplayObj& record)
 {
     const int count = m_count.load(std::memory_order_relaxed);
-    if (count == std::numeric_limits<int>::max())
+    const QByteArrayView text = record.TextView();
+    if (count == std::numeric_limits<int>::max() || quint64(text.size()) > std::numeric_limits<quint32>::max())
         return;
-    const int chunk = count >> kChunkBits;
-    if (chunk == int(m_chunks.size())) {
-        if (chunk == m_nDirectorySize) {
-            const int size = std::max(16, m_nDirectorySize * 2);
-            auto directory = std::make_unique<Chunk*[]>(size_t(size));
-            std::copy_n(m_chunks.empty() ? nullptr : m_directories.back().get(), m_nDirectorySize, directory.get());
-            m_directories.push_back(std::move(directory));
-            m_nDirectorySize = size;
-        }
-        m_chunks.push_back(std::make_unique<Chunk>());
-        m_directories.back()[size_t(chunk)] = m_chunks.back().get();
-        m_directory.store(m_directories.back().get(), std::memory_order_release);
+    if ((count & (kEntriesPerBlock - 1)) == 0) {
+        m_entryBlocks.push_back(std::make_unique<Entry[]>(kEntriesPerBlock));
+        m_entryTable.Add(m_entryBlocks.back().get());
     }
-    m_chunks[size_t(chunk)]->records[count & (kChunkSize - 1)] = record.release();
+    Entry& entry = m_entryBlocks.back()[size_t(count & (kEntriesPerBlock - 1))];
+    PlaceText(text, entry.block, entry.offset);
+    entry.length = quint32(text.size());
+    entry.colorAndFlags = (record.GetTextColor() & 0x00FFFFFF) | quint32(record.GetKind() & 3) << 24
+        | quint32(record.IsFault() ? 1 : 0) << 26;
     m_count.store(count + 1, std::memory_order_release);
+}
+
+qint64 CEventList::MemoryBytes() const
+{
+    qint64 bytes = qint64(m_entryBlocks.size()) * kEntriesPerBlock * qint64(sizeof(Entry));
+    for (quint32 size : m_textBlockSizes)
+        bytes += size;
+    return bytes + m_entryTable.MemoryBytes() + m_textTable.MemoryBytes();
 }

@@ -1,48 +1,99 @@
 #pragma once
 #include "events/DisplayObj.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
 #include <QtGlobal>
 
 #include <atomic>
 #include <memory>
 #include <vector>
 
+// One record of a list as the windows, the printer and the console see it: its display line,
+// colour, kind and fault flag, read from the list's storage without a copy.
+class CListedEvent
+{
+public:
+    QByteArrayView TextView() const { return {m_text, m_length}; }
+    QByteArray GetText() const { return QByteArray(m_text, m_length); }
+    QString GetDisplayText() const { return QString::fromLatin1(m_text, m_length); }  // for drawing
+    quint32 GetTextColor() const { return m_textColor; }
+    int IsFault() const { return m_bFault; }
+    int GetKind() const { return m_nKind; }
+
+private:
+    friend class CEventList;
+    const char* m_text = nullptr;
+    qsizetype m_length = 0;
+    quint32 m_textColor = 0;
+    int m_nKind = 0;
+    int m_bFault = 0;
+};
+
 // The records of one list: appended by one thread (the logging thread, for a live channel) while
-// others (the window, a print) read it at the same time without waiting. A record keeps its address
-// until the list goes; a reader sees the records up to a Count() it has read, complete. Records are
-// kept in chunks reached through a directory; a directory that grows is copied and the old one is
-// kept until the list goes, so a reader may still be looking through it.
+// others (the window, a print) read it at the same time without waiting. A reader sees the
+// records up to a Count() it has read, whole.
+//
+// A day's list may hold millions of records, so a record is kept as its display line in a block
+// of text shared with its neighbours, and a 16-byte entry (where the line is, its colour, kind and
+// fault flag) in a block of entries. Blocks are reached through tables that a reader may be
+// looking through while they grow: a grown table is a copy, and the old one stays until the list
+// goes.
 class CEventList
 {
 public:
-    static constexpr int kChunkBits = 12;
-    static constexpr int kChunkSize = 1 << kChunkBits;
-
     CEventList();
-    explicit CEventList(std::vector<std::unique_ptr<CDisplayObj>> records);
     ~CEventList();
     CEventList(const CEventList&) = delete;
     CEventList& operator=(const CEventList&) = delete;
 
     int Count() const { return m_count.load(std::memory_order_acquire); }
     // index below a Count() read before.
-    const CDisplayObj* At(int index) const
-    {
-        Chunk* const* directory = m_directory.load(std::memory_order_acquire);
-        return directory[index >> kChunkBits]->records[index & (kChunkSize - 1)];
-    }
-    // On the one thread that appends.
-    void Append(std::unique_ptr<CDisplayObj> record);
+    CListedEvent At(int index) const;
+    // On the one thread that appends: the record's listed part is copied in.
+    void Append(const CDisplayObj& record);
+    // What the list takes in memory: its blocks and tables.
+    qint64 MemoryBytes() const;
 
-private:
-    struct Chunk
+    // A table of block addresses that readers may use while the appending thread adds to it.
+    template <typename Block>
+    class BlockTable
     {
-        CDisplayObj* records[kChunkSize];
+    public:
+        Block* Get(int index) const { return m_current.load(std::memory_order_acquire)[index]; }
+        void Add(Block* block);  // appending thread only
+        int Size() const { return m_count; }
+        qint64 MemoryBytes() const;
+
+    private:
+        std::atomic<Block**> m_current{nullptr};
+        int m_count = 0;
+        int m_capacity = 0;
+        std::vector<std::unique_ptr<Block*[]>> m_tables;  // the current one last
     };
 
-    std::atomic<Chunk**> m_directory{nullptr};
+private:
+    static constexpr int kEntryBits = 12;
+    static constexpr int kEntriesPerBlock = 1 << kEntryBits;
+    static constexpr quint32 kTextBlockSize = 64 * 1024;
+
+    struct Entry
+    {
+        quint32 block;   // text block
+        quint32 offset;  // in the text block
+        quint32 length;
+        quint32 colorAndFlags;  // 0x00BBGGRR colour; kind in bits 24-25, fault in bit 26
+    };
+    static_assert(sizeof(Entry) == 16, "an entry is 16 bytes");
+
+    const char* PlaceText(QByteArrayView text, quint32& block, quint32& offset);
+
     std::atomic<int> m_count{0};
-    int m_nDirectorySize = 0;                                // appending thread only
-    std::vector<std::unique_ptr<Chunk*[]>> m_directories;  // the current one last
-    std::vector<std::unique_ptr<Chunk>> m_chunks;
+    BlockTable<Entry> m_entryTable;
+    BlockTable<char> m_textTable;
+    std::vector<std::unique_ptr<Entry[]>> m_entryBlocks;  // appending thread only, as are these
+    std::vector<std::unique_ptr<char[]>> m_textBlocks;
+    std::vector<quint32> m_textBlockSizes;
+    quint32 m_textUsed = 0;  // in the last text block
 };

@@ -88,7 +88,7 @@ void CPagePrinter::DrawEventLines(QPainter& painter)
     const CLoMetric map(*painter.device());
     for (int i = m_nPrintPage * m_nLinesPerPage, j = 0; i < m_nEventCount && j < m_nLinesPerPage; ++i, ++j) {
         m_nLineHeight = ExtentHeight(painter, map);
-        DrawText(painter, map, m_nPrintLeft, m_nPrintTop - j * m_nLineHeight, m_events->At(i)->GetDisplayText());
+        DrawText(painter, map, m_nPrintLeft, m_nPrintTop - j * m_nLineHeight, m_events->At(i).GetDisplayText());
     }
 }
 

@@ -70,7 +70,7 @@ void OnPrintToFile(CQuorvelDoc* document, QWidget* parent)
     bool failed = false;
     job.Run((count + kLinesPerUnit - 1) / kLinesPerUnit, [&](int unit) {
         for (int i = unit * kLinesPerUnit; i < qMin(count, (unit + 1) * kLinesPerUnit); ++i) {
-            const QByteArrayView text = events->At(i)->TextView();
+            const QByteArrayView text = events->At(i).TextView();
             if (file.write(text.data(), text.size()) != text.size() || file.write("\r\n", 2) != 2) {
                 failed = true;
                 return false;

@@ -215,14 +215,14 @@ void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
     const std::shared_ptr<const CEventList> events = m_pDocument->Events();
     const int count = events->Count();
     for (int i = m_nFirstLine, j = 0; i < count && j < m_nVisibleLines; ++i, ++j, ++row) {
-        const CDisplayObj* record = events->At(i);
+        const CListedEvent record = events->At(i);
         m_nLineHeight = map.ToLogicalY(textHeight);
         const int top = rowTop(row);
         if (exposes(top)) {
-            painter.setPen(FromColorRef(record->GetTextColor()));
-            painter.drawText(QPoint(0, top + ascent), record->GetDisplayText().mid(m_nFirstColumn));
+            painter.setPen(FromColorRef(record.GetTextColor()));
+            painter.drawText(QPoint(0, top + ascent), record.GetDisplayText().mid(m_nFirstColumn));
         }
-        if (record->IsFault() && i >= m_nFaultsFrom)
+        if (record.IsFault() && i >= m_nFaultsFrom)
             m_bFlash = 1;
     }
     if (!wasFlash && m_bFlash)

@@ -88,7 +88,7 @@ void TestHeldWindows::linesGoOnWhileTheWindowsAreHeld()
     QTRY_COMPARE_WITH_TIMEOUT(document->GetEventCount(), kFrames, 10000);
     const auto events = document->Events();
     for (int i = 0; i < kFrames; ++i) {
-        const QString stamp = QString::fromLatin1(events->At(i)->GetText().left(8));
+        const QString stamp = QString::fromLatin1(events->At(i).GetText().left(8));
         const QString written = SecondOf(sent[size_t(i)].writtenMs), acked = SecondOf(sent[size_t(i)].ackedMs);
         QVERIFY2(stamp == written || stamp == acked,
                  qPrintable(QStringLiteral("frame %1 sent at %2 stamped %3").arg(i).arg(written, stamp)));
@@ -97,7 +97,7 @@ void TestHeldWindows::linesGoOnWhileTheWindowsAreHeld()
     QFile archive(document->GetArchivePath());
     QVERIFY(archive.open(QIODevice::ReadOnly));
     const CQuorvelDoc::ArchiveRead read = CQuorvelDoc::ReadForViewing(archive, {});
-    QCOMPARE(int(read.records.size()), kFrames);
+    QCOMPARE(read.records->Count(), kFrames);
     QCOMPARE(messages.texts,
              QStringList{QStringLiteral("The port map qvportmap.ini does not assign a valid COM port to every channel.")});
 }

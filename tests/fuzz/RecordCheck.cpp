@@ -13,6 +13,13 @@ bool SameStoredRecord(const CDisplayObj& a, const CDisplayObj& b)
         && a.GetText() == b.GetText() && a.IsTextMessage() == b.IsTextMessage();
 }
 
+bool SameListedRecord(const CDisplayObj& record, const CListedEvent& listed)
+{
+    // A list keeps the three colour bytes of the record's text colour.
+    return (record.GetTextColor() & 0x00FFFFFF) == listed.GetTextColor() && record.GetKind() == listed.GetKind()
+        && record.IsFault() == listed.IsFault() && record.TextView() == listed.TextView();
+}
+
 void RequireStoredFormRoundTrip(const Records& records, MemoryFile& file)
 {
     QFile& out = file.Reset();

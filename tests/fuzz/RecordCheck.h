@@ -1,4 +1,6 @@
 #pragma once
+#include "events/EventList.h"
+
 #include <memory>
 #include <vector>
 
@@ -9,6 +11,8 @@ using Records = std::vector<std::unique_ptr<CDisplayObj>>;
 
 // Every field of the stored form equal.
 bool SameStoredRecord(const CDisplayObj& a, const CDisplayObj& b);
+// Whether a list shows the record as it is: its line, colour, kind and fault flag.
+bool SameListedRecord(const CDisplayObj& record, const CListedEvent& listed);
 
 // Writes the records' stored forms with CStoringArchive, reads them back with CLoadingArchive and
 // requires each record read to equal the one written, and every byte to be read.

@@ -380,8 +380,8 @@ void TestArchiveWindows::newestAtTheBottom()
     QVERIFY(visible > 0 && visible < 200);
     const QStringList shown = ArchiveStation::Shown(window);
     QCOMPARE(shown.size(), visible + 1);
-    QCOMPARE(shown[1], document->GetEvent(200 - visible)->GetDisplayText());
-    QCOMPARE(shown.constLast(), document->GetEvent(199)->GetDisplayText());
+    QCOMPARE(shown[1], document->GetEvent(200 - visible).GetDisplayText());
+    QCOMPARE(shown.constLast(), document->GetEvent(199).GetDisplayText());
     const QScrollBar* bar = window->View()->verticalScrollBar();
     QCOMPARE(bar->maximum(), 200 - visible);
     QCOMPARE(bar->value(), bar->maximum());

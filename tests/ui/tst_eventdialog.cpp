@@ -67,7 +67,7 @@ QStringList Listed(const CQuorvelDoc& document)
 {
     QStringList listed;
     for (int i = 0; i < document.GetEventCount(); ++i) {
-        const QString text = QString::fromLatin1(document.GetEvent(i)->GetText());
+        const QString text = QString::fromLatin1(document.GetEvent(i).GetText());
         for (const auto& message : kMessages) {
             if (text.contains(message.second))
                 listed.append(message.second);

@@ -59,7 +59,7 @@ void TestQuorvelView::drawsEachLineInItsColour()
     const QImage image = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QFontMetrics metrics(view->font());
     for (int i = 0; i < lines.size(); ++i) {
-        QCOMPARE(texts[i].text, QString::fromLatin1(windows.Doc(1).GetEvent(i)->GetText()));
+        QCOMPARE(texts[i].text, QString::fromLatin1(windows.Doc(1).GetEvent(i).GetText()));
         QCOMPARE(texts[i].color, lines[i].second);
         const int baseline = int(texts[i].baseline.y());
         QVERIFY2(CountColour(image, lines[i].second.rgb(), baseline - metrics.ascent(), baseline + metrics.descent()) > 5,
@@ -128,7 +128,7 @@ void TestQuorvelView::scrolling()
     QCOMPARE(bar->value(), expected);
     QCOMPARE(view->FirstLine(), expected);
     const QList<TextRecorder::Text> shown = TextRecorder::Record(view->viewport());
-    QCOMPARE(shown.first().text, QString::fromLatin1(windows.Doc(1).GetEvent(expected)->GetText()));
+    QCOMPARE(shown.first().text, QString::fromLatin1(windows.Doc(1).GetEvent(expected).GetText()));
 
     // A new event brings the newest lines back.
     windows.Add(1, kBlackEvent);
