@@ -13,6 +13,9 @@ namespace {
 
 // The smallest pipe the system makes (one page): a reader that stalls makes the writer wait soon.
 constexpr int kPipeBytes = 4096;
+// A bound above what the pipe holds, so that a writer gets held while nobody reads; not a multiple
+// of the test's line lengths, so a short line could fit where a longer one was dropped.
+constexpr qsizetype kSmallBound = 10000;
 
 // A pipe the test reads from when it chooses, on a thread of its own, up to its end.
 class TestPipe
@@ -72,6 +75,12 @@ private:
     QByteArray m_read;
 };
 
+// Lines of unequal lengths, so that a short line could still fit where a longer one did not.
+QByteArray NumberedLine(int i)
+{
+    return "line " + QByteArray::number(i) + ' ' + QByteArray(i % 4 * 30, 'x');
+}
+
 QByteArray NotPrintedLine(qint64 count)
 {
     return QString::fromLatin1(Str::kEventLinesNotPrinted).arg(count).toLocal8Bit();
@@ -96,8 +105,8 @@ void TestOutputQueue::linesKeepOrderAndGapsAreCounted_data()
     QTest::addColumn<bool>("stalled");  // nobody reads until every line has been appended
     QTest::addColumn<bool>("nonBlocking");
     QTest::newRow("reader keeps up") << COutputQueue::kDefaultBoundBytes << false << false;
-    QTest::newRow("reader stalls") << qsizetype(kPipeBytes) << true << false;
-    QTest::newRow("reader stalls, descriptor non-blocking") << qsizetype(kPipeBytes) << true << true;
+    QTest::newRow("reader stalls") << kSmallBound << true << false;
+    QTest::newRow("reader stalls, descriptor non-blocking") << kSmallBound << true << true;
 }
 
 void TestOutputQueue::linesKeepOrderAndGapsAreCounted()
@@ -110,11 +119,11 @@ void TestOutputQueue::linesKeepOrderAndGapsAreCounted()
     auto queue = std::make_unique<COutputQueue>(pipe.WriteEnd(), bound);
 
     // Far more than the pipe and the bound hold together when nobody reads, far less than the default bound.
-    const int count = 5000;
+    const int count = 3000;
     if (!stalled)
         pipe.StartReading();
     for (int i = 0; i < count; ++i)
-        queue->AppendLine({"line ", QByteArray::number(i)});
+        queue->AppendLine({NumberedLine(i)});
     if (stalled) {
         QVERIFY(!queue->WaitWritten(200ms));  // nobody takes the lines, so nothing waits for ever either
         pipe.StartReading();
@@ -136,7 +145,7 @@ void TestOutputQueue::linesKeepOrderAndGapsAreCounted()
     for (; at < lines.size() && !lines[at].startsWith("after "); ++at) {
         const QByteArray& line = lines[at];
         if (line.startsWith("line ")) {
-            QCOMPARE(line, "line " + QByteArray::number(next));
+            QCOMPARE(line, NumberedLine(next));
             ++next;
             afterNotice = false;
             continue;
