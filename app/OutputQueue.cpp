@@ -16,8 +16,8 @@
 
 namespace {
 
-// The writer lets lines gather this long after the first one arrives: at full rate hundreds of
-// lines then go out in one system call, and a reader does not notice the delay.
+// The writer lets lines gather this long after the first one arrives, so that at full rate one
+// system call carries the lines of a few milliseconds, not a single line; no reader notices the delay.
 constexpr std::chrono::milliseconds kGatherTime{5};
 
 } // namespace
