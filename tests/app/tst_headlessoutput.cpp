@@ -137,9 +137,10 @@ void TestHeadlessOutput::stalledOutputHoldsNoLine()
     QVERIFY(station.StartOnLine(one, HeadlessStation::Output::StalledPipe));
 
     // Nobody reads: far more lines than the program holds for a reader and the pipe together.
-    // Each alarm is acknowledged all the same.
+    // Each alarm is acknowledged and archived all the same.
     const int flood = int(COutputQueue::kDefaultBoundBytes / 100);
     QVERIFY(SendNumberedAlarms(one, 0, flood));
+    QTRY_COMPARE_WITH_TIMEOUT(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), flood, 60000);
 
     // Read again: one line in place of those that did not fit, then lines as they come.
     station.ReadOutput(true);
