@@ -1,16 +1,16 @@
 #include "app/HeadlessConsole.h"
 
+#include "app/OutputQueue.h"
 #include "archive/QuorvelDoc.h"
 #include "core/Strings.h"
 #include "events/DisplayObj.h"
 
-#include <QAbstractEventDispatcher>
-
 #include <algorithm>
 #include <cstdio>
-#include <utility>
 
 namespace {
+
+COutputQueue* g_output = nullptr;
 
 bool IsControlByte(char c)
 {
@@ -25,8 +25,15 @@ CHeadlessConsole::CHeadlessConsole(CQuorvelDoc& document)
 {
 }
 
+void CHeadlessConsole::SetOutput(COutputQueue* output)
+{
+    g_output = output;
+}
+
 void CHeadlessConsole::ScrollBy(int, int lines)
 {
+    if (!g_output)
+        return;
     const QByteArray& prefix = LinePrefix();
     const int count = m_document.GetEventCount();
     for (int i = qMax(0, count - lines); i < count; ++i) {
@@ -38,9 +45,7 @@ void CHeadlessConsole::ScrollBy(int, int lines)
             printable = PrintableText(text);
             text = printable;
         }
-        std::fwrite(prefix.constData(), 1, size_t(prefix.size()), stdout);
-        std::fwrite(text.data(), 1, size_t(text.size()), stdout);
-        std::fputc('\n', stdout);
+        g_output->AppendLine({prefix, text});
     }
 }
 
@@ -72,16 +77,6 @@ const QByteArray& CHeadlessConsole::LinePrefix()
         m_prefix = PrintableTitle(m_title).toLocal8Bit() + ": ";
     }
     return m_prefix;
-}
-
-void CHeadlessConsole::FlushWhenIdle()
-{
-    static char buffer[1 << 16];
-    static bool buffered = false;
-    if (!std::exchange(buffered, true))
-        std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     [] { std::fflush(stdout); });
 }
 
 void CHeadlessConsole::ShowConnection(int port, bool connected)

@@ -4,19 +4,21 @@
 #include <QByteArray>
 #include <QString>
 
+class COutputQueue;
 class CQuorvelDoc;
 
 // The first view of a channel document when the station runs without windows: every record that
-// enters the list is written to standard output as "<channel name>: <event line>".
-// Changes of the line's state go to standard error, as "<channel name>: <notice>".
+// enters the list is written to standard output as "<channel name>: <event line>", through the
+// queue set with SetOutput. Changes of the line's state go to standard error, as
+// "<channel name>: <notice>".
 class CHeadlessConsole : public IDocView
 {
 public:
     explicit CHeadlessConsole(CQuorvelDoc& document);
 
-    // Under load lines are written in batches; every line is out before the thread that calls this
-    // waits for more work. Call on each thread that lists records, with its event loop running.
-    static void FlushWhenIdle();
+    // Where every console's lines go (not owned); none: they are not printed. Set before any
+    // channel logs and cleared after the last has stopped.
+    static void SetOutput(COutputQueue* output);
 
     void ScrollBy(int columns, int lines) override;
     void UpdateScrollRange() override {}

@@ -5,6 +5,7 @@
 #include "app/HeadlessConsole.h"
 #include "app/HeadlessViews.h"
 #include "app/MessageInterpreter.h"
+#include "app/OutputQueue.h"
 #include "app/PortMap.h"
 #include "app/SignalWatcher.h"
 #include "app/StallMeter.h"
@@ -46,8 +47,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <sysexits.h>
+#include <unistd.h>
 
 namespace {
+
+// At the end, the reader of standard output gets this long to take the lines still queued: a
+// SIGTERM must end the program within 2 s even when nobody reads them.
+constexpr std::chrono::milliseconds kLastOutputTime{500};
 
 // Where the station lives: --station, else $QUORVEL_STATION, else the user's data folder.
 QString ChooseStationDir(const QCommandLineParser& parser, const QCommandLineOption& stationOption)
@@ -317,7 +323,6 @@ void CQuorvelApp::OnFileNew()
         CQuorvelDoc* document = m_channels[size_t(n - 1)].document.get();
         CallOnThread(document, [document] { document->ReloadToday(); });
     }
-    CallOnThread(Document(1), [] { CHeadlessConsole::FlushWhenIdle(); });
 
     m_availablePorts = BuildPortList();
     if (IsRemoteConfigured())
@@ -472,19 +477,23 @@ int RunQuorvel(int argc, char* argv[])
         QCoreApplication::exit(0);
     });
 
+    // Event lines reach standard output through a writer of their own: a reader that stalls holds
+    // up no line of the station.
+    COutputQueue standardOutput(STDOUT_FILENO);
+    CHeadlessConsole::SetOutput(&standardOutput);
     int result = 1;
     {
         CQuorvelApp quorvel;
         if (windows)
             quorvel.SetChannelViews(std::make_unique<CWindowViews>(quorvel));
         QObject::connect(&instance, &SingleInstance::ActivateRequested, &quorvel, &CQuorvelApp::OnActivateRequested);
-        CHeadlessConsole::FlushWhenIdle();
         const CStallMeter stalls;
         if (quorvel.InitInstance(files))
             result = stopRequested ? 0 : app.exec();
     }
+    CHeadlessConsole::SetOutput(nullptr);
     SetUserMessages(nullptr);
     ProfileStore().sync();
-    std::fflush(stdout);
+    standardOutput.WaitWritten(kLastOutputTime);
     return result;
 }

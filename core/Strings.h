@@ -100,6 +100,8 @@ inline constexpr char kNoDisplayAnswers[] = "No display answers at %1; the stati
 inline constexpr char kFolderCreateFailed[] = "Unable to create %1 directory %2: %3";
 inline constexpr char kPortNotConnected[] = "Port COM%1 not connected.";
 inline constexpr char kPortConnectedAgain[] = "Port COM%1 connected again.";
+// On standard output in place of event lines its reader did not take in time.
+inline constexpr char kEventLinesNotPrinted[] = "%1 event line(s) were not printed; the archive holds them all.";
 
 // Windows: frames, status bar, about box
 inline constexpr char kMainFrameTitle[] = "Quorvel";                                                   // 128

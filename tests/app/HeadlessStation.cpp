@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSocketNotifier>
 #include <QTest>
 #include <QtEndian>
 
@@ -53,6 +54,9 @@ HeadlessStation::~HeadlessStation()
         m_process.kill();
         m_process.waitForFinished(5000);
     }
+    m_outputReady.reset();
+    if (m_outputReader >= 0)
+        ::close(m_outputReader);
 }
 
 void HeadlessStation::WriteFile(const QString& name, const QByteArray& bytes) const
@@ -106,16 +110,50 @@ bool HeadlessStation::Start(Output output)
         m_process.start(Program(), Arguments(Dir(), m_files));
         return m_process.waitForStarted(10000);
     }
-    // A named pipe with a reader while the program starts, and none from then on.
+    // A named pipe with a reader while the program starts; from then on none, or one that reads
+    // only when told.
     const QString pipe = Path(QStringLiteral("stdout.pipe"));
     if (::mkfifo(QFile::encodeName(pipe).constData(), 0600) != 0)
         return false;
     const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const bool stalled = output == Output::StalledPipe;
+    // One page, the least a pipe holds: the program's writer is held after a few lines.
+    const bool sized = !stalled || ::fcntl(reader, F_SETPIPE_SZ, 4096) == 4096;
     m_process.setStandardOutputFile(pipe);
     m_process.start(Program(), Arguments(Dir(), m_files));
     const bool started = m_process.waitForStarted(10000);
-    ::close(reader);
-    return reader >= 0 && started;
+    if (stalled && reader >= 0) {
+        m_outputReader = reader;
+        m_outputReady = std::make_unique<QSocketNotifier>(reader, QSocketNotifier::Read);
+        m_outputReady->setEnabled(false);
+        QObject::connect(m_outputReady.get(), &QSocketNotifier::activated, [this] { TakeOutput(); });
+    } else if (reader >= 0) {
+        ::close(reader);
+    }
+    return reader >= 0 && sized && started;
+}
+
+void HeadlessStation::ReadOutput(bool reading)
+{
+    if (m_outputReady)
+        m_outputReady->setEnabled(reading);
+}
+
+void HeadlessStation::TakeOutput()
+{
+    QFile file(Path(QStringLiteral("stdout.txt")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(m_outputReader, buffer, sizeof buffer);
+        if (n <= 0) {
+            if (n == 0)  // the program has ended: nothing more comes
+                m_outputReady->setEnabled(false);
+            return;
+        }
+        file.write(buffer, n);
+    }
 }
 
 int HeadlessStation::WaitForExit(int timeoutMs)
@@ -184,8 +222,13 @@ bool HeadlessStation::StartOnLine(Pty& line, Output output)
 
 bool HeadlessStation::SendAlarm(Pty& line, int value)
 {
-    return line.Write(SimFrames::BlockFrame(QByteArray::fromHex("0100") + char(0x10 + value), false))
-           && line.Read(SimFrames::TerminalAck().size(), 10000) == SimFrames::TerminalAck();
+    return SendFrames(line, {SimFrames::BlockFrame(QByteArray::fromHex("0100") + char(0x10 + value), false)});
+}
+
+bool HeadlessStation::SendFrames(Pty& line, const QByteArrayList& frames)
+{
+    const QByteArray acks = SimFrames::TerminalAck().repeated(frames.size());
+    return line.Write(frames.join()) && line.Read(int(acks.size()), 10000) == acks;
 }
 
 bool HeadlessStation::WaitForPeers(const QList<Pty*>& lines)

@@ -9,6 +9,7 @@
 #include <memory>
 
 class Pty;
+class QSocketNotifier;
 
 // A station directory with its own settings, and `quorvel --headless` running on it as a separate
 // process, its standard output and error going to files the test reads.
@@ -26,14 +27,18 @@ public:
     // Writes qvportmap.ini: each channel's COM n, and the device of each COM number.
     void WritePortMap(const std::map<int, int>& channelPorts, const std::map<int, QString>& devices) const;
 
-    // Where the program's standard output goes: a file the test reads, or a pipe whose reader
-    // has gone away (as when a service's journal reader or a `| head` ends).
-    enum class Output { File, ClosedPipe };
+    // Where the program's standard output goes: a file the test reads; a pipe whose reader has
+    // gone away (as when a service's journal reader or a `| head` ends); or a pipe of one page
+    // that nobody reads until ReadOutput (as a journal or a terminal that stalls).
+    enum class Output { File, ClosedPipe, StalledPipe };
     void SetEnvironment(const QString& name, const QString& value);
     // Files named on the command line of the next start, and the directory it starts from
     // (empty: the test's own).
     void SetCommandLine(const QStringList& files, const QString& workingDir);
     bool Start(Output output = Output::File);
+    // Whether the stalled pipe is read, while the test's event loop runs, into the file
+    // OutputLines reads.
+    void ReadOutput(bool reading);
     // The program runs with its windows (on the platform QT_QPA_PLATFORM names) instead of headless.
     void SetWindows(bool windows) { m_windows = windows; }
     // SIGTERM (or the signal given), then the exit code (-1 when it did not end in time).
@@ -60,12 +65,17 @@ public:
     static bool WaitForPeers(const QList<Pty*>& lines);
     // Sends a coded alarm (number 1, the value given) and is true when it is acknowledged.
     static bool SendAlarm(Pty& line, int value);
+    // Sends the frames one after the other at once, and is true when each is acknowledged.
+    static bool SendFrames(Pty& line, const QByteArrayList& frames);
 
 private:
     QStringList Arguments(const QString& stationPath, const QStringList& files) const;
+    void TakeOutput();
 
     QTemporaryDir m_dir;
     QStringList m_files;
     QProcess m_process;
     bool m_windows = false;
+    int m_outputReader = -1;  // the stalled pipe's reading end
+    std::unique_ptr<QSocketNotifier> m_outputReady;
 };

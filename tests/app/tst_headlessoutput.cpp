@@ -1,4 +1,6 @@
 #include "app/HeadlessConsole.h"
+#include "app/OutputQueue.h"
+#include "core/Strings.h"
 #include "tests/app/HeadlessStation.h"
 #include "tests/support/Pty.h"
 #include "tools/quorvel-sim/SimFrames.h"
@@ -6,6 +8,31 @@
 #include <QtTest>
 
 using SimFrames::CrcFrame;
+
+namespace {
+
+// A text alarm (type 148) with its number, listed as a line of about 130 bytes.
+QByteArray NumberedAlarm(int i)
+{
+    return "Alarm " + QByteArray::number(i).rightJustified(5, '0') + ' ' + QByteArray(88, 'x');
+}
+
+// Sends alarms first..first + count - 1 in block-check frames, which are acknowledged, and is
+// true when each is. They go kFramesAtOnce at a time, about 3 KB, which a terminal's input holds.
+bool SendNumberedAlarms(Pty& line, int first, int count)
+{
+    constexpr int kFramesAtOnce = 30;
+    for (int batch = first; batch < first + count; batch += kFramesAtOnce) {
+        QByteArrayList frames;
+        for (int i = batch; i < qMin(batch + kFramesAtOnce, first + count); ++i)
+            frames.append(SimFrames::BlockFrame(QByteArray::fromHex("9400") + NumberedAlarm(i), false));
+        if (!HeadlessStation::SendFrames(line, frames))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 // What a headless station writes on standard output, and what happens when nobody reads it.
 class TestHeadlessOutput : public QObject
@@ -19,6 +46,7 @@ private slots:
     void printableTitle();
     void recordStaysOnOneLine();
     void closedOutputDoesNotStopLogging();
+    void stalledOutputHoldsNoLine();
 };
 
 void TestHeadlessOutput::printableText_data()
@@ -100,6 +128,53 @@ void TestHeadlessOutput::closedOutputDoesNotStopLogging()
         QVERIFY(HeadlessStation::SendAlarm(one, i));
     QCOMPARE(station.Stop(), 0);
     QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), count);
+}
+
+void TestHeadlessOutput::stalledOutputHoldsNoLine()
+{
+    HeadlessStation station;
+    Pty one;
+    QVERIFY(station.StartOnLine(one, HeadlessStation::Output::StalledPipe));
+
+    // Nobody reads: far more lines than the program holds for a reader and the pipe together.
+    // Each alarm is acknowledged and archived all the same.
+    const int flood = int(COutputQueue::kDefaultBoundBytes / 100);
+    QVERIFY(SendNumberedAlarms(one, 0, flood));
+    QTRY_COMPARE_WITH_TIMEOUT(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), flood, 60000);
+
+    // Read again: one line in place of those that did not fit, then lines as they come.
+    station.ReadOutput(true);
+    const auto lastLine = [&station] {
+        const QStringList lines = station.OutputLines();
+        return lines.isEmpty() ? QString() : lines.last();
+    };
+    const QString notPrinted = QString::fromLatin1(Str::kEventLinesNotPrinted).arg(QString());
+    QTRY_VERIFY_WITH_TIMEOUT(lastLine().endsWith(notPrinted), 30000);
+    QVERIFY(SendNumberedAlarms(one, flood, 1));
+    QTRY_VERIFY_WITH_TIMEOUT(lastLine().endsWith(QLatin1String(NumberedAlarm(flood))), 30000);
+    QStringList output = station.OutputLines();
+    output.removeLast();
+    const QString notice = output.takeLast();
+    QCOMPARE(notice, QString::fromLatin1(Str::kEventLinesNotPrinted).arg(flood - output.size()));
+    for (int i = 0; i < output.size(); ++i) {
+        QVERIFY2(output[i].startsWith(QStringLiteral("Channel 1: "))
+                     && output[i].endsWith(QLatin1String(" Alarm: " + NumberedAlarm(i))),
+                 qPrintable(output[i]));
+    }
+
+    // Nobody reads again: the pipe fills and holds the program's writer; a SIGTERM ends it all the same.
+    station.ReadOutput(false);
+    const int total = flood + 201;
+    QVERIFY(SendNumberedAlarms(one, flood + 1, total - flood - 1));
+    QElapsedTimer stopping;
+    stopping.start();
+    QCOMPARE(station.Stop(), 0);
+    QVERIFY2(stopping.elapsed() < 2000, qPrintable(QStringLiteral("%1 ms").arg(stopping.elapsed())));
+
+    const auto records = station.ArchiveRecords(QStringLiteral("Channel 1"));
+    QCOMPARE(records.size(), total);
+    for (int i = 0; i < total; ++i)
+        QVERIFY2(records[i].second.endsWith(" Alarm: " + NumberedAlarm(i)), records[i].second.constData());
 }
 
 QTEST_GUILESS_MAIN(TestHeadlessOutput)
