@@ -2,7 +2,6 @@
 
 #include "archive/ArchiveFormat.h"
 #include "archive/IDocView.h"
-#include "comms/CommsProtocol.h"
 #include "core/Logging.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
@@ -119,7 +118,7 @@ int CQuorvelDoc::HandleMessage(const char* data, int length)
     // A box of a day switch under way let this message in: it is recorded once the switch is done.
     // The switch holds as many as the link layer's queue; what comes beyond them is lost.
     if (m_bSwitching) {
-        if (m_pendingMessages.size() >= CCommsProtocol::kQueueEntries)
+        if (m_pendingMessages.size() >= kMessagesHeldBySwitch)
             return 0;
         m_pendingMessages.append(QByteArray(data, qMax(0, length)));
         return 1;

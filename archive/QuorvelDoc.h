@@ -38,6 +38,8 @@ class CQuorvelDoc : public QObject
     Q_OBJECT
 public:
     static constexpr qint64 kMaxArchiveAge = 2419200;  // seconds: 28 days
+    // Messages a day switch holds while its box lets them in: a link layer queue's worth.
+    static constexpr int kMessagesHeldBySwitch = 32;
 
     explicit CQuorvelDoc(QObject* parent = nullptr);
     explicit CQuorvelDoc(const QString& title, QObject* parent = nullptr);

@@ -13,7 +13,6 @@
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TestStation.h"
 
-#include "comms/CommsProtocol.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -504,7 +503,7 @@ void TestQuorvelDoc::daySwitchHoldsAQueueful()
     // The clock-guard box of the day switch lets a flood of messages in.
     Clock::SetNow(QDateTime(QDate(2038, 1, 1), QTime(9, 0)));
     auto doc = LiveDoc();
-    const int held = CCommsProtocol::kQueueEntries;
+    const int held = CQuorvelDoc::kMessagesHeldBySwitch;
     QList<int> results;
     QList<QByteArray> recorded{kDoorOpen};
     m_messages->onBox = [&] {
