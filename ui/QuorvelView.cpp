@@ -21,11 +21,13 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QThread>
 #include <QTimer>
 #include <QTimerEvent>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -90,9 +92,34 @@ void CQuorvelView::OnBeat()
         viewport()->update();
     }
     if (m_bListChanged.exchange(false)) {
-        UpdateScrollRange();
+        // A busy channel's bar is set again only when its thumb would move: drawing the bars
+        // anew on every beat of sixteen windows costs more than their lines.
+        m_nFirstLine = NewestFirstLine();
+        if (ThumbMoves(m_nFirstLine))
+            UpdateScrollRange();
+        else
+            m_bScrollBarBehind = true;
         viewport()->update();
+    } else if (std::exchange(m_bScrollBarBehind, false)) {
+        UpdateScrollRange();  // the list is still: the bar catches up
     }
+}
+
+bool CQuorvelView::ThumbMoves(int newest) const
+{
+    const QScrollBar* v = verticalScrollBar();
+    QStyleOptionSlider option;
+    option.initFrom(v);
+    option.orientation = v->orientation();
+    option.minimum = v->minimum();
+    option.maximum = v->maximum();
+    option.sliderPosition = option.sliderValue = v->value();
+    option.singleStep = v->singleStep();
+    option.pageStep = v->pageStep();
+    const QRect now = v->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, v);
+    option.maximum = newest;
+    option.sliderPosition = option.sliderValue = newest;
+    return v->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, v) != now;
 }
 
 void CQuorvelView::ScrollBy(int columns, int lines)

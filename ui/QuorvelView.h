@@ -74,6 +74,8 @@ private:
     int NewestFirstLine() const;
     bool OffViewThread() const;
     void OnBeat();
+    // Whether the scroll bar's thumb would look different at the newest lines.
+    bool ThumbMoves(int newest) const;
     void OnDraw(QPainter& painter, const QRect& exposed);
     void OnSize();
     void OnScrollAction(int action);
@@ -97,4 +99,5 @@ private:
     QElapsedTimer m_lastPaint;
     std::atomic<bool> m_bListChanged{false};  // set by the document's thread, taken on the beat
     std::atomic<bool> m_bListReset{false};
+    bool m_bScrollBarBehind = false;  // the bar's range lags the list by less than a thumb's move
 };
