@@ -8,7 +8,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/file.h>
+#include <unistd.h>
 
 QByteArray ArchiveHeader()
 {
@@ -38,14 +40,29 @@ QDateTime GetTodayKey(QString& key)
 
 bool OpenArchiveFile(QFile& file, int openMode, int lockOperation, QString& error)
 {
-    if (!file.open(QIODevice::OpenMode(openMode))) {
-        error = file.errorString();
+    // Never through a link: someone who may write in the archives' folder could otherwise have
+    // the station create or write a file of their choosing.
+    const QString name = file.fileName();
+    const QIODevice::OpenMode mode(openMode);
+    int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW;
+    if (mode & (QIODevice::WriteOnly | QIODevice::Append)) {
+        flags = (mode & QIODevice::ReadOnly ? O_RDWR : O_WRONLY) | O_CREAT | O_CLOEXEC | O_NOFOLLOW;
+        flags |= mode & QIODevice::Append ? O_APPEND : O_TRUNC;
+    }
+    const int fd = ::open(QFile::encodeName(name).constData(), flags, 0666);
+    if (fd < 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    if (::flock(file.handle(), lockOperation | LOCK_NB) == 0)
+    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        error = file.errorString();
+        ::close(fd);
+        return false;
+    }
+    if (::flock(fd, lockOperation | LOCK_NB) == 0)
         return true;
     error = QString::fromLocal8Bit(std::strerror(errno));
-    qCDebug(lcArchive) << "flock failed on" << file.fileName() << error;
+    qCDebug(lcArchive) << "flock failed on" << name << error;
     file.close();
     return false;
 }
