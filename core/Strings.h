@@ -92,9 +92,18 @@ inline constexpr char kBackupFolderMissing[] =
 inline constexpr char kNoStationDir[] = "Station directory %1 does not exist.";
 inline constexpr char kStationDirUnusable[] = "Unable to use station directory %1: %2";
 inline constexpr char kStationLockFile[] = "quorvel.lock";
+inline constexpr char kStationDirOpen[] =
+    "Other users may write in the station directory %1 and could replace its files; "
+    "allow only the station's user to write there (chmod go-w).";
 inline constexpr char kStationLockFailed[] = "Unable to lock the station with %1: %2";
 inline constexpr char kStationAlreadyRunning[] =
     "Station %1 is already running in another copy of the program; this copy ends.";
+inline constexpr char kHandOverRefused[] =
+    "Requests of other copies of the program to this station were refused: %1.";
+inline constexpr char kHandOverTooMany[] = "more than 16 at once";
+inline constexpr char kHandOverTooLarge[] = "more than 64 archives or 64 KB named";
+inline constexpr char kHandOverIdle[] = "nothing sent for 5 seconds";
+inline constexpr char kViewingFailed[] = "An archive named on the command line could not be opened; this copy ends.";
 inline constexpr char kNoDisplayAnswers[] = "No display answers at %1; the station runs without windows.";
 inline constexpr char kFolderCreateFailed[] = "Unable to create %1 directory %2: %3";
 inline constexpr char kPortNotConnected[] = "Port COM%1 not connected.";
@@ -103,6 +112,8 @@ inline constexpr char kPortConnectedAgain[] = "Port COM%1 connected again.";
 // Windows: frames, status bar, about box
 inline constexpr char kMainFrameTitle[] = "Quorvel";                                                   // 128
 inline constexpr char kTitleSeparator[] = " - ";
+// The main window of a copy that only views archives: it logs nothing.
+inline constexpr char kViewingTitle[] = "Quorvel - viewing archives";
 inline constexpr char kReady[] = "Ready";                                                              // 57345
 inline constexpr char kDatePaneInitial[] = "Date";                                                     // 105
 // The date pane's "%A, %B %d, %Y", in the form QDate takes, always with English names.
