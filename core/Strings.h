@@ -8,6 +8,7 @@ namespace Str {
 inline constexpr char kThreadEventFailed[] = "Error: Failed to create event for thread!";           // 32827
 inline constexpr char kPortSetupFailed[] =
     "Unable to setup configuration for Port COM%1, Check Registry contents\n";
+inline constexpr char kPortSettingRefused[] = "The device refused %1: %2.";
 inline constexpr char kTxErrorLimit[] = "Transmit error: Transmit error count limit exceeded.";
 inline constexpr char kTxCheckLimit[] = "Transmit error: Error count limit exceeded.";
 inline constexpr char kTxResendLimit[] =
@@ -197,6 +198,8 @@ inline constexpr const char* kStopBitsEntries[] = {"1", "1.5", "2"};
 inline constexpr const char* kFlowEntries[] = {"None", "Hardware", "Xon / Xoff"};
 inline constexpr char kComSettingsWarning[] =
     "Warning: Changing Com port Settings will require interrupting logging on that port - data may be lost!"; // 32816
+inline constexpr char kComSettingRefused[] =
+    "Port COM%1 refused %2: %3. The line runs on as it was, and its stored settings are left as they were.";
 inline constexpr char kLineCountPage[] = "Line Count";                                                // 143
 inline constexpr char kNumberOfLines[] = "Number of lines";
 inline constexpr char k64Line[] = "64 Line";
