@@ -73,6 +73,7 @@ SingleInstance::SingleInstance(QObject* parent)
 SingleInstance::~SingleInstance()
 {
     // The socket file goes before the lock.
+    delete m_notifier;
     if (m_listenFd >= 0) {
         ::unlink(m_socketPath.constData());
         ::close(m_listenFd);
