@@ -12,7 +12,7 @@ namespace {
 const QString kNoDrives = QStringLiteral("Warning: No removable media drives fitted. You cannot back up archives.");
 const QString kPortMapError = QStringLiteral("The port map qvportmap.ini does not assign a valid COM port to every channel.");
 const QString kRefused = QStringLiteral("Archive %1 can be viewed only with windows; \"quorvel-archive show\" prints it.");
-const QString kViewingFailed = QStringLiteral("An archive named on the command line could not be opened; this copy ends.");
+const QString kViewingFailed = QStringLiteral("The archives named on the command line could not be viewed; this copy ends.");
 const QString kOpenDir = QStringLiteral("Other users may write in the station directory %1 and could replace its files; "
                                         "allow only the station's user to write there (chmod go-w).");
 }

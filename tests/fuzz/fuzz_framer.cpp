@@ -121,11 +121,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzRequire(replies <= stream.count('\x0D'), "at most one reply per block-check frame end");
     FuzzRequire(acks >= blockOnly, "every message of a block-check frame was acknowledged");
 
-    const QByteArray data = WholeBlockFrameData(stream);
-    if (!data.isEmpty()) {
+    const QByteArray message = WholeBlockFrameData(stream);
+    if (!message.isEmpty()) {
         FuzzedStack whole;
-        Feed(whole, SplitIntoBlocks(SimFrames::BlockFrame(data, false), RxBlock::kMaxBytes));
-        FuzzRequire(whole.messages == QByteArrayList{data}, "a block-check frame whose check matches is delivered whole");
+        Feed(whole, SplitIntoBlocks(SimFrames::BlockFrame(message, false), RxBlock::kMaxBytes));
+        FuzzRequire(whole.messages == QByteArrayList{message}, "a block-check frame whose check matches is delivered whole");
         FuzzRequire(whole.written == ack, "and acknowledged");
     }
 
