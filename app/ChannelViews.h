@@ -20,6 +20,8 @@ public:
     // Start-up has set the station up (the views were made from 16 down to 1): the main window is
     // shown with them arranged, channel 1 active. What start-up found is told after this.
     virtual void ShowMainWindow() {}
+    // This copy only views archives: it starts no channel and says so.
+    virtual void ShowViewingOnly() {}
     // Another copy was started on this station.
     virtual void Activate() {}
     // The archives most recently opened for viewing, newest first.

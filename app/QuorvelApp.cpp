@@ -44,6 +44,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <sysexits.h>
@@ -111,6 +112,16 @@ bool UseWindows(int argc, char* argv[])
         return true;
     std::fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(Str::kNoDisplayAnswers).arg(QString::fromLocal8Bit(display))));
     return false;
+}
+
+// As many open files as the system lets this user have: every line, archive and window takes some.
+void RaiseFileLimit()
+{
+    rlimit limit = {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 } // namespace
@@ -195,6 +206,7 @@ bool CQuorvelApp::InitInstance(const QStringList& files)
 bool CQuorvelApp::SetUpStation(const QStringList& files)
 {
     ProfileStore();
+    ReportStationDirOpenToOthers();
     if (FindRemovableDrives() == 0) {
         UserMessages().MessageBeep(IUserMessages::Beep::Exclamation);
         UserMessages().MessageBox(QString::fromLatin1(Str::kNoRemovableDrives), IUserMessages::Buttons::Ok,
@@ -212,6 +224,8 @@ bool CQuorvelApp::SetUpStation(const QStringList& files)
     // A named file is opened instead of the channels; the station is not started, so nothing
     // waits while it is read.
     const QScopedValueRollback<bool> startingUp(m_bStartingUp, true);
+    if (!files.isEmpty())
+        m_views->ShowViewingOnly();
     for (const QString& file : files) {
         if (!OpenDocumentFile(file))
             return false;
@@ -453,10 +467,13 @@ int RunQuorvel(int argc, char* argv[])
         return EndStartup(QString::fromLatin1(Str::kStationDirUnusable).arg(station, QString::fromLocal8Bit(std::strerror(errno))));
     SetStationDir(QDir::currentPath());
 
+    RaiseFileLimit();
     // Before anything of the station is touched: a second copy must leave its lines alone.
     SingleInstance instance;
-    switch (instance.ClaimStation(StationDir(), files)) {
+    const SingleInstance::Claim claim = instance.ClaimStation(StationDir(), files);
+    switch (claim) {
     case SingleInstance::Claim::Station:
+    case SingleInstance::Claim::Viewing:
         break;
     case SingleInstance::Claim::AlreadyRunning:
         // Not a box: the station is in good hands. The status is a temporary failure, so whatever
@@ -490,6 +507,8 @@ int RunQuorvel(int argc, char* argv[])
         const CStallMeter stalls;
         if (quorvel.InitInstance(files))
             result = stopRequested ? 0 : app.exec();
+        else if (claim == SingleInstance::Claim::Viewing)
+            std::fprintf(stderr, "%s\n", Str::kViewingFailed);
     }
     CHeadlessConsole::SetOutput(nullptr);
     SetUserMessages(nullptr);

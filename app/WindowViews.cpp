@@ -4,6 +4,7 @@
 #include "app/QuorvelApp.h"
 #include "archive/QuorvelDoc.h"
 #include "core/RemovableDrives.h"
+#include "core/Strings.h"
 #include "ui/ChildFrm.h"
 #include "ui/MainFrm.h"
 #include "ui/QuorvelView.h"
@@ -63,6 +64,11 @@ void CWindowViews::ShowConnection(int channel, int port, bool connected)
 {
     if (CChildFrame* window = Window(channel))
         window->View()->ShowConnection(port, connected);
+}
+
+void CWindowViews::ShowViewingOnly()
+{
+    m_frame->SetTitle(QString::fromLatin1(Str::kViewingTitle));
 }
 
 void CWindowViews::ShowMainWindow()

@@ -28,6 +28,7 @@ public:
     void CreateView(int channel, CQuorvelDoc& document) override;
     void ShowConnection(int channel, int port, bool connected) override;
     void ShowMainWindow() override;
+    void ShowViewingOnly() override;
     void Activate() override;
     void ShowRecentFiles(const QStringList& files) override;
     void UpdateTitles() override;

@@ -17,6 +17,6 @@ QDateTime GetTodayKey(QString& key);
 
 // Opens an archive file and locks it with flock (LOCK_EX: no other opener that locks; LOCK_SH:
 // readers together, no writer), not waiting. On failure the file is closed again and error
-// tells why. A file opened for reading must be a regular file: a named pipe, a device or a
-// directory in its place is refused at once (*notRegular true), never waited on.
+// tells why. The file must be a regular file and not a link: anything else in its place is
+// refused at once (*notRegular true), never waited on or written through.
 bool OpenArchiveFile(QFile& file, int openMode, int lockOperation, QString& error, bool* notRegular = nullptr);

@@ -82,8 +82,12 @@ int CopyFileWhole(const QString& source, const QString& destination, const CopyP
         ::close(in);
         return error;
     }
+    // The medium may be written by others: whatever has the part file's name, a link to a file
+    // of someone else's too, is removed (not followed), and the part file is made new. The rename
+    // below likewise replaces a link at the final name instead of writing through it.
     const QByteArray partial = QFile::encodeName(PartialCopyName(destination));
-    const int out = ::open(partial.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, status.st_mode & 0666);
+    ::unlink(partial.constData());
+    const int out = ::open(partial.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, status.st_mode & 0666);
     if (out < 0) {
         const int error = errno;
         ::close(in);

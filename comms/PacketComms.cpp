@@ -83,16 +83,25 @@ int CPacketComms::ReceiveByte(char ch, int reset)
         break;
     case AfterEtx:
         m_rxFrame.PutByte(ch);
+        m_chCheckByte = ch;
         m_nFrameState = AfterCheckByte;
         break;
     case AfterCheckByte:
-        if (ch == kCr) {
+        // The data may hold ETX bytes, so a CR is taken as the end of the frame when the check
+        // it closes matches, and also when it does not, since the far end waits for the answer
+        // after its CR - unless the CR can itself be the check byte of a longer reading that
+        // matches (the check byte was an ETX): then the next byte decides.
+        if (ch == kCr && (CheckBlock() || !CrMayBeCheckByte())) {
             m_nFrameState = Idle;
             return BlockFrameComplete;
         }
-        // Not the end after all: ETX and check byte become data.
+        // Not the end: the ETX becomes data, and the check byte is looked at again as an ETX.
         m_rxFrame.PutByte(ch);
-        m_nFrameState = InBlockFrame;
+        if (m_chCheckByte == kEtx) {
+            m_chCheckByte = ch;
+        } else {
+            m_nFrameState = ch == kEtx ? AfterEtx : InBlockFrame;
+        }
         break;
     default:
         break;
@@ -157,6 +166,16 @@ int CPacketComms::CheckBlock() const
     for (int i = 0; i < n; ++i)
         check ^= quint8(m_rxFrame.data[i]);
     return check == quint8(m_rxFrame.data[n + 1]) ? 1 : 0;
+}
+
+bool CPacketComms::CrMayBeCheckByte() const
+{
+    if (m_chCheckByte != kEtx || m_rxFrame.overflowed)
+        return false;
+    quint8 check = 0;
+    for (int i = 0; i < m_rxFrame.length - 1; ++i)
+        check ^= quint8(m_rxFrame.data[i]);
+    return check == quint8(kCr);
 }
 
 int CPacketComms::ExtractFrame(char* out)

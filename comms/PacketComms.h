@@ -52,9 +52,13 @@ protected:
     FrameBuffer m_txFrame;
     FrameBuffer m_rxFrame;
     quint16 m_wRxCrc = 0;
+    char m_chCheckByte = 0;  // the byte after the candidate ETX of a block-check frame
 
 private:
     void StartFrame(int nextState);
+    // True when a CR after the check byte can be the check byte of a reading one byte longer
+    // whose check matches.
+    bool CrMayBeCheckByte() const;
 
     // The frame timer is not restarted for every frame, which would cost more than the frame: it
     // ticks while frames arrive, and a frame is dropped once it has been in progress for the

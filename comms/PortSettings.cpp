@@ -77,16 +77,31 @@ void WritePortSettings(int port, const PortSettingsRecord& record)
 
 namespace {
 
-bool SetLineFormat(QSerialPort& serial, const LineSettings& line)
+// False, with the refusal filled in when one is asked for.
+bool Refused(const QSerialPort& serial, const char* label, const QString& value, LineRefusal* refusal)
 {
-    return serial.setBaudRate(line.BaudRate())
-        && serial.setDataBits(QSerialPort::DataBits(PortTables::kDataBits[line.dataBits]))
-        && serial.setParity(kParities[line.parity]) && serial.setStopBits(kStops[line.stopBits]);
+    if (refusal)
+        *refusal = {QString::fromLatin1(label).remove(QLatin1Char('&')).remove(QLatin1Char(':')) + QLatin1Char(' ') + value,
+                    serial.errorString()};
+    return false;
+}
+
+bool SetLineFormat(QSerialPort& serial, const LineSettings& line, LineRefusal* refusal)
+{
+    if (!serial.setBaudRate(line.BaudRate()))
+        return Refused(serial, Str::kBaudLabel, QString::number(line.BaudRate()), refusal);
+    if (!serial.setDataBits(QSerialPort::DataBits(PortTables::kDataBits[line.dataBits])))
+        return Refused(serial, Str::kDataBitsLabel, QString::number(PortTables::kDataBits[line.dataBits]), refusal);
+    if (!serial.setParity(kParities[line.parity]))
+        return Refused(serial, Str::kParityLabel, QString::fromLatin1(Str::kParityEntries[line.parity]), refusal);
+    if (!serial.setStopBits(kStops[line.stopBits]))
+        return Refused(serial, Str::kStopBitsLabel, QString::fromLatin1(Str::kStopBitsEntries[line.stopBits]), refusal);
+    return true;
 }
 
 } // namespace
 
-bool ChangeLineFormat(QSerialPort& serial, const LineSettings& line)
+bool ChangeLineFormat(QSerialPort& serial, const LineSettings& line, LineRefusal* refusal)
 {
     if (!line.IsValid()) {
         qCWarning(lcComms) << "line format out of range" << line.baud << line.dataBits << line.parity << line.stopBits;
@@ -96,7 +111,7 @@ bool ChangeLineFormat(QSerialPort& serial, const LineSettings& line)
     const QSerialPort::DataBits dataBits = serial.dataBits();
     const QSerialPort::Parity parity = serial.parity();
     const QSerialPort::StopBits stopBits = serial.stopBits();
-    if (SetLineFormat(serial, line))
+    if (SetLineFormat(serial, line, refusal))
         return true;
     qCWarning(lcComms) << "line format refused:" << serial.errorString();
     // Back to what the line ran at, so that it goes on logging as before.
@@ -107,7 +122,7 @@ bool ChangeLineFormat(QSerialPort& serial, const LineSettings& line)
     return false;
 }
 
-bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line)
+bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line, LineRefusal* refusal)
 {
     if (!line.IsValid()) {
         qCWarning(lcComms) << "stored line settings out of range" << line.baud << line.dataBits << line.parity
@@ -122,8 +137,11 @@ bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line)
         flow = QSerialPort::HardwareControl;
     else if (line.shake & ShakeXonXoff)
         flow = QSerialPort::SoftwareControl;
-    const bool ok = SetLineFormat(serial, line) && serial.setFlowControl(flow)
-        && (flow != QSerialPort::SoftwareControl || ResumeOnXonOnly(int(serial.handle())));
+    bool ok = SetLineFormat(serial, line, refusal);
+    if (ok && !(serial.setFlowControl(flow) && (flow != QSerialPort::SoftwareControl || ResumeOnXonOnly(int(serial.handle()))))) {
+        const int entry = flow == QSerialPort::NoFlowControl ? 0 : flow == QSerialPort::HardwareControl ? 1 : 2;
+        ok = Refused(serial, Str::kFlowControlLabel, QString::fromLatin1(Str::kFlowEntries[entry]), refusal);
+    }
     if (!ok)
         qCWarning(lcComms) << "line settings refused:" << serial.errorString();
     return ok;

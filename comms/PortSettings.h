@@ -52,10 +52,18 @@ struct PortSettingsRecord
 PortSettingsRecord LoadPortSettings(int port);
 void WritePortSettings(int port, const PortSettingsRecord& record);
 
+// A setting the device refused, named as the COM page names it ("Data Bits 7"), and the
+// system's reason.
+struct LineRefusal
+{
+    QString setting;
+    QString reason;
+};
+
 // Applies the line settings and flow control to an open port. False when an index is out of its
-// table or the device refuses a setting.
-bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line);
+// table or the device refuses a setting; then `refusal`, when given, says which.
+bool ApplyLineSettings(QSerialPort& serial, const LineSettings& line, LineRefusal* refusal = nullptr);
 // Applies only the rate, data bits, parity and stop bits to an open port, leaving its flow control
 // alone. When an index is out of its table or the device refuses a setting, the port is put back
 // to the format it had and false is returned.
-bool ChangeLineFormat(QSerialPort& serial, const LineSettings& line);
+bool ChangeLineFormat(QSerialPort& serial, const LineSettings& line, LineRefusal* refusal = nullptr);

@@ -36,14 +36,14 @@ bool CPortWorker::Open(const QString& devicePath)
     return Call([this, devicePath] { return OpenOnThread(devicePath); });
 }
 
-bool CPortWorker::Configure(const LineSettings& line, int writeTimeoutPerByte)
+bool CPortWorker::Configure(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
 {
-    return Call([this, line, writeTimeoutPerByte] { return ConfigureOnThread(line, writeTimeoutPerByte); });
+    return Call([=] { return ConfigureOnThread(line, writeTimeoutPerByte, refusal); });
 }
 
-bool CPortWorker::ChangeFormat(const LineSettings& line, int writeTimeoutPerByte)
+bool CPortWorker::ChangeFormat(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
 {
-    return Call([this, line, writeTimeoutPerByte] { return ChangeFormatOnThread(line, writeTimeoutPerByte); });
+    return Call([=] { return ChangeFormatOnThread(line, writeTimeoutPerByte, refusal); });
 }
 
 void CPortWorker::Stop()
@@ -196,9 +196,9 @@ bool CPortWorker::OpenOnThread(const QString& devicePath)
     return true;
 }
 
-bool CPortWorker::ConfigureOnThread(const LineSettings& line, int writeTimeoutPerByte)
+bool CPortWorker::ConfigureOnThread(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
 {
-    if (!m_port || !ApplyLineSettings(*m_port, line))
+    if (!m_port || !ApplyLineSettings(*m_port, line, refusal))
         return false;
     {
         QMutexLocker lock(&m_lock);
@@ -213,9 +213,9 @@ bool CPortWorker::ConfigureOnThread(const LineSettings& line, int writeTimeoutPe
     return true;
 }
 
-bool CPortWorker::ChangeFormatOnThread(const LineSettings& line, int writeTimeoutPerByte)
+bool CPortWorker::ChangeFormatOnThread(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
 {
-    if (!m_port || !ChangeLineFormat(*m_port, line))
+    if (!m_port || !ChangeLineFormat(*m_port, line, refusal))
         return false;
     QMutexLocker lock(&m_lock);
     m_nWriteTimeoutPerByte = writeTimeoutPerByte;

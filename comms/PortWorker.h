@@ -50,10 +50,10 @@ public:
     // Applies the line settings, raises DTR and starts delivering received bytes. What the line
     // has not taken of a write within its count times writeTimeoutPerByte ms from the call (0: no
     // limit) is discarded.
-    bool Configure(const LineSettings& line, int writeTimeoutPerByte);
+    bool Configure(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal = nullptr);
     // Changes the rate, data bits, parity and stop bits of the open port while it is read; flow
     // control stays. False, with the line as it was, when the device refuses the change.
-    bool ChangeFormat(const LineSettings& line, int writeTimeoutPerByte);
+    bool ChangeFormat(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal = nullptr);
     // Ends Run, which closes the port; no write reaches the descriptor once this is called.
     void Stop();
 
@@ -72,8 +72,8 @@ private:
     void Wake();
     void RunTask();
     bool OpenOnThread(const QString& devicePath);
-    bool ConfigureOnThread(const LineSettings& line, int writeTimeoutPerByte);
-    bool ChangeFormatOnThread(const LineSettings& line, int writeTimeoutPerByte);
+    bool ConfigureOnThread(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal);
+    bool ChangeFormatOnThread(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal);
     bool ReadPending(bool dataReported);
     void FlushPending();
     qsizetype WriteNow(const char* data, qsizetype count);

@@ -63,9 +63,13 @@ int CSerialComms::ConfigurePort()
         return 0;
     LoadPortSettings();
     const LineSettings line = Line();
-    if (!m_pWorker->Configure(line, line.WriteTimeoutPerByte())) {
-        UserMessages().MessageBox(QString::fromLatin1(Str::kPortSetupFailed).arg(m_nPort),
-                                  IUserMessages::Buttons::Ok, IUserMessages::Icon::Information);
+    LineRefusal refusal;
+    if (!m_pWorker->Configure(line, line.WriteTimeoutPerByte(), &refusal)) {
+        // A setting the device refused is named: it may have been stored while the line was closed.
+        QString text = QString::fromLatin1(Str::kPortSetupFailed).arg(m_nPort);
+        if (!refusal.setting.isEmpty())
+            text += QString::fromLatin1(Str::kPortSettingRefused).arg(refusal.setting, refusal.reason);
+        UserMessages().MessageBox(text, IUserMessages::Buttons::Ok, IUserMessages::Icon::Information);
         return 0;
     }
     return 1;
@@ -101,11 +105,11 @@ CSerialComms::WriteBatch::~WriteBatch()
     m_comms.m_heldWrites.resize(0);  // keeps its allocation for the next batch
 }
 
-int CSerialComms::ChangeLineFormat(const LineSettings& line)
+int CSerialComms::ChangeLineFormat(const LineSettings& line, LineRefusal* refusal)
 {
     if (QThread::currentThread() != thread())
-        return CallOnThread(this, [this, line] { return ChangeLineFormat(line); });
-    if (!m_bConnected || !m_pWorker || !m_pWorker->ChangeFormat(line, line.WriteTimeoutPerByte()))
+        return CallOnThread(this, [this, line, refusal] { return ChangeLineFormat(line, refusal); });
+    if (!m_bConnected || !m_pWorker || !m_pWorker->ChangeFormat(line, line.WriteTimeoutPerByte(), refusal))
         return 0;
     m_nBaud = line.baud;
     m_nDataBits = line.dataBits;

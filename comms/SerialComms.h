@@ -46,7 +46,7 @@ public:
     // Gives the open port a new rate, data bits, parity and stop bits at once, without closing it;
     // its flow control stays until the port is next configured. 0 when no port is open, or when an
     // index is out of its table or the device refuses: the line then stays as it was.
-    int ChangeLineFormat(const LineSettings& line);
+    int ChangeLineFormat(const LineSettings& line, LineRefusal* refusal = nullptr);
     // The line settings the port was last given.
     LineSettings Line() const;
     int IsConnected() const { return m_bConnected; }

@@ -6,3 +6,6 @@
 QString StationDir();
 void SetStationDir(const QString& dir);
 QString StationPath(const QString& name);  // a file or folder in the station directory
+// Tells the user when others may write in the station directory: they could put files or links
+// of their own in place of the station's.
+void ReportStationDirOpenToOthers();

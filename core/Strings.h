@@ -8,6 +8,7 @@ namespace Str {
 inline constexpr char kThreadEventFailed[] = "Error: Failed to create event for thread!";           // 32827
 inline constexpr char kPortSetupFailed[] =
     "Unable to setup configuration for Port COM%1, Check Registry contents\n";
+inline constexpr char kPortSettingRefused[] = "The device refused %1: %2.";
 inline constexpr char kTxErrorLimit[] = "Transmit error: Transmit error count limit exceeded.";
 inline constexpr char kTxCheckLimit[] = "Transmit error: Error count limit exceeded.";
 inline constexpr char kTxResendLimit[] =
@@ -93,9 +94,18 @@ inline constexpr char kBackupFolderMissing[] =
 inline constexpr char kNoStationDir[] = "Station directory %1 does not exist.";
 inline constexpr char kStationDirUnusable[] = "Unable to use station directory %1: %2";
 inline constexpr char kStationLockFile[] = "quorvel.lock";
+inline constexpr char kStationDirOpen[] =
+    "Other users may write in the station directory %1 and could replace its files; "
+    "allow only the station's user to write there (chmod go-w).";
 inline constexpr char kStationLockFailed[] = "Unable to lock the station with %1: %2";
 inline constexpr char kStationAlreadyRunning[] =
     "Station %1 is already running in another copy of the program; this copy ends.";
+inline constexpr char kHandOverRefused[] =
+    "Requests of other copies of the program to this station were refused: %1.";
+inline constexpr char kHandOverTooMany[] = "more than 16 at once";
+inline constexpr char kHandOverTooLarge[] = "more than 64 archives or 64 KB named";
+inline constexpr char kHandOverIdle[] = "nothing sent for 5 seconds";
+inline constexpr char kViewingFailed[] = "The archives named on the command line could not be viewed; this copy ends.";
 inline constexpr char kNoDisplayAnswers[] = "No display answers at %1; the station runs without windows.";
 inline constexpr char kFolderCreateFailed[] = "Unable to create %1 directory %2: %3";
 inline constexpr char kPortNotConnected[] = "Port COM%1 not connected.";
@@ -106,6 +116,8 @@ inline constexpr char kEventLinesNotPrinted[] = "%1 event line(s) were not print
 // Windows: frames, status bar, about box
 inline constexpr char kMainFrameTitle[] = "Quorvel";                                                   // 128
 inline constexpr char kTitleSeparator[] = " - ";
+// The main window of a copy that only views archives: it logs nothing.
+inline constexpr char kViewingTitle[] = "Quorvel - viewing archives";
 inline constexpr char kReady[] = "Ready";                                                              // 57345
 inline constexpr char kDatePaneInitial[] = "Date";                                                     // 105
 // The date pane's "%A, %B %d, %Y", in the form QDate takes, always with English names.
@@ -189,6 +201,8 @@ inline constexpr const char* kStopBitsEntries[] = {"1", "1.5", "2"};
 inline constexpr const char* kFlowEntries[] = {"None", "Hardware", "Xon / Xoff"};
 inline constexpr char kComSettingsWarning[] =
     "Warning: Changing Com port Settings will require interrupting logging on that port - data may be lost!"; // 32816
+inline constexpr char kComSettingRefused[] =
+    "Port COM%1 refused %2: %3. The line runs on as it was, and its stored settings are left as they were.";
 inline constexpr char kLineCountPage[] = "Line Count";                                                // 143
 inline constexpr char kNumberOfLines[] = "Number of lines";
 inline constexpr char k64Line[] = "64 Line";

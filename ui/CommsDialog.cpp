@@ -98,6 +98,15 @@ void CCommsDialog::OnOK()
     const int stop = m_cbStop->currentIndex();
     const int parity = m_cbParity->currentIndex();
     const int flow = m_cbFlow->currentIndex();
+    // The stored record is the one the line runs with: a change the open line refuses is not
+    // stored, or the next start would leave the line closed.
+    LineRefusal refusal;
+    if (!ApplyToPort(baud, data, stop, parity, &refusal)) {
+        UserMessages().MessageBox(
+            QString::fromLatin1(Str::kComSettingRefused).arg(QString::number(m_nPort), refusal.setting, refusal.reason),
+            IUserMessages::Buttons::Ok, IUserMessages::Icon::Exclamation);
+        return;
+    }
 
     // A list without a selection leaves its stored value as it is.
     const QString section = Section(m_nPort);
@@ -109,14 +118,13 @@ void CCommsDialog::OnOK()
         if (value >= 0)
             WriteProfileInt(section, QString::fromLatin1(key), value);
     }
-    ApplyToPort(baud, data, stop, parity);
 }
 
-void CCommsDialog::ApplyToPort(int baud, int data, int stop, int parity)
+bool CCommsDialog::ApplyToPort(int baud, int data, int stop, int parity, LineRefusal* refusal)
 {
     // A port that is not open takes the stored record when it is next opened.
     if (!m_pComms || !m_pComms->IsConnected())
-        return;
+        return true;
     // What a list without a selection stands for stays on the line as it runs now.
     LineSettings line = m_pComms->Line();
     for (auto [index, setting] : {std::pair{baud, &line.baud}, std::pair{data, &line.dataBits},
@@ -124,7 +132,5 @@ void CCommsDialog::ApplyToPort(int baud, int data, int stop, int parity)
         if (index >= 0)
             *setting = index;
     }
-    if (!m_pComms->ChangeLineFormat(line))
-        UserMessages().MessageBox(QString::fromLatin1(Str::kPortSetupFailed).arg(m_nPort), IUserMessages::Buttons::Ok,
-                                  IUserMessages::Icon::Information);
+    return m_pComms->ChangeLineFormat(line, refusal) != 0;
 }

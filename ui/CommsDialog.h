@@ -3,10 +3,12 @@
 
 class CSerialComms;
 class QComboBox;
+struct LineRefusal;
 
 // The COM Settings page: the line settings stored for the channel's COM port. Confirmed after a
-// warning, it stores them and gives the open port its new rate, data bits, parity and stop bits at
-// once; the flow control is only stored and reaches the port when it is next opened.
+// warning, it gives the open port its new rate, data bits, parity and stop bits at once and stores
+// them, unless the port refuses them; the flow control is only stored and reaches the port when
+// it is next opened.
 class CCommsDialog : public CPropertyPage
 {
     Q_OBJECT
@@ -23,7 +25,9 @@ protected:
     void OnInitDialog() override;
 
 private:
-    void ApplyToPort(int baud, int data, int stop, int parity);
+    // Puts the chosen format on the open line; false, with the setting refused, when the device
+    // refuses it (the line runs on as it was).
+    bool ApplyToPort(int baud, int data, int stop, int parity, LineRefusal* refusal);
 
     CSerialComms* m_pComms;
     QComboBox* m_cbFlow;

@@ -220,9 +220,15 @@ void CMainFrame::FillRecentFiles(ActionTable& actions, QList<QAction*>& entries)
     placeholder->setVisible(m_recentFiles.isEmpty());
 }
 
+void CMainFrame::SetTitle(const QString& title)
+{
+    m_title = title;
+    UpdateTitle();
+}
+
 void CMainFrame::UpdateTitle()
 {
-    QString title = QString::fromLatin1(Str::kMainFrameTitle);
+    QString title = m_title.isEmpty() ? QString::fromLatin1(Str::kMainFrameTitle) : m_title;
     if (const CChildFrame* frame = ActiveChildFrame(); frame && frame->GetDocument())
         title += QLatin1String(Str::kTitleSeparator) + frame->GetDocument()->GetTitle();
     setWindowTitle(title);

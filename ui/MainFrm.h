@@ -39,6 +39,8 @@ public:
     void RestoreChannelWindows();
     // Whether Backup Archives is offered (removable media found at start-up).
     void SetBackupAvailable(bool available);
+    // The title before the active window's.
+    void SetTitle(const QString& title);
     // The recent-file entries of the File and Archive menus, newest first; the greyed
     // "Recent File" item stands in while there are none.
     void SetRecentFiles(const QStringList& files);
@@ -98,6 +100,7 @@ private:
     QList<QAction*> m_frameRecentEntries;
     bool m_bChildMenusShown = false;
     QLabel* m_pDatePane = nullptr;
+    QString m_title;
     QTimer m_dateTimer;
     bool m_bBackupAvailable = false;
     bool m_bClosing = false;

@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -173,10 +174,7 @@ int HeadlessStation::RunAnotherCopy(const QString& stationPath, QByteArray* outp
                                     const QStringList& files, const QString& workingDir) const
 {
     QProcess copy;
-    copy.setProcessEnvironment(m_process.processEnvironment());
-    copy.setWorkingDirectory(workingDir);
-    copy.start(Program(), Arguments(stationPath, files));
-    const bool ended = copy.waitForStarted(10000) && copy.waitForFinished(15000);
+    const bool ended = StartCopy(copy, stationPath, files, workingDir) && copy.waitForFinished(15000);
     if (!ended) {
         copy.kill();
         copy.waitForFinished(5000);
@@ -184,6 +182,29 @@ int HeadlessStation::RunAnotherCopy(const QString& stationPath, QByteArray* outp
     *output = copy.readAllStandardOutput();
     *errors = QString::fromLocal8Bit(copy.readAllStandardError());
     return ended && copy.exitStatus() == QProcess::NormalExit ? copy.exitCode() : -1;
+}
+
+bool HeadlessStation::StartAnotherCopy(QProcess& copy, const QStringList& files, const QString& workingDir) const
+{
+    return StartCopy(copy, Dir(), files, workingDir);
+}
+
+bool HeadlessStation::StartCopy(QProcess& copy, const QString& stationPath, const QStringList& files,
+                                const QString& workingDir) const
+{
+    copy.setProcessEnvironment(m_process.processEnvironment());
+    copy.setWorkingDirectory(workingDir);
+    copy.setChildProcessModifier(m_process.childProcessModifier());
+    copy.start(Program(), Arguments(stationPath, files));
+    return copy.waitForStarted(10000);
+}
+
+void HeadlessStation::SetFileLimit(int soft, int hard)
+{
+    m_process.setChildProcessModifier([soft, hard] {
+        const rlimit limit = {rlim_t(soft), rlim_t(hard)};
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    });
 }
 
 int HeadlessStation::Stop(int signal)

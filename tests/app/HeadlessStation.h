@@ -51,6 +51,11 @@ public:
     // It names `files` on its command line and starts in workingDir (empty: the test's own).
     int RunAnotherCopy(const QString& stationPath, QByteArray* output, QString* errors,
                        const QStringList& files = {}, const QString& workingDir = {}) const;
+    // Starts such a copy in `copy` and leaves it running.
+    bool StartAnotherCopy(QProcess& copy, const QStringList& files = {}, const QString& workingDir = {}) const;
+    // The program (and every copy) starts with at most this many open files, soft and hard.
+    void SetFileLimit(int soft, int hard);
+    qint64 ProcessId() const { return m_process.processId(); }
     QStringList OutputLines() const;
     QStringList LinesOf(const QString& channelName) const;  // the listed lines of a channel, without its prefix
     QString Errors() const;
@@ -71,6 +76,7 @@ public:
 private:
     QStringList Arguments(const QString& stationPath, const QStringList& files) const;
     void TakeOutput();
+    bool StartCopy(QProcess& copy, const QString& stationPath, const QStringList& files, const QString& workingDir) const;
 
     QTemporaryDir m_dir;
     QStringList m_files;

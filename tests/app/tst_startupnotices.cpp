@@ -12,6 +12,9 @@ namespace {
 const QString kNoDrives = QStringLiteral("Warning: No removable media drives fitted. You cannot back up archives.");
 const QString kPortMapError = QStringLiteral("The port map qvportmap.ini does not assign a valid COM port to every channel.");
 const QString kRefused = QStringLiteral("Archive %1 can be viewed only with windows; \"quorvel-archive show\" prints it.");
+const QString kViewingFailed = QStringLiteral("The archives named on the command line could not be viewed; this copy ends.");
+const QString kOpenDir = QStringLiteral("Other users may write in the station directory %1 and could replace its files; "
+                                        "allow only the station's user to write there (chmod go-w).");
 }
 
 // What start-up has to tell comes after every channel is open and logging, in the order start-up
@@ -31,18 +34,21 @@ void TestStartupNotices::noticesAfterTheChannels_data()
 {
     QTest::addColumn<bool>("backupFolder");    // Backup/Drives names a folder of the station
     QTest::addColumn<bool>("invalidArchive");  // channel 1's archive of today is not an archive
+    QTest::addColumn<bool>("openDir");         // others may write in the station directory
     QTest::addColumn<QStringList>("notices");  // %1: the station directory
-    QTest::newRow("no drive") << false << false << QStringList{kNoDrives, kPortMapError};
-    QTest::newRow("a backup folder") << true << false << QStringList{kPortMapError};
+    QTest::newRow("no drive") << false << false << false << QStringList{kNoDrives, kPortMapError};
+    QTest::newRow("a backup folder") << true << false << false << QStringList{kPortMapError};
     QTest::newRow("and a message left by an archive")
-        << true << true
+        << true << true << false
         << QStringList{kPortMapError, QStringLiteral("The file %1/Archives/Channel 1 %2.krv is not a valid KRV archive")};
+    QTest::newRow("a station directory others may write") << true << false << true << QStringList{kOpenDir, kPortMapError};
 }
 
 void TestStartupNotices::noticesAfterTheChannels()
 {
     QFETCH(bool, backupFolder);
     QFETCH(bool, invalidArchive);
+    QFETCH(bool, openDir);
     QFETCH(QStringList, notices);
     if (!backupFolder && !FindRemovableVolumes().isEmpty())
         QSKIP("this machine has a removable volume mounted");
@@ -54,6 +60,8 @@ void TestStartupNotices::noticesAfterTheChannels()
     }
     if (invalidArchive)
         station.WriteFile(QStringLiteral("Archives/Channel 1 %1.krv").arg(today), "not an archive");
+    if (openDir)
+        QVERIFY(QFile::setPermissions(station.Dir(), QFile::permissions(station.Dir()) | QFile::WriteOther));
     Pty one;
     // Only channel 1 has a port: the port map is broken for the other fifteen.
     QVERIFY(station.StartOnLine(one));
@@ -72,7 +80,8 @@ void TestStartupNotices::noticesAfterTheChannels()
 }
 
 // Viewing an archive is what a named file asks for, and it would start no channel: without windows
-// the program says it cannot, and ends without touching a line.
+// the program says it cannot, and ends with a line that says so, without touching a line or
+// taking the station.
 void TestStartupNotices::fileNamedAtStart()
 {
     HeadlessStation station;
@@ -85,7 +94,8 @@ void TestStartupNotices::fileNamedAtStart()
     QVERIFY(station.Start());
     QCOMPARE(station.WaitForExit(15000), 1);
     const QString file = QFileInfo(elsewhere.path()).canonicalFilePath() + QStringLiteral("/old.krv");
-    QCOMPARE(station.Errors(), kRefused.arg(file) + QLatin1Char('\n'));
+    QCOMPARE(station.Errors(), kRefused.arg(file) + QLatin1Char('\n') + kViewingFailed + QLatin1Char('\n'));
+    QVERIFY(!QFile::exists(station.Path(QStringLiteral("quorvel.lock"))));
 }
 
 // A second copy hands its files, named from where it started, to the running copy, which refuses

@@ -31,6 +31,8 @@ class TestCopyFileWhole : public QObject
 private slots:
     void copy_data();
     void copy();
+    void linksOnTheMedium_data();
+    void linksOnTheMedium();
 };
 
 void TestCopyFileWhole::copy_data()
@@ -82,6 +84,32 @@ void TestCopyFileWhole::copy()
     QCOMPARE(ReadAll(destination), error ? before : bytes);
     if (!error)
         QVERIFY(lastCopied >= 0);
+}
+
+void TestCopyFileWhole::linksOnTheMedium_data()
+{
+    QTest::addColumn<QString>("linkName");  // planted on the medium, leading to another user's file
+    QTest::newRow("as the part file") << QStringLiteral("North Gate 20060307.krv.part");
+    QTest::newRow("as the copy") << QStringLiteral("North Gate 20060307.krv");
+}
+
+// A link planted on the medium is replaced, never written through.
+void TestCopyFileWhole::linksOnTheMedium()
+{
+    QFETCH(QString, linkName);
+    QTemporaryDir station, medium, elsewhere;
+    const QString source = station.filePath(QStringLiteral("North Gate 20060307.krv"));
+    const QString destination = medium.filePath(QStringLiteral("North Gate 20060307.krv"));
+    const QString target = elsewhere.filePath(QStringLiteral("passwd"));
+    Write(source, QByteArray("archive bytes"));
+    Write(target, QByteArray("not theirs"));
+    QVERIFY(QFile::link(target, medium.filePath(linkName)));
+
+    QCOMPARE(CopyFileWhole(source, destination, {}), 0);
+    QCOMPARE(ReadAll(target), QByteArray("not theirs"));
+    QVERIFY(!QFileInfo(destination).isSymLink());
+    QCOMPARE(ReadAll(destination), QByteArray("archive bytes"));
+    QCOMPARE(QDir(medium.path()).entryList(QDir::Files | QDir::System | QDir::Hidden), QStringList{QFileInfo(destination).fileName()});
 }
 
 QTEST_GUILESS_MAIN(TestCopyFileWhole)

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QSemaphore>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -108,6 +109,7 @@ private slots:
     void damagedArchives();
     void viewingRefusals();
     void archiveInUseCannotBeAppended();
+    void archiveThatIsALinkIsNotWritten();
     void housekeepingAge_data();
     void housekeepingAge();
     void oneRemovalPerDaySwitch();
@@ -343,6 +345,23 @@ void TestQuorvelDoc::archiveInUseCannotBeAppended()
     // While the live document holds the file, nobody else gets a lock on it.
     QVERIFY(other.open(QIODevice::ReadOnly));
     QVERIFY(::flock(other.handle(), LOCK_SH | LOCK_NB) != 0);
+}
+
+// A link in the archives' folder (planted by someone who may write there) is never written through.
+void TestQuorvelDoc::archiveThatIsALinkIsNotWritten()
+{
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("theirs"));
+    QFile theirs(target);
+    QVERIFY(theirs.open(QIODevice::WriteOnly));
+    theirs.close();
+    QVERIFY(QFile::link(target, Archive(QStringLiteral("North Gate 20240506.krv"))));
+    auto doc = LiveDoc();
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 0);
+    QCOMPARE(m_messages->texts, QStringList{QStringLiteral("Unable to find archive %1.")
+                                                .arg(Archive(QStringLiteral("North Gate 20240506.krv")))});
+    doc.reset();
+    QCOMPARE(FileBytes(target), QByteArray());
 }
 
 void TestQuorvelDoc::housekeepingAge_data()

@@ -56,6 +56,8 @@ private slots:
     void crc();
     void receive_data();
     void receive();
+    void blockFrameWithAnyDataByte_data();
+    void blockFrameWithAnyDataByte();
     void buildFrame_data();
     void buildFrame();
     void frameTimerDiscardsAStalledFrame();
@@ -103,6 +105,10 @@ void TestPacketComms::receive_data()
     QTest::newRow("check byte compared unsigned") << Hex("02C14203830D") << QList<int>{1} << 1 << Hex("C142") << 0;
     QTest::newRow("no CR after check byte: more data")
         << Hex("024103000503410D") << QList<int>{1} << 0 << Hex("41030005") << 0;
+    QTest::newRow("failed check at a CR that can be the next check byte: waits")
+        << Hex("020E0303" "0D") << QList<int>{} << 0 << QByteArray() << 7;
+    QTest::newRow("then a CR ends the longer reading")
+        << Hex("020E0303" "0D0D") << QList<int>{1} << 1 << Hex("0E03") << 0;
     QTest::newRow("two frames in a row") << Hex("02414203030DFF026162639DD6FF03") << QList<int>{1, 0} << 1
                                          << Hex("616263") << 0;
     // A frame starts clean: nothing of what came before runs into it.
@@ -142,6 +148,37 @@ void TestPacketComms::receive()
     QCOMPARE(framer.m_nFrameState, endState);
     if (frames.isEmpty() && endState == 0)
         QCOMPARE(framer.m_rxFrame.length, 0);
+}
+
+void TestPacketComms::blockFrameWithAnyDataByte_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    // Alarm 2 with a count of 3, and alarm 3: an ETX among the data already.
+    for (const QByteArray& base : {Hex("010203"), Hex("010305")}) {
+        for (int position = 0; position < 3; ++position) {
+            for (int value = 0; value < 256; ++value) {
+                QByteArray message = base;
+                message[position] = char(value);
+                QTest::addRow("%s, byte %d = %02X", base.toHex().constData(), position, value) << message;
+            }
+        }
+    }
+}
+
+void TestPacketComms::blockFrameWithAnyDataByte()
+{
+    QFETCH(QByteArray, message);
+    char check = 0;
+    for (char ch : message)
+        check ^= ch;
+    const QByteArray frame = QByteArray(1, 0x02) + message + QByteArray(1, 0x03) + QByteArray(1, check) + QByteArray(1, 0x0D);
+    Framer framer;
+    const QList<Framer::Frame> frames = framer.Feed(frame);
+    QCOMPARE(frames.size(), 1);
+    QCOMPARE(frames[0].result, int(CPacketComms::BlockFrameComplete));
+    QCOMPARE(frames[0].ok, 1);
+    QCOMPARE(frames[0].data.toHex(), message.toHex());
+    QCOMPARE(framer.m_nFrameState, 0);
 }
 
 void TestPacketComms::buildFrame_data()

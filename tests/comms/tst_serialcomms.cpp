@@ -174,28 +174,33 @@ void TestSerialComms::storedRecordAsText_data()
     // fits its table refuses the line; a key that is missing reads as 0.
     QTest::addColumn<QByteArray>("values");
     QTest::addColumn<unsigned>("speed");  // 0: refused with the set-up message
+    QTest::addColumn<QString>("refused");  // the setting that message names: one the device refused
 
-    QTest::newRow("baud 12") << QByteArray("Baud=12") << 0u;
-    QTest::newRow("baud -1") << QByteArray("Baud=-1") << 0u;
-    QTest::newRow("data 4") << QByteArray("Baud=5\nData=4") << 0u;
-    QTest::newRow("stop 3") << QByteArray("Baud=5\nStop=3") << 0u;
-    QTest::newRow("parity 5") << QByteArray("Baud=5\nParity=5") << 0u;
-    QTest::newRow("baud abc") << QByteArray("Baud=abc") << 0u;
-    QTest::newRow("baud 2^32+5") << QByteArray("Baud=4294967301") << 0u;
-    QTest::newRow("data 2^32+3") << QByteArray("Baud=5\nData=4294967299") << 0u;
-    QTest::newRow("baud 5 and junk") << QByteArray("Baud=5x") << 0u;
-    QTest::newRow("baud empty") << QByteArray("Baud=") << 0u;
-    QTest::newRow("baud in hex") << QByteArray("Baud=0x5") << 0u;
-    QTest::newRow("shake abc") << QByteArray("Baud=5\nShake=abc") << 0u;
-    QTest::newRow("baud quoted with blanks") << QByteArray("Baud=\" 5 \"") << 9600u;
-    QTest::newRow("blanks around") << QByteArray("Baud = 11 \nData = 3") << 256000u;
-    QTest::newRow("keys missing: 300 baud") << QByteArray("Data=3") << 300u;
+    QTest::newRow("baud 12") << QByteArray("Baud=12") << 0u << QString();
+    QTest::newRow("baud -1") << QByteArray("Baud=-1") << 0u << QString();
+    QTest::newRow("data 4") << QByteArray("Baud=5\nData=4") << 0u << QString();
+    QTest::newRow("stop 3") << QByteArray("Baud=5\nStop=3") << 0u << QString();
+    QTest::newRow("parity 5") << QByteArray("Baud=5\nParity=5") << 0u << QString();
+    QTest::newRow("baud abc") << QByteArray("Baud=abc") << 0u << QString();
+    QTest::newRow("baud 2^32+5") << QByteArray("Baud=4294967301") << 0u << QString();
+    QTest::newRow("data 2^32+3") << QByteArray("Baud=5\nData=4294967299") << 0u << QString();
+    QTest::newRow("baud 5 and junk") << QByteArray("Baud=5x") << 0u << QString();
+    QTest::newRow("baud empty") << QByteArray("Baud=") << 0u << QString();
+    QTest::newRow("baud in hex") << QByteArray("Baud=0x5") << 0u << QString();
+    QTest::newRow("shake abc") << QByteArray("Baud=5\nShake=abc") << 0u << QString();
+    QTest::newRow("baud quoted with blanks") << QByteArray("Baud=\" 5 \"") << 9600u << QString();
+    QTest::newRow("blanks around") << QByteArray("Baud = 11 \nData = 3") << 256000u << QString();
+    QTest::newRow("keys missing: 300 baud") << QByteArray("Data=3") << 300u << QString();
+    // A pseudo-terminal keeps 8 data bits.
+    QTest::newRow("7 data bits, which the device refuses") << QByteArray("Baud=5\nData=2") << 0u
+                                                           << QStringLiteral("Data Bits 7");
 }
 
 void TestSerialComms::storedRecordAsText()
 {
     QFETCH(QByteArray, values);
     QFETCH(unsigned, speed);
+    QFETCH(QString, refused);
     m_station->WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"),
                          "[COM7%20Settings]\nPort=7\n" + values + "\n");
     ResetProfileStore();
@@ -209,7 +214,13 @@ void TestSerialComms::storedRecordAsText()
         QCOMPARE(LineProbe::Read(m_pty->MasterFd()).speed, speed);
         return;
     }
-    QCOMPARE(messages.texts, QStringList{QString::fromLatin1(Str::kPortSetupFailed).arg(kPort)});
+    QCOMPARE(messages.texts.size(), 1);
+    const QString setupFailed = QString::fromLatin1(Str::kPortSetupFailed).arg(kPort);
+    if (refused.isEmpty())
+        QCOMPARE(messages.texts[0], setupFailed);
+    else
+        QVERIFY2(messages.texts[0].startsWith(setupFailed + QStringLiteral("The device refused %1: ").arg(refused)),
+                 qPrintable(messages.texts[0]));
     QCOMPARE(messages.icons, QList<IUserMessages::Icon>{IUserMessages::Icon::Information});
 
     // Closed for real: with a sound record the port opens at once.

@@ -3,7 +3,9 @@
 // check (re-framed by the simulator's own encoder, found in the input), no more often than the
 // input holds such frames; what the stack writes is ACK and NAK frames only, at most one per
 // block-check frame end, and an ACK for every message only a block-check frame can have brought;
-// without timer ticks the split changes nothing.
+// without timer ticks the split changes nothing; and a block-check frame built from the input's
+// first bytes, with the matching check, is delivered with exactly those bytes whenever no shorter
+// reading can end it (its data hold no ETX, byte, CR).
 #include "comms/CommsEvent.h"
 #include "tests/comms/RecordingProtocol.h"
 #include "tests/fuzz/FuzzStation.h"
@@ -60,6 +62,20 @@ qsizetype Occurrences(const QByteArray& haystack, const QByteArray& needle)
     return count;
 }
 
+// Up to 120 data bytes (the frame fits the receive buffer) that a block-check frame carries whole:
+// not a probe ("RU", answered but not delivered), no ETX two bytes before a CR.
+QByteArray WholeBlockFrameData(const QByteArray& stream)
+{
+    const QByteArray data = stream.left(120);
+    if (data.isEmpty() || data.startsWith("RU"))
+        return {};
+    for (qsizetype i = 0; i + 2 < data.size(); ++i) {
+        if (data.at(i) == '\x03' && data.at(i + 2) == '\x0D')
+            return {};
+    }
+    return data;
+}
+
 QByteArrayList Sorted(QByteArrayList list)
 {
     std::sort(list.begin(), list.end());
@@ -104,6 +120,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     FuzzRequire(replies <= stream.count('\x0D'), "at most one reply per block-check frame end");
     FuzzRequire(acks >= blockOnly, "every message of a block-check frame was acknowledged");
+
+    const QByteArray message = WholeBlockFrameData(stream);
+    if (!message.isEmpty()) {
+        FuzzedStack whole;
+        Feed(whole, SplitIntoBlocks(SimFrames::BlockFrame(message, false), RxBlock::kMaxBytes));
+        FuzzRequire(whole.messages == QByteArrayList{message}, "a block-check frame whose check matches is delivered whole");
+        FuzzRequire(whole.written == ack, "and acknowledged");
+    }
 
     if (!ticked) {
         // The same bytes as the reader posts them from a busy line, each block handled at once.

@@ -441,8 +441,9 @@ void TestArchiveWindows::send()
     }
 }
 
-// Started with an archive named: its window alone. Once it is closed, Open (the only way in with no
-// window) offers the archives of the folder the program runs in.
+// Started with an archive named: its window alone, in a main window that says it logs nothing. Once
+// it is closed, Open (the only way in with no window) offers the archives of the folder the program
+// runs in.
 void TestArchiveWindows::startedWithAFile()
 {
     QString second;
@@ -458,9 +459,12 @@ void TestArchiveWindows::startedWithAFile()
     QCOMPARE(station.Frame().ChildFrames().size(), 1);
     QCOMPARE(station.Frame().ActiveChildFrame()->windowTitle(), QStringLiteral("Channel 1 %1.krv").arg(DateKey(-1)));
     QCOMPARE(station.app->Document(1), nullptr);
+    QCOMPARE(station.Frame().windowTitle(),
+             QStringLiteral("Quorvel - viewing archives - Channel 1 %1.krv").arg(DateKey(-1)));
 
     station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
     QTRY_COMPARE(station.Frame().ChildFrames().size(), 0);
+    QCOMPARE(station.Frame().windowTitle(), QStringLiteral("Quorvel - viewing archives"));
     station.ChooseArchive(second);
     QVERIFY(station.WaitForArchiveWindows(1));
     QCOMPARE(station.lastRequest.title, QStringLiteral("Open"));

@@ -549,6 +549,9 @@ void TestChannelProperties::refusedLineFormatLeavesTheLineAsItWas()
     ScriptedMessages messages;
     QVERIFY(station.started);
     // A pseudo-terminal keeps 8 data bits, so the device refuses 7 (after the new rate was taken).
+    const QString section = QStringLiteral("COM1 Settings");
+    const QString baudBefore = station.Stored(section, QStringLiteral("Baud"));
+    const QString dataBefore = station.Stored(section, QStringLiteral("Data"));
     station.WithSheet(1, [&](CPropertySheet& sheet) {
         ClickTab(sheet, CommsTab);
         Choose(sheet, "&Baud Rate:", QStringLiteral("19200"));
@@ -556,11 +559,16 @@ void TestChannelProperties::refusedLineFormatLeavesTheLineAsItWas()
         ClickButton(sheet, QDialogButtonBox::Ok);
         QVERIFY(!sheet.isVisible());
     });
-    QCOMPARE(messages.texts,
-             (QStringList{kWarning, QStringLiteral("Unable to setup configuration for Port COM1, Check Registry contents\n")}));
-    // Stored as chosen; the line runs on as it was.
-    QCOMPARE(station.Stored(QStringLiteral("COM1 Settings"), QStringLiteral("Baud")), QStringLiteral("7"));
-    QCOMPARE(station.Stored(QStringLiteral("COM1 Settings"), QStringLiteral("Data")), QStringLiteral("2"));
+    // The box names the setting and the system's reason; the record stays the one the line runs with.
+    QCOMPARE(messages.texts.size(), 2);
+    QCOMPARE(messages.texts[0], kWarning);
+    const QString refused = QStringLiteral("Port COM1 refused Data Bits 7: ");
+    const QString kept = QStringLiteral(". The line runs on as it was, and its stored settings are left as they were.");
+    QVERIFY2(messages.texts[1].startsWith(refused) && messages.texts[1].endsWith(kept)
+                 && messages.texts[1].size() > refused.size() + kept.size(),
+             qPrintable(messages.texts[1]));
+    QCOMPARE(station.Stored(section, QStringLiteral("Baud")), baudBefore);
+    QCOMPARE(station.Stored(section, QStringLiteral("Data")), dataBefore);
     QCOMPARE(LineProbe::Read(station.line.MasterFd()).speed, 9600u);
     QVERIFY(station.SendAlarm(0x15));
     QCOMPARE(messages.texts.size(), 2);

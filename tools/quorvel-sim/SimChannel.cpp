@@ -138,7 +138,7 @@ SimChannel::Outgoing SimChannel::NextFrame()
     out.corrupt = m_options.corruptEvery > 0 && (m_counts.sent + 1) % m_options.corruptEvery == 0;
     out.block = m_options.form == SimOptions::Form::Block
         || (m_options.form == SimOptions::Form::Mixed && m_random() % 2 == 0);
-    // The block form is delimited by ETX, check byte, CR: some data holding an ETX would be cut short.
+    // The block form is delimited by ETX, check byte, CR: data holding ETX, a byte and CR would be cut short.
     if (out.block && !SimFrames::BlockFrameIsDelimited(SimFrames::BlockFrame(message, out.corrupt)))
         out.block = false;
     out.record = Record(message.at(0), message.at(1), message.at(2));

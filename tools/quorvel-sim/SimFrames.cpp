@@ -49,12 +49,15 @@ QByteArray BlockFrame(const QByteArray& data, bool corrupt)
 
 bool BlockFrameIsDelimited(const QByteArray& frame)
 {
-    for (qsizetype i = 1; i < frame.size(); ++i) {
-        if (frame.at(i) != kEtx || i + 2 >= frame.size())
-            continue;
-        if (frame.at(i + 2) == kCr)
-            return i + 3 == frame.size();
-        i += 2;  // the byte after the check byte is taken as data, whatever it is
+    char check = 0;  // of the bytes before i
+    for (qsizetype i = 1; i + 2 < frame.size(); ++i) {
+        if (frame.at(i) == kEtx && frame.at(i + 2) == kCr) {
+            const bool matches = check == frame.at(i + 1);
+            const bool crMayBeCheckByte = frame.at(i + 1) == kEtx && char(check ^ kEtx) == kCr;
+            if (matches || !crMayBeCheckByte)
+                return i + 3 == frame.size();
+        }
+        check = char(check ^ frame.at(i));
     }
     return false;
 }

@@ -16,8 +16,9 @@ quint16 Crc16(const QByteArray& data);
 
 // 02, data, 03, XOR of the data, 0D. A corrupt frame carries a wrong check byte.
 QByteArray BlockFrame(const QByteArray& data, bool corrupt);
-// True when a block-check frame ends at its own CR: a receiver takes any 03 as the ETX, the byte
-// after it as the check byte and a CR after that as the end, and otherwise goes on with data.
+// True when a block-check frame ends at its own CR: a receiver tries each 03 in turn as the ETX,
+// and a CR two bytes after it ends the frame when the check matches, or when the CR cannot be the
+// check byte of a reading one byte longer that matches.
 bool BlockFrameIsDelimited(const QByteArray& frame);
 // FF 02, data, CRC high byte then low byte, FF 03; every FF inside is doubled. A corrupt frame
 // carries a wrong CRC.
