@@ -28,6 +28,11 @@ qint64 CEventList::BlockTable<Block>::MemoryBytes() const
     return bytes;
 }
 
+int CEventList::ListedKind(int kind)
+{
+    return kind >= CDisplayObj::KIND_ALARM && kind <= CDisplayObj::KIND_OTHER ? kind : CDisplayObj::KIND_OTHER;
+}
+
 CEventList::CEventList() = default;
 CEventList::~CEventList() = default;
 
@@ -76,7 +81,7 @@ void CEventList::Append(const CDisplayObj& record)
     Entry& entry = m_entryBlocks.back()[size_t(count & (kEntriesPerBlock - 1))];
     PlaceText(text, entry.block, entry.offset);
     entry.length = quint32(text.size());
-    entry.colorAndFlags = (record.GetTextColor() & 0x00FFFFFF) | quint32(record.GetKind() & 3) << 24
+    entry.colorAndFlags = (record.GetTextColor() & 0x00FFFFFF) | quint32(ListedKind(record.GetKind())) << 24
         | quint32(record.IsFault() ? 1 : 0) << 26;
     m_count.store(count + 1, std::memory_order_release);
 }

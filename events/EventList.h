@@ -11,7 +11,8 @@
 #include <vector>
 
 // One record of a list as the windows, the printer and the console see it: its display line,
-// colour, kind and fault flag, read from the list's storage without a copy.
+// colour (the three colour bytes), kind (one of the four) and fault flag (0 or 1), read from the
+// list's storage without a copy.
 class CListedEvent
 {
 public:
@@ -55,6 +56,8 @@ public:
     void Append(const CDisplayObj& record);
     // What the list takes in memory: its blocks and tables.
     qint64 MemoryBytes() const;
+    // The kind a record is listed with: a kind a damaged archive gives outside the four is "other".
+    static int ListedKind(int kind);
 
     // A table of block addresses that readers may use while the appending thread adds to it.
     template <typename Block>

@@ -15,9 +15,10 @@ bool SameStoredRecord(const CDisplayObj& a, const CDisplayObj& b)
 
 bool SameListedRecord(const CDisplayObj& record, const CListedEvent& listed)
 {
-    // A list keeps the three colour bytes of the record's text colour.
-    return (record.GetTextColor() & 0x00FFFFFF) == listed.GetTextColor() && record.GetKind() == listed.GetKind()
-        && record.IsFault() == listed.IsFault() && record.TextView() == listed.TextView();
+    // A list keeps what a window shows: the three colour bytes, one of the four kinds, fault or not.
+    return (record.GetTextColor() & 0x00FFFFFF) == listed.GetTextColor()
+        && CEventList::ListedKind(record.GetKind()) == listed.GetKind() && (record.IsFault() != 0) == listed.IsFault()
+        && record.TextView() == listed.TextView();
 }
 
 void RequireStoredFormRoundTrip(const Records& records, MemoryFile& file)
