@@ -19,15 +19,6 @@ void CEventList::BlockTable<Block>::Add(Block* block)
     m_current.store(m_tables.back().get(), std::memory_order_release);
 }
 
-template <typename Block>
-qint64 CEventList::BlockTable<Block>::MemoryBytes() const
-{
-    qint64 bytes = 0;
-    for (int capacity = std::max(16, m_capacity), n = int(m_tables.size()); n > 0; --n, capacity /= 2)
-        bytes += qint64(capacity) * qint64(sizeof(Block*));
-    return bytes;
-}
-
 int CEventList::ListedKind(int kind)
 {
     return kind >= CDisplayObj::KIND_ALARM && kind <= CDisplayObj::KIND_OTHER ? kind : CDisplayObj::KIND_OTHER;
@@ -55,7 +46,6 @@ const char* CEventList::PlaceText(QByteArrayView text, quint32& block, quint32& 
         // A line longer than a block has a block of its own.
         const quint32 size = std::max(kTextBlockSize, length);
         m_textBlocks.push_back(std::make_unique<char[]>(size));
-        m_textBlockSizes.push_back(size);
         m_textTable.Add(m_textBlocks.back().get());
         m_textUsed = 0;
     }
@@ -84,12 +74,4 @@ void CEventList::Append(const CDisplayObj& record)
     entry.colorAndFlags = (record.GetTextColor() & 0x00FFFFFF) | quint32(ListedKind(record.GetKind())) << 24
         | quint32(record.IsFault() ? 1 : 0) << 26;
     m_count.store(count + 1, std::memory_order_release);
-}
-
-qint64 CEventList::MemoryBytes() const
-{
-    qint64 bytes = qint64(m_entryBlocks.size()) * kEntriesPerBlock * qint64(sizeof(Entry));
-    for (quint32 size : m_textBlockSizes)
-        bytes += size;
-    return bytes + m_entryTable.MemoryBytes() + m_textTable.MemoryBytes();
 }

@@ -54,8 +54,6 @@ public:
     CListedEvent At(int index) const;
     // On the one thread that appends: the record's listed part is copied in.
     void Append(const CDisplayObj& record);
-    // What the list takes in memory: its blocks and tables.
-    qint64 MemoryBytes() const;
     // The kind a record is listed with: a kind a damaged archive gives outside the four is "other".
     static int ListedKind(int kind);
 
@@ -66,8 +64,6 @@ public:
     public:
         Block* Get(int index) const { return m_current.load(std::memory_order_acquire)[index]; }
         void Add(Block* block);  // appending thread only
-        int Size() const { return m_count; }
-        qint64 MemoryBytes() const;
 
     private:
         std::atomic<Block**> m_current{nullptr};
@@ -97,6 +93,5 @@ private:
     BlockTable<char> m_textTable;
     std::vector<std::unique_ptr<Entry[]>> m_entryBlocks;  // appending thread only, as are these
     std::vector<std::unique_ptr<char[]>> m_textBlocks;
-    std::vector<quint32> m_textBlockSizes;
     quint32 m_textUsed = 0;  // in the last text block
 };
