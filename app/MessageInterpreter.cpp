@@ -10,9 +10,6 @@
 
 CRemoteMonitor* CMessageInterpreter::s_pRemoteMonitor = nullptr;
 
-static_assert(CQuorvelDoc::kMessagesHeldBySwitch == CCommsProtocol::kQueueEntries,
-              "a day switch holds as many messages as the link layer queues");
-
 CMessageInterpreter::CMessageInterpreter(int nFirst, int nResendLimit, int nErrorLimit, CQuorvelDoc* document,
                                          QObject* parent)
     : CCommsProtocol(nFirst, nResendLimit, nErrorLimit, parent)

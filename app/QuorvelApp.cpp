@@ -255,14 +255,14 @@ bool CQuorvelApp::OpenDocumentFile(const QString& path)
     auto opening = std::make_shared<ArchiveOpening>();
     opening->document = std::make_unique<CQuorvelDoc>();
     // Taken here: the worker never reads the settings store.
-    const CQuorvelDoc::DisplayFlags flags = CQuorvelDoc::ReadDisplayFlags();
+    const ArchiveReading::DisplayFlags flags = ArchiveReading::ReadDisplayFlags();
     if (m_bStartingUp) {
         opening->file = opening->document->OpenForViewing(file);
         if (!opening->file) {
             m_openingArchives.removeOne(file);
             return false;
         }
-        opening->read = CQuorvelDoc::ReadForViewing(*opening->file, flags);
+        opening->read = ArchiveReading::ReadForViewing(*opening->file, flags);
         ShowOpenedArchive(file, *opening);
         return true;
     }
@@ -271,7 +271,7 @@ bool CQuorvelApp::OpenDocumentFile(const QString& path)
     QThread* worker = QThread::create([opening, flags, file, cancel = &m_bEnding] {
         opening->file = opening->document->OpenForViewing(file);
         if (opening->file)
-            opening->read = CQuorvelDoc::ReadForViewing(*opening->file, flags, cancel);
+            opening->read = ArchiveReading::ReadForViewing(*opening->file, flags, cancel);
     });
     worker->setParent(this);
     connect(worker, &QThread::finished, this, [this, worker, opening, file] {

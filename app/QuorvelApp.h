@@ -82,7 +82,7 @@ private:
     {
         std::unique_ptr<CQuorvelDoc> document;
         std::unique_ptr<QFile> file;
-        CQuorvelDoc::ArchiveRead read;
+        ArchiveReading::ArchiveRead read;
     };
 
     bool SetUpStation(const QStringList& files);

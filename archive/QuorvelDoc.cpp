@@ -4,11 +4,9 @@
 #include "archive/IDocView.h"
 #include "core/Logging.h"
 #include "core/SettingsStore.h"
-#include "core/Strings.h"
-#include "core/UserMessages.h"
 #include "events/DisplayObj.h"
-#include "events/StoringArchive.h"
 
+#include <QAbstractEventDispatcher>
 #include <QSemaphore>
 
 #include <utility>
@@ -16,8 +14,7 @@
 QSemaphore* CQuorvelDoc::s_pEventLock = nullptr;
 
 CQuorvelDoc::CQuorvelDoc(QObject* parent)
-    : QObject(parent)
-    , m_events(std::make_shared<CEventList>())
+    : CQuorvelDoc(QString(), parent)
 {
 }
 
@@ -25,12 +22,13 @@ CQuorvelDoc::CQuorvelDoc(const QString& title, QObject* parent)
     : QObject(parent)
     , m_events(std::make_shared<CEventList>())
     , m_strTitle(title)
+    , m_day([this] { return GetTitle(); })
 {
 }
 
 CQuorvelDoc::~CQuorvelDoc()
 {
-    CloseArchive();
+    m_day.Close();
 }
 
 QString CQuorvelDoc::GetTitle() const
@@ -115,81 +113,39 @@ void CQuorvelDoc::ClearEvents()
 
 int CQuorvelDoc::HandleMessage(const char* data, int length)
 {
-    // A box of a day switch under way let this message in: it is recorded once the switch is done.
-    // The switch holds as many as the link layer's queue; what comes beyond them is lost.
-    if (m_bSwitching) {
-        if (m_pendingMessages.size() >= kMessagesHeldBySwitch)
-            return 0;
-        m_pendingMessages.append(QByteArray(data, qMax(0, length)));
-        return 1;
-    }
-    const int result = RecordMessage(data, length);
-    while (!m_pendingMessages.isEmpty()) {
-        const QByteArray message = m_pendingMessages.takeFirst();
-        if (!RecordMessage(message.constData(), int(message.size()))) {
-            // Its caller was told it would be recorded, so the loss is reported here.
-            UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
-            UserMessages().MessageBox(QString::fromLatin1(Str::kFatalDiskError));
-        }
-    }
-    return result;
-}
-
-int CQuorvelDoc::RecordMessage(const char* data, int length)
-{
     QString key;
     const QDateTime now = GetTodayKey(key);
-    if (m_strDateKey != key && !SwitchDay(key, now))
+    if (!m_day.IsOpenFor(key) && !SwitchDay(key, now))
         return 0;
 
     std::unique_ptr<CDisplayObj> record(length == 3
         ? new CDisplayObj(quint8(data[0]), quint8(data[1]), quint8(data[2]), m_nChannel)
         : new CDisplayObj(data, length, m_nChannel));
-    record->Serialize(*m_pArchive);
-    if (m_pArchive->HasError()) {
-        const QString text = WriteErrorText(*m_pArchive);
-        // Settled before the box, which may let the next message in.
-        m_strDateKey.clear();
-        record.reset();
-        UserMessages().MessageBox(text);
+    if (!m_day.Store(*record))
         return 0;
-    }
-    m_pArchive->EndRecord();
     AddEvent(record.release());
     return 1;
 }
 
+bool CQuorvelDoc::SwitchDay(const QString& key, const QDateTime& now)
+{
+    if (m_day.IsOpen()) {
+        m_day.Close();
+        ClearEvents();
+    }
+    SetArchivePath(m_day.PathFor(key));
+    if (!m_day.Open(key, now))
+        return false;
+    // Records wait in the buffer only while messages keep coming: a crash must not take the
+    // last ones with it.
+    if (!m_idleFlush) {
+        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
+            m_idleFlush = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &CQuorvelDoc::FlushArchive);
+    }
+    return true;
+}
+
 void CQuorvelDoc::FlushArchive()
 {
-    if (!FlushFails())
-        return;
-    const QString text = WriteErrorText(*m_pArchive);
-    // The next message opens the file again, after its last whole record.
-    m_strDateKey.clear();
-    UserMessages().MessageBox(text);
-}
-
-bool CQuorvelDoc::FlushFails()
-{
-    // A stream that failed before has been reported then, and is left to the next day switch.
-    return m_pArchive && !m_pArchive->HasError() && !m_pArchive->Flush();
-}
-
-// The file error, and above it how many of the records listed already it kept from the archive.
-QString CQuorvelDoc::WriteErrorText(const CStoringArchive& ar) const
-{
-    if (ar.LostRecords() == 0)
-        return ar.ErrorString();
-    return QString::fromLatin1(Str::kRecordsNotArchived).arg(GetTitle()).arg(ar.LostRecords()) + QLatin1Char('\n')
-        + ar.ErrorString();
-}
-
-void CQuorvelDoc::CloseArchive()
-{
-    const QString text = FlushFails() ? WriteErrorText(*m_pArchive) : QString();
-    m_pArchive.reset();
-    if (m_file.isOpen())
-        m_file.close();
-    if (!text.isEmpty())
-        UserMessages().MessageBox(text);
+    m_day.Flush();
 }

@@ -1,8 +1,8 @@
 #pragma once
+#include "archive/ArchiveReading.h"
+#include "archive/DayArchive.h"
 #include "events/EventList.h"
-#include "events/LoadingArchive.h"
 
-#include <QByteArrayList>
 #include <QDateTime>
 #include <QFile>
 #include <QMutex>
@@ -10,21 +10,18 @@
 #include <QString>
 
 #include <atomic>
-#include <functional>
 #include <memory>
-#include <vector>
 
 class CDisplayObj;
+class CLoadingArchive;
 class CMessageInterpreter;
-class CStoringArchive;
 class IDocView;
-class QFileInfo;
 class QSemaphore;
 
-// A channel's document: the day's event list, the day's archive file and the stream that
-// appends to it. A live document has its channel name as title and receives every message of
-// the channel through HandleMessage; a document made for viewing is filled from an archive by
-// OnOpenDocument and never writes.
+// A channel's document: the day's event list in front of the day's archive (DayArchive). A live
+// document has its channel name as title and receives every message of the channel through
+// HandleMessage; a document made for viewing is filled from an archive by OnOpenDocument and
+// never writes.
 //
 // Archive files are locked with flock: the open day archive exclusively (others may still read
 // it without a lock, but no locking opener gets in), today's file exclusively while it is
@@ -37,10 +34,6 @@ class CQuorvelDoc : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr qint64 kMaxArchiveAge = 2419200;  // seconds: 28 days
-    // Messages a day switch holds while its box lets them in: a link layer queue's worth.
-    static constexpr int kMessagesHeldBySwitch = 32;
-
     explicit CQuorvelDoc(QObject* parent = nullptr);
     explicit CQuorvelDoc(const QString& title, QObject* parent = nullptr);
     ~CQuorvelDoc() override;  // flushes and closes the day's archive, reporting a failed flush
@@ -83,49 +76,19 @@ public:
     // reading is to run on a worker thread: OpenForViewing, ReadForViewing, FinishOpenDocument.
     int OnOpenDocument(const QString& path);
 
-    // Which kinds of record a document lists, as the user's display flags say now.
-    struct DisplayFlags
-    {
-        int call = 1;
-        int fault = 1;
-        int normal = 1;
-        int system = 0;
-    };
-    static DisplayFlags ReadDisplayFlags();
-
-    struct ReadOutcome
-    {
-        CLoadingArchive::Status status = CLoadingArchive::Ok;  // Ok or FileError
-        bool corrupt = false;
-        bool noHeader = false;
-        QString error;
-        qint64 tornAt = -1;  // where a record begins that the end of the file cut short
-    };
-    // An archive read for viewing: the records it lists and how the reading ended.
-    struct ArchiveRead
-    {
-        std::shared_ptr<CEventList> records = std::make_shared<CEventList>();
-        ReadOutcome outcome;
-    };
     // The checks before an archive is read for viewing, each refusal told to the user: the file
-    // open and share-locked, at its first byte; null when it was refused.
+    // open and share-locked, at its first byte; null when it was refused. The reading itself
+    // (ArchiveReading::ReadForViewing) may run on any thread.
     std::unique_ptr<QFile> OpenForViewing(const QString& path);
-    // Reads the whole archive and closes the file. It touches nothing but the file and what it
-    // makes, so it may run on any thread. Once *cancel is set it stops with what it has read.
-    static ArchiveRead ReadForViewing(QFile& file, const DisplayFlags& flags,
-                                      const std::atomic<bool>* cancel = nullptr);
     // Takes the records read (the document not shown yet) and reports how the reading went; 1.
-    int FinishOpenDocument(ArchiveRead read);
+    int FinishOpenDocument(ArchiveReading::ArchiveRead read);
     // The archive file of the document: the one it was opened from, or the channel's day archive.
     QString GetArchivePath() const;
 
     // The channel's oldest archive and the disk figures. age is now minus the oldest archive's
     // creation time in seconds (0 without archives, -1 when the clock is past its range).
     void ScanArchives(const QDateTime& now, qint64& age, quint64& free, quint64& diskSize, QString& oldestPath,
-                      quint64& oldestSize);
-
-    // When an archive file was first written: its birth time, else midnight of the date in its name.
-    static QDateTime ArchiveCreationTime(const QFileInfo& info);
+                      quint64& oldestSize) const;
 
 public slots:
     // Hands the buffered records to the operating system; runs whenever the thread goes idle.
@@ -133,28 +96,12 @@ public slots:
     void FlushArchive();
 
 private:
-    int RecordMessage(const char* data, int length);
     bool SwitchDay(const QString& key, const QDateTime& now);
-    bool KeepDiskInBounds(const QDateTime& now);
-    bool FlushFails();
-    QString WriteErrorText(const CStoringArchive& ar) const;
-    // Flushes and closes the day's archive; a failed flush is reported.
-    void CloseArchive();
-    QString ArchivePathFor(const QString& dateKey) const;
-    using KeepRecord = std::function<void(std::unique_ptr<CDisplayObj>)>;
-    static ReadOutcome ReadRecords(CLoadingArchive& ar, const KeepRecord& keep,
-                                   const std::atomic<bool>* cancel = nullptr);
-    // From the first byte: the header, then the records.
-    static ReadOutcome ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep,
-                                        const std::atomic<bool>* cancel = nullptr);
+    int ReportReadOutcome(const ArchiveReading::Outcome& outcome);
     // Each record to AddEvent: listed as the display flags say now.
-    KeepRecord AddingEvents();
-    int ReportReadOutcome(const ReadOutcome& outcome);
+    ArchiveReading::KeepRecord AddingEvents();
 
     int m_bConnected = 0;
-    QFile m_file;
-    QString m_strDateKey;
-    std::unique_ptr<CStoringArchive> m_pArchive;
     QString m_strArchivePath;
     void SetArchivePath(const QString& path);
     // A new list for the day (or the archive read) in place of the one there is.
@@ -165,12 +112,9 @@ private:
     CMessageInterpreter* m_pInterpreter = nullptr;
     IDocView* m_pView = nullptr;
     QString m_strTitle;
-
-    bool m_bSwitching = false;       // a day switch is under way (its boxes let messages in)
-    QByteArrayList m_pendingMessages;  // messages that came in during a day switch
-    QMetaObject::Connection m_idleFlush;
-
     mutable QMutex m_sharedLock;  // guards m_events (the pointer), m_strTitle and m_strArchivePath
+    DayArchive m_day;  // after the lock: it names its files by the title
+    QMetaObject::Connection m_idleFlush;
 
     static QSemaphore* s_pEventLock;
 };

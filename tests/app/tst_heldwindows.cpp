@@ -96,7 +96,7 @@ void TestHeldWindows::linesGoOnWhileTheWindowsAreHeld()
 
     QFile archive(document->GetArchivePath());
     QVERIFY(archive.open(QIODevice::ReadOnly));
-    const CQuorvelDoc::ArchiveRead read = CQuorvelDoc::ReadForViewing(archive, {});
+    const ArchiveReading::ArchiveRead read = ArchiveReading::ReadForViewing(archive, {});
     QCOMPARE(read.records->Count(), kFrames);
     QCOMPARE(messages.texts,
              QStringList{QStringLiteral("The port map qvportmap.ini does not assign a valid COM port to every channel.")});

@@ -116,14 +116,12 @@ private slots:
     void freeSpace_data();
     void freeSpace();
     void clockGuard();
-    void messageDuringDaySwitchBox();
     void messageDuringReloadBox();
     void tornLastRecordIsCutAtReload_data();
     void tornLastRecordIsCutAtReload();
     void bufferReachesFileWhenIdle();
     void writeErrors_data();
     void writeErrors();
-    void daySwitchHoldsAQueueful();
 
 private:
     QString Archive(const QString& name) const { return m_station->Path(QStringLiteral("Archives/") + name); }
@@ -372,7 +370,7 @@ void TestQuorvelDoc::housekeepingAge_data()
     QTest::addColumn<qint64>("offset");
     QTest::addColumn<int>("nowMsec");
     QTest::addColumn<bool>("removed");
-    const qint64 max = CQuorvelDoc::kMaxArchiveAge;
+    const qint64 max = DayArchive::kMaxArchiveAge;
     QTest::newRow("28 days less a second") << QStringLiteral("North Gate") << max - 1 << 999 << false;
     QTest::newRow("28 days, now at its second") << QStringLiteral("North Gate") << max << 0 << false;
     QTest::newRow("28 days, now late in its second") << QStringLiteral("North Gate") << max << 999 << false;
@@ -393,7 +391,7 @@ void TestQuorvelDoc::housekeepingAge()
     QDateTime created;
     for (int attempt = 0; attempt < 20; ++attempt) {
         m_station->WriteFile(QStringLiteral("Archives/") + name, ArchiveHeader());
-        created = CQuorvelDoc::ArchiveCreationTime(QFileInfo(Archive(name)));
+        created = DayArchive::ArchiveCreationTime(QFileInfo(Archive(name)));
         QVERIFY(created.isValid());
         if (created.time().msec() != 0)
             break;
@@ -416,7 +414,7 @@ void TestQuorvelDoc::housekeepingAge()
     QVERIFY(QFileInfo::exists(Archive(channel + QStringLiteral(".krv.invalid"))));
     // Midnight of the date in the name stands in where the file system keeps no creation time.
     QFileInfo named(Archive(QStringLiteral("Gate 20240101.krv")));
-    QCOMPARE(CQuorvelDoc::ArchiveCreationTime(named), QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
+    QCOMPARE(DayArchive::ArchiveCreationTime(named), QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
 }
 
 void TestQuorvelDoc::oneRemovalPerDaySwitch()
@@ -429,7 +427,7 @@ void TestQuorvelDoc::oneRemovalPerDaySwitch()
         QTest::qSleep(20);  // distinct creation times
     }
     m_station->WriteFile(QStringLiteral("Archives/North Gates 20231201.krv"), ArchiveHeader());
-    const QDateTime newest = CQuorvelDoc::ArchiveCreationTime(QFileInfo(Archive(old.last())));
+    const QDateTime newest = DayArchive::ArchiveCreationTime(QFileInfo(Archive(old.last())));
     Clock::SetNow(newest.addDays(40));
     auto doc = LiveDoc();
     QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
@@ -486,60 +484,6 @@ void TestQuorvelDoc::clockGuard()
     QVERIFY(QFileInfo::exists(Archive(QStringLiteral("North Gate 20240101.krv"))));
     QVERIFY(QFileInfo::exists(Archive(QStringLiteral("North Gate 20371231.krv"))));
     QCOMPARE(doc->GetEventCount(), 1);
-}
-
-void TestQuorvelDoc::messageDuringDaySwitchBox()
-{
-    // The clock-guard box of the day switch lets the next message in.
-    Clock::SetNow(QDateTime(QDate(2038, 1, 1), QTime(9, 0)));
-    auto doc = LiveDoc();
-    int reentered = 0;
-    m_messages->onBox = [&] {
-        if (reentered++ == 0)
-            QCOMPARE(doc->HandleMessage(kLineClear), 1);
-    };
-    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
-    QCOMPARE(reentered, 1);
-    QCOMPARE(doc->GetEventCount(), 2);
-    QCOMPARE(doc->GetEvent(1).GetKind(), int(CDisplayObj::KIND_EVENT));
-    doc.reset();
-    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20380101.krv"))),
-             ArchiveHeader() + StoredRecords({kDoorOpen, kLineClear}));
-
-    // When the switch fails, the message that came in is reported lost.
-    QVERIFY(QDir(m_station->Path(QStringLiteral("Archives"))).removeRecursively());
-    m_messages->texts.clear();
-    reentered = 0;
-    doc = LiveDoc();
-    QCOMPARE(doc->HandleMessage(kDoorOpen), 0);
-    QCOMPARE(m_messages->texts.count(QStringLiteral("Fatal Hard Disk Error. Contact maintenance immediately")), 1);
-    QCOMPARE(m_messages->beeps.last(), IUserMessages::Beep::Asterisk);  // the loss's, as the interpreter's
-    QCOMPARE(doc->GetEventCount(), 0);
-}
-
-void TestQuorvelDoc::daySwitchHoldsAQueueful()
-{
-    // The clock-guard box of the day switch lets a flood of messages in.
-    Clock::SetNow(QDateTime(QDate(2038, 1, 1), QTime(9, 0)));
-    auto doc = LiveDoc();
-    const int held = CQuorvelDoc::kMessagesHeldBySwitch;
-    QList<int> results;
-    QList<QByteArray> recorded{kDoorOpen};
-    m_messages->onBox = [&] {
-        if (!results.isEmpty())
-            return;
-        for (int i = 0; i < held + 3; ++i) {
-            results.append(doc->HandleMessage(Numbered(i)));
-            if (results.last())
-                recorded.append(Numbered(i));
-        }
-    };
-    QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
-    QCOMPARE(results.count(1), held);
-    QCOMPARE(results.mid(held), QList<int>(3, 0));  // lost: the interpreter reports each
-    QCOMPARE(doc->GetEventCount(), held + 1);
-    doc.reset();
-    QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20380101.krv"))), ArchiveHeader() + StoredRecords(recorded));
 }
 
 void TestQuorvelDoc::messageDuringReloadBox()
