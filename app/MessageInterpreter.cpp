@@ -64,8 +64,11 @@ void CMessageInterpreter::Forward(CQuorvelDoc* document, const char* message, in
     // A message shorter than three bytes forwards zeros for the bytes it lacks.
     const auto byteAt = [&](int i) { return i < length ? message[i] : char(0); };
     const char record[4] = {byteAt(0), char(document->GetChannel() - 1), byteAt(1), byteAt(2)};
-    if (!s_pRemoteMonitor || !s_pRemoteMonitor->SendAlarm(record)) {
+    if (!s_pRemoteMonitor) {
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(QString::fromLatin1(Str::kRemotePortError));
+        return;
     }
+    // A frame that cannot go out is told by the monitor, once for each outage.
+    s_pRemoteMonitor->SendAlarm(record);
 }

@@ -338,15 +338,17 @@ void CQuorvelApp::OnFileNew()
         CallOnThread(document, [document] { document->ReloadToday(); });
     }
 
+    // The monitor is there before its port opens, so every message forwarded is numbered and its
+    // failures are told.
     m_availablePorts = BuildPortList();
-    if (IsRemoteConfigured())
-        OpenRemotePort();
     m_pRemoteMonitor = std::make_unique<CRemoteMonitor>();
     CMessageInterpreter::SetRemoteMonitor(m_pRemoteMonitor.get());
     connect(m_pRemoteMonitor.get(), &CRemoteMonitor::SendFailed, this, [] {
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(QString::fromLatin1(Str::kRemotePortError));
     });
+    if (IsRemoteConfigured())
+        OpenRemotePort();
 
     if (anyFailed)
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);

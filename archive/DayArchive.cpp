@@ -37,8 +37,9 @@ QString FileTitle(const QString& title)
 
 } // namespace
 
-DayArchive::DayArchive(TitleSource title)
+DayArchive::DayArchive(TitleSource title, ChannelSource channel)
     : m_title(std::move(title))
+    , m_channel(std::move(channel))
 {
 }
 
@@ -76,7 +77,10 @@ bool DayArchive::Open(const QString& dateKey, const QDateTime& now)
     if (!OpenArchiveFile(m_file, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered, LOCK_EX, error)) {
         qCWarning(lcArchive) << "cannot open" << path << error;
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
-        UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveNotFound).arg(path),
+        // The disk's own reason, and whose messages go unarchived: a read-only or unwritable disk
+        // is not an archive that went missing.
+        UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveNotFound).arg(path) + QLatin1Char('\n')
+                                      + QString::fromLatin1(Str::kChannelNotArchived).arg(m_title()).arg(m_channel()).arg(error),
                                   IUserMessages::Buttons::Ok, IUserMessages::Icon::Stop);
         return false;
     }

@@ -19,9 +19,11 @@ class DayArchive
 public:
     static constexpr qint64 kMaxArchiveAge = 2419200;  // seconds: 28 days
 
-    // The channel's name as it stands when asked: it names the files and the error texts.
+    // The channel's name and number as they stand when asked: they name the files and the
+    // error texts.
     using TitleSource = std::function<QString()>;
-    explicit DayArchive(TitleSource title);
+    using ChannelSource = std::function<int()>;
+    DayArchive(TitleSource title, ChannelSource channel);
     ~DayArchive();  // flushes and closes the file, reporting a failed flush
 
     DayArchive(const DayArchive&) = delete;
@@ -56,6 +58,7 @@ private:
     QString WriteErrorText() const;
 
     TitleSource m_title;
+    ChannelSource m_channel;
     QFile m_file;
     QString m_strDateKey;  // empty while no file takes records
     std::unique_ptr<CStoringArchive> m_pArchive;

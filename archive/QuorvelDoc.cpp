@@ -22,7 +22,7 @@ CQuorvelDoc::CQuorvelDoc(const QString& title, QObject* parent)
     : QObject(parent)
     , m_events(std::make_shared<CEventList>())
     , m_strTitle(title)
-    , m_day([this] { return GetTitle(); })
+    , m_day([this] { return GetTitle(); }, [this] { return GetChannel(); })
 {
 }
 

@@ -3,6 +3,7 @@
 
 #include "archive/ArchiveFormat.h"
 #include "archive/IDocView.h"
+#include "archive/ViewingMemory.h"
 #include "core/Logging.h"
 #include "core/StartupMessage.h"
 #include "core/Strings.h"
@@ -52,9 +53,11 @@ ArchiveReading::KeepRecord CQuorvelDoc::AddingEvents()
 // Boxes come after reading, once the file is closed.
 int CQuorvelDoc::ReportReadOutcome(const ArchiveReading::Outcome& outcome)
 {
-    if (outcome.corrupt)
-        UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveCorrupt), IUserMessages::Buttons::Ok,
-                                  IUserMessages::Icon::Exclamation);
+    if (outcome.corrupt) {
+        const QString path = GetArchivePath();
+        UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveCorrupt) + (path.isEmpty() ? QString() : QLatin1Char('\n') + path),
+                                  IUserMessages::Buttons::Ok, IUserMessages::Icon::Exclamation);
+    }
     if (outcome.status == CLoadingArchive::FileError) {
         UserMessages().MessageBox(outcome.error);
         return 0;
@@ -118,14 +121,31 @@ std::unique_ptr<QFile> CQuorvelDoc::OpenForViewing(const QString& path)
     QString error;
     bool notRegular = false;
     if (!OpenArchiveFile(*file, QIODevice::ReadOnly, LOCK_SH, error, &notRegular)) {
+        // Named: a recent entry or a file another copy handed over may be gone since it was named.
         UserMessages().MessageBox(notRegular ? error
-                                             : QString::fromLatin1(Str::kFailedToOpenDocument) + QLatin1Char('\n') + error);
+                                             : QString::fromLatin1(Str::kFailedToOpenDocument) + QLatin1Char('\n')
+                                                 + QString::fromLatin1(Str::kFileAndReason).arg(path, error));
         return nullptr;
     }
     if (!IsArchiveHeader(file->read(kArchiveHeaderSize))) {
         file->close();
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveInvalid).arg(path));
+        return nullptr;
+    }
+    // Refused before it is read: its records would take the memory the logging needs.
+    const quint64 needed = ViewingMemory::EstimatedListBytes(file->size());
+    const quint64 bound = ViewingMemory::Bound();
+    if (bound > 0 && needed > bound) {
+        file->close();
+        constexpr quint64 kMiB = 1024 * 1024;
+        qCWarning(lcArchive) << "archive too large to view:" << path << needed << "bytes, bound" << bound;
+        UserMessages().MessageBeep(IUserMessages::Beep::Exclamation);
+        UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveTooLarge)
+                                      .arg(path)
+                                      .arg((needed + kMiB - 1) / kMiB)
+                                      .arg(bound / kMiB),
+                                  IUserMessages::Buttons::Ok, IUserMessages::Icon::Exclamation);
         return nullptr;
     }
     file->seek(0);

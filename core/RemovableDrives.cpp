@@ -1,18 +1,26 @@
 #include "core/RemovableDrives.h"
 
 #include "core/Logging.h"
+#include "core/MountPoints.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStorageInfo>
 
 namespace {
 QStringList g_astrRemovableDrives;
-QStringList g_astrVolumeDrives;  // those found as mounted volumes
+// Those that are a medium only while something is mounted on them: the volumes found mounted, and
+// listed folders that were mount points at start-up or are named in the table of file systems.
+QStringList g_astrVolumeDrives;
 bool g_bBackupAvailable = false;
+SystemTables g_tables;  // where IsDriveReady looks for what is mounted
+
+bool ListsFolder(const QStringList& folders, const QString& folder)
+{
+    return folders.contains(folder) || folders.contains(QFileInfo(folder).canonicalFilePath());
+}
 }
 
 QStringList ParseDriveFolders(const QString& value)
@@ -30,11 +38,16 @@ int FindRemovableDrives(const SystemTables& tables)
 {
     g_astrRemovableDrives.clear();
     g_astrVolumeDrives.clear();
+    g_tables = tables;
     const QString listed = GetProfileString(QString::fromLatin1(Str::kSectionBackup),
                                             QString::fromLatin1(Str::kBackupDrives), QString());
+    const QStringList mounted = MountedFolders(tables.mountInfo);
+    const QStringList toMount = FstabFolders(tables.fstab);
     for (const QString& folder : ParseDriveFolders(listed)) {
         if (QFileInfo(folder).isDir()) {
             g_astrRemovableDrives.append(folder);
+            if (ListsFolder(mounted, folder) || ListsFolder(toMount, folder))
+                g_astrVolumeDrives.append(folder);
             continue;
         }
         UserMessages().MessageBeep(IUserMessages::Beep::Exclamation);
@@ -71,5 +84,5 @@ bool IsDriveReady(const QString& root)
 {
     if (root.isEmpty() || !QFileInfo(root).isDir())
         return false;
-    return !g_astrVolumeDrives.contains(root) || QStorageInfo(root).rootPath() == root;
+    return !g_astrVolumeDrives.contains(root) || ListsFolder(MountedFolders(g_tables.mountInfo), root);
 }

@@ -16,8 +16,9 @@ bool IsBackupAvailable();
 // The first drive, where backups go; empty when there is none.
 QString GetBackupDrive();
 // Whether a drive's medium is there to write to: its folder exists and, for a drive found as a
-// mounted volume, a volume is still mounted on it (a pulled stick leaves an empty mount point
-// behind, and a copy into it would land on the system disk).
+// mounted volume or a listed folder that was a mount point at start-up or is named in the table of
+// file systems to mount, something is mounted on it now (a pulled stick or an unmounted share
+// leaves an empty folder behind, and a copy into it would land on the system disk).
 bool IsDriveReady(const QString& root);
 
 // The folders of a "Drives" value: split at semicolons, blanks around each removed, relative ones

@@ -1,6 +1,7 @@
 #include "core/RemovableVolumes.h"
 
 #include "core/Logging.h"
+#include "core/MountPoints.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,23 +9,6 @@
 #include <QSet>
 
 namespace {
-
-// The mount table writes blanks, tabs, newlines and backslashes in paths as \ooo (octal).
-QString DecodeMountPath(const QByteArray& field)
-{
-    QByteArray decoded;
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        bool octal = false;
-        const int code = field[i] == '\\' ? field.mid(i + 1, 3).toInt(&octal, 8) : 0;
-        if (octal && i + 3 < field.size()) {
-            decoded += char(code);
-            i += 3;
-        } else {
-            decoded += field[i];
-        }
-    }
-    return QFile::decodeName(decoded);
-}
 
 QByteArray ReadAttribute(const QString& path)
 {

@@ -2,12 +2,14 @@
 #include <QString>
 #include <QStringList>
 
-// Where the system's tables are read from: the root of sysfs and the mount table of this process.
-// Tests point them at a small tree of their own, since a test cannot plug in a memory stick.
+// Where the system's tables are read from: the root of sysfs, the mount table of this process and
+// the table of file systems to mount. Tests point them at a small tree of their own, since a test
+// cannot plug in a memory stick or mount a share.
 struct SystemTables
 {
     QString sysRoot = QStringLiteral("/sys");
     QString mountInfo = QStringLiteral("/proc/self/mountinfo");
+    QString fstab = QStringLiteral("/etc/fstab");
 };
 
 // The mount points of the volumes mounted for writing whose disk is removable (its "removable"

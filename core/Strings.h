@@ -46,10 +46,18 @@ inline constexpr char kArchiveInvalid[] = "The file %1 is not a valid KRV archiv
 inline constexpr char kArchiveCorrupt[] = "Warning, Archive file is corrupt, data inconsistensies possible."; // 32822
 inline constexpr char kArchiveAlreadyOpen[] = "Archive %1 is already open";                            // 32798
 inline constexpr char kFailedToOpenDocument[] = "Failed to open document.";                            // 61697
+// Follows a numbered message about a file that names none: the file and the system's reason.
+inline constexpr char kFileAndReason[] = "%1: %2";
 inline constexpr char kArchiveNotViewable[] = "%1 is not a file that can be viewed";
+inline constexpr char kArchiveTooLarge[] =
+    "The archive %1 is too large to view: its records would take about %2 MB of memory, more than the %3 MB "
+    "(a quarter of this computer's memory) one archive window may take. \"quorvel-archive show\" prints it.";
 inline constexpr char kClockExpired[] = "MFC expires NOW! Goodbye!";                                   // 32787
 // Shown above the file error when a failed write took records that were listed already.
 inline constexpr char kRecordsNotArchived[] = "%1: %2 listed record(s) could not be archived.";
+// Follows "Unable to find archive" when the day's archive cannot be opened for writing: the
+// channel's name and number, and the disk's reason.
+inline constexpr char kChannelNotArchived[] = "%1 (channel %2) cannot archive its messages: %3";
 inline constexpr char kInvalidArchiveSuffix[] = ".invalid";  // an invalid day archive is kept under its name plus this
 
 // Archive backup
@@ -61,6 +69,8 @@ inline constexpr char kInsertDisk[] = "Insert a formatted disk into the A: drive
 inline constexpr char kDiskWriteProtected[] =
     "Error: the diskette is write protected. Unprotect it and try again.";                             // 32807
 inline constexpr char kInsufficientRoom[] = "Insufficient room for file %1 on disk.";                  // 32824
+// Follows the system's reason when copying an archive to the backup drive failed.
+inline constexpr char kBackupIncomplete[] = "The backup copy of %1 is not complete.";
 inline constexpr char kPartialCopySuffix[] = ".part";  // a backup copy is written under its name plus this until whole
 
 // Settings store
@@ -235,6 +245,9 @@ inline constexpr char kArchiveNeedsWindows[] =
 inline constexpr char kSendProgram[] = "xdg-email";
 inline constexpr char kSendAttach[] = "--attach";
 inline constexpr char kSendFailed[] = "Unable to start xdg-email to send %1: %2";
+// xdg-email started and failed: how it ended, and what it said.
+inline constexpr char kSendExited[] = "xdg-email could not send %1 (%2): %3";
+inline constexpr char kSendExitStatus[] = "exit status %1";
 
 // Remote monitor
 inline constexpr char kRemoteSection[] = "RemoteMonitorSettings";                                      // 61447

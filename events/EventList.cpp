@@ -4,6 +4,10 @@
 #include <cstring>
 #include <limits>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 template <typename Block>
 void CEventList::BlockTable<Block>::Add(Block* block)
 {
@@ -25,7 +29,21 @@ int CEventList::ListedKind(int kind)
 }
 
 CEventList::CEventList() = default;
-CEventList::~CEventList() = default;
+
+CEventList::~CEventList()
+{
+    const size_t blocks = m_entryBlocks.size() + m_textBlocks.size();
+    m_entryBlocks.clear();
+    m_textBlocks.clear();
+    // The blocks lie among the allocations made beside them while the list was read, where the
+    // allocator keeps the freed pages for itself: a closed archive of a few gigabytes would leave
+    // its memory taken. Handing the free pages back costs a pass over the heap, worth it for a
+    // large list only.
+#ifdef __GLIBC__
+    if (blocks >= kTrimAfterBlocks)
+        ::malloc_trim(0);
+#endif
+}
 
 CListedEvent CEventList::At(int index) const
 {

@@ -76,6 +76,8 @@ private:
     static constexpr int kEntryBits = 12;
     static constexpr int kEntriesPerBlock = 1 << kEntryBits;
     static constexpr quint32 kTextBlockSize = 64 * 1024;
+    // A list of this many 64 KB blocks or more (16 MB) hands the memory it frees back to the system.
+    static constexpr size_t kTrimAfterBlocks = 256;
 
     struct Entry
     {

@@ -24,7 +24,8 @@ public:
     static QByteArray BuildFrame(quint8 sequence, const char record[4]);
 
 signals:
-    // On the user-interface thread: a frame could not be written, neither the first time nor the second.
+    // On the user-interface thread, once per outage: frames could not be written (neither the
+    // first time nor the second) or not queued; told again only after a frame has gone out since.
     void SendFailed();
 
 private:

@@ -57,6 +57,7 @@ int CRemotePort::Open(const QString& devicePath, const LineSettings& line)
         m_thread.reset();
         return error;
     }
+    m_failing = false;
     m_open = true;
     return 0;
 }
@@ -64,17 +65,25 @@ int CRemotePort::Open(const QString& devicePath, const LineSettings& line)
 bool CRemotePort::Enqueue(const QByteArray& frame)
 {
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::unique_lock<std::mutex> lock(m_lock);
         if (!m_open || m_closing)
             return false;
         if (m_queue.size() >= m_maxQueued) {
             qCWarning(lcRemote) << "remote monitor has fallen" << m_queue.size() << "frames behind; frame dropped";
+            lock.unlock();
+            ReportFailure(frame);
             return false;
         }
         m_queue.push_back(frame);
     }
     m_wake.notify_one();
     return true;
+}
+
+void CRemotePort::ReportFailure(const QByteArray& frame)
+{
+    if (!m_failing.exchange(true))
+        emit FrameFailed(frame);
 }
 
 void CRemotePort::Close(int graceMs)
@@ -132,11 +141,13 @@ void CRemotePort::Run(const QString& devicePath, const LineSettings& line, std::
             frame = m_queue.front();
             m_queue.pop_front();
         }
-        if (!Exchange(port, frame)) {
+        if (Exchange(port, frame)) {
+            m_failing = false;
+        } else {
             std::unique_lock<std::mutex> lock(m_lock);
             if (!m_closing) {
                 lock.unlock();
-                emit FrameFailed(frame);
+                ReportFailure(frame);
             }
         }
     }

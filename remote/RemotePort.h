@@ -45,8 +45,11 @@ public:
     void Close(int graceMs = kCloseGraceMs);
 
 signals:
-    // Emitted on the worker thread when a frame could not be written, neither the first time nor
-    // the second. Not emitted once closing has begun.
+    // Emitted once per outage: for the first frame that could not be written (neither the first
+    // time nor the second) or was refused because the monitor has fallen too far behind, since the
+    // port was opened or last wrote a frame. Frames that fail on in the same outage are not told
+    // again, so the operator gets one box and can reach the menus. Emitted on the worker thread,
+    // or on the sender's for a refused frame; not once closing has begun.
     void FrameFailed(const QByteArray& frame);
 
 private:
@@ -55,6 +58,7 @@ private:
     bool WriteFrame(QSerialPort& port, const QByteArray& frame);
     QByteArray ReadReply(QSerialPort& port);
     bool Abandoned();  // closing and out of time
+    void ReportFailure(const QByteArray& frame);
 
     std::mutex m_lock;
     std::condition_variable m_wake;
@@ -64,6 +68,7 @@ private:
     std::chrono::steady_clock::time_point m_deadline;
     std::unique_ptr<QThread> m_thread;
     std::atomic<bool> m_open{false};
+    std::atomic<bool> m_failing{false};  // an outage has been told and no frame has gone out since
 };
 
 // The program's remote monitor port, opened at start-up when remote monitoring is configured and on.

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <sys/file.h>
 #include <sys/statvfs.h>
 
@@ -275,7 +276,10 @@ void CArchiveDlg::OnCopyFinished(int error)
                 return;
             }
         } else {
-            ReportSystemError(error, IUserMessages::Icon::Information);
+            // The system's reason (a full medium, say), and which archive did not get there.
+            UserMessages().MessageBox(QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char('\n')
+                                          + QString::fromLatin1(Str::kBackupIncomplete).arg(m_astrFiles[m_nCopying]),
+                                      IUserMessages::Buttons::Ok, IUserMessages::Icon::Information);
         }
     }
     m_pProgress->setValue((m_nCopying + 1) * kProgressStepsPerFile);

@@ -16,13 +16,21 @@ QString Section()
     return QString::fromLatin1(Str::kSectionSettings);
 }
 
-// A stored flag other than 0 (only a hand-edited store has one) shows as set.
-QCheckBox* FlagBox(const char* text, const char* flag)
+// Each box shows the flag the lists follow now, as the documents read it: their defaults when
+// nothing (or no number) is stored, and a stored value other than 0 (only a hand-edited store has
+// one) as set.
+QCheckBox* FlagBox(const char* text, int inForce)
 {
     auto* box = new QCheckBox(QString::fromLatin1(text));
-    box->setChecked(GetProfileInt(Section(), QString::fromLatin1(flag), 0) != 0);
+    box->setChecked(inForce != 0);
     return box;
 }
+
+struct FlagsInForce
+{
+    int call = 0, fault = 0, normal = 0, system = 0;
+    FlagsInForce() { ReadEventViewSettings(call, fault, normal, system); }
+};
 
 void WriteFlag(const char* flag, const QCheckBox* box)
 {
@@ -33,9 +41,9 @@ void WriteFlag(const char* flag, const QCheckBox* box)
 
 EventDialog::EventDialog(QWidget* parent)
     : QDialog(parent)
-    , m_pShowFault(FlagBox(Str::kShowFault, Str::kFlagFault))
-    , m_pShowNormal(FlagBox(Str::kShowNormal, Str::kFlagNormal))
-    , m_pShowCall(FlagBox(Str::kShowCall, Str::kFlagCall))
+    , m_pShowFault(FlagBox(Str::kShowFault, FlagsInForce().fault))
+    , m_pShowNormal(FlagBox(Str::kShowNormal, FlagsInForce().normal))
+    , m_pShowCall(FlagBox(Str::kShowCall, FlagsInForce().call))
 {
     setWindowTitle(QString::fromLatin1(Str::kEventViewTitle));
 

@@ -22,6 +22,19 @@ void Tell(const QString& text)
     UserMessages().MessageBox(text, IUserMessages::Buttons::Ok, IUserMessages::Icon::Information);
 }
 
+// A write the device took only part of is given the rest again, so the call that fails says why
+// (a full disk): a short write alone leaves the file without an error of its own.
+bool WriteWhole(QFile& file, const QByteArray& bytes)
+{
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
 void ReportWriteError(const QFile& file)
 {
     qCWarning(lcUi) << "print to file failed" << file.fileName() << file.errorString();
@@ -61,25 +74,22 @@ void OnPrintToFile(CQuorvelDoc* document, QWidget* parent)
         return;
     }
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Unbuffered: the lines go out a unit at a time, each write's failure is the system's own.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         Tell(QString::fromLatin1(Str::kPrintToFileOpenFailed).arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
 
     CSteppedJob job(parent, QString::fromLatin1(Str::kWritingFile).arg(QDir::toNativeSeparators(path)));
     bool failed = false;
+    QByteArray lines;
     job.Run((count + kLinesPerUnit - 1) / kLinesPerUnit, [&](int unit) {
-        for (int i = unit * kLinesPerUnit; i < qMin(count, (unit + 1) * kLinesPerUnit); ++i) {
-            const QByteArrayView text = events->At(i).TextView();
-            if (file.write(text.data(), text.size()) != text.size() || file.write("\r\n", 2) != 2) {
-                failed = true;
-                return false;
-            }
-        }
-        return true;
+        lines.clear();
+        for (int i = unit * kLinesPerUnit; i < qMin(count, (unit + 1) * kLinesPerUnit); ++i)
+            lines.append(events->At(i).TextView()).append("\r\n", 2);
+        failed = !WriteWhole(file, lines);
+        return !failed;
     });
-    if (!failed && !file.flush())
-        failed = true;
     if (failed)
         ReportWriteError(file);
     file.close();

@@ -8,6 +8,6 @@
 // The xdg-email found on the search path now; empty when it is not installed.
 QString FindSendProgram();
 // Starts xdg-email --attach on the file and returns at once; the mail program lives on by itself.
-// A file that is not there (a channel with no record today) or a program that cannot be started
-// is reported.
+// A file that is not there (a channel with no record today), a program that cannot be started, and
+// one that ends in failure (with its exit status and what it wrote) are reported.
 void OnFileSendMail(const QString& file);

@@ -2,6 +2,7 @@
 #include "archive/DiskSpace.h"
 #include "archive/IDocView.h"
 #include "archive/QuorvelDoc.h"
+#include "archive/ViewingMemory.h"
 #include "core/Clock.h"
 #include "core/SettingsStore.h"
 #include "core/StartupMessage.h"
@@ -30,6 +31,7 @@
 #include <memory>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -85,6 +87,12 @@ QByteArray Numbered(int n)
 }
 
 // Lets the event loop wait for something to happen, as it does when no message is coming.
+// The box of a day's archive that cannot be opened for writing on channel 2, North Gate.
+QString NotArchived(const QString& path, const QString& why)
+{
+    return QStringLiteral("Unable to find archive %1.\nNorth Gate (channel 2) cannot archive its messages: %2").arg(path, why);
+}
+
 void GoIdle()
 {
     QEventLoop loop;
@@ -108,8 +116,12 @@ private slots:
     void damagedArchives_data();
     void damagedArchives();
     void viewingRefusals();
+    void viewingMemoryBound_data();
+    void viewingMemoryBound();
     void archiveInUseCannotBeAppended();
     void archiveThatIsALinkIsNotWritten();
+    void dayArchiveUnwritable_data();
+    void dayArchiveUnwritable();
     void housekeepingAge_data();
     void housekeepingAge();
     void oneRemovalPerDaySwitch();
@@ -307,7 +319,8 @@ void TestQuorvelDoc::damagedArchives()
     QCOMPARE(viewer.GetEventCount(), records);
     QFETCH(int, result);
     const QStringList invalid{QStringLiteral("The file %1 is not a valid KRV archive").arg(path)};
-    QCOMPARE(m_messages->texts, result ? (warned ? warning : QStringList()) : invalid);
+    const QStringList namedWarning{warning.constFirst() + QLatin1Char('\n') + path};
+    QCOMPARE(m_messages->texts, result ? (warned ? namedWarning : QStringList()) : invalid);
     QCOMPARE(m_view.scrollRanges, result);
 }
 
@@ -326,6 +339,41 @@ void TestQuorvelDoc::viewingRefusals()
     QCOMPARE(viewer.GetEventCount(), 0);
 }
 
+void TestQuorvelDoc::viewingMemoryBound_data()
+{
+    QTest::addColumn<bool>("beyond");  // the file is grown, without data, past what its window may take
+    QTest::addColumn<int>("result");
+    QTest::newRow("a day's archive") << false << 1;
+    QTest::newRow("beyond a quarter of the memory") << true << 0;
+}
+
+// An archive whose records would not fit is refused before it is read, with a box that names it.
+void TestQuorvelDoc::viewingMemoryBound()
+{
+    QFETCH(bool, beyond);
+    QFETCH(int, result);
+    const QString path = Archive(QStringLiteral("North Gate 20240101.krv"));
+    m_station->WriteFile(QStringLiteral("Archives/North Gate 20240101.krv"), ArchiveHeader() + StoredRecords({kDoorOpen}));
+    const quint64 bound = ViewingMemory::Bound();
+    QVERIFY(bound > 0);
+    QCOMPARE(ViewingMemory::PhysicalMemory() / bound, ViewingMemory::kShareDivisor);
+    if (beyond)
+        QVERIFY(QFile::resize(path, qint64(bound) + 1));  // a hole: no disk space taken
+
+    CQuorvelDoc viewer;
+    viewer.SetView(&m_view);
+    QCOMPARE(viewer.OnOpenDocument(path), result);
+    QCOMPARE(viewer.GetEventCount(), result);
+    if (beyond) {
+        QCOMPARE(m_messages->texts.size(), 1);
+        QVERIFY2(m_messages->texts[0].startsWith(QStringLiteral("The archive %1 is too large to view").arg(path)),
+                 qPrintable(m_messages->texts[0]));
+        QVERIFY(m_messages->texts[0].contains(QStringLiteral("%1 MB").arg(bound / (1024 * 1024))));
+    } else {
+        QVERIFY(m_messages->texts.isEmpty());
+    }
+}
+
 void TestQuorvelDoc::archiveInUseCannotBeAppended()
 {
     m_station->WriteFile(QStringLiteral("Archives/North Gate 20240506.krv"), ArchiveHeader());
@@ -334,8 +382,8 @@ void TestQuorvelDoc::archiveInUseCannotBeAppended()
     QCOMPARE(::flock(other.handle(), LOCK_SH), 0);
     auto doc = LiveDoc();
     QCOMPARE(doc->HandleMessage(kDoorOpen), 0);
-    QCOMPARE(m_messages->texts, QStringList{QStringLiteral("Unable to find archive %1.")
-                                                .arg(Archive(QStringLiteral("North Gate 20240506.krv")))});
+    QCOMPARE(m_messages->texts, QStringList{NotArchived(Archive(QStringLiteral("North Gate 20240506.krv")),
+                                                        QString::fromLocal8Bit(std::strerror(EWOULDBLOCK)))});
     QCOMPARE(m_messages->icons.value(0), IUserMessages::Icon::Stop);
     QCOMPARE(doc->GetEventCount(), 0);
     other.close();
@@ -356,10 +404,44 @@ void TestQuorvelDoc::archiveThatIsALinkIsNotWritten()
     QVERIFY(QFile::link(target, Archive(QStringLiteral("North Gate 20240506.krv"))));
     auto doc = LiveDoc();
     QCOMPARE(doc->HandleMessage(kDoorOpen), 0);
-    QCOMPARE(m_messages->texts, QStringList{QStringLiteral("Unable to find archive %1.")
-                                                .arg(Archive(QStringLiteral("North Gate 20240506.krv")))});
+    const QString link = Archive(QStringLiteral("North Gate 20240506.krv"));
+    QCOMPARE(m_messages->texts, QStringList{NotArchived(link, QStringLiteral("%1 is not a file that can be viewed").arg(link))});
     doc.reset();
     QCOMPARE(FileBytes(target), QByteArray());
+}
+
+void TestQuorvelDoc::dayArchiveUnwritable_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("error");
+    QTest::newRow("archives folder is a file") << "file" << ENOTDIR;
+    QTest::newRow("day's name taken by a folder") << "folder" << EISDIR;
+    QTest::newRow("archives folder read-only") << "read-only" << EACCES;
+}
+
+// The day's archive cannot be made: the message is refused, and the box says why, as the disk does,
+// and which channel goes unarchived.
+void TestQuorvelDoc::dayArchiveUnwritable()
+{
+    QFETCH(QString, how);
+    QFETCH(int, error);
+    const QString archives = m_station->Path(QStringLiteral("Archives"));
+    const QString day = Archive(QStringLiteral("North Gate 20240506.krv"));
+    if (how == QLatin1String("file")) {
+        QVERIFY(QDir(archives).removeRecursively());
+        m_station->WriteFile(QStringLiteral("Archives"), "not a folder");
+    } else if (how == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(day));
+    } else {
+        if (::geteuid() == 0)
+            QSKIP("the superuser writes in a read-only folder");
+        QVERIFY(QFile::setPermissions(archives, QFile::ReadOwner | QFile::ExeOwner));
+    }
+    auto doc = LiveDoc();
+    QCOMPARE(doc->HandleMessage(kDoorOpen), 0);
+    QFile::setPermissions(archives, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(m_messages->texts, QStringList{NotArchived(day, QString::fromLocal8Bit(std::strerror(error)))});
+    QCOMPARE(m_messages->icons.value(0), IUserMessages::Icon::Stop);
 }
 
 void TestQuorvelDoc::housekeepingAge_data()
@@ -499,7 +581,8 @@ void TestQuorvelDoc::messageDuringReloadBox()
             QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
     };
     QCOMPARE(doc->ReloadToday(), 1);
-    QCOMPARE(m_messages->texts, QStringList{QString::fromLatin1(Str::kArchiveCorrupt)});
+    QCOMPARE(m_messages->texts, QStringList{QString::fromLatin1(Str::kArchiveCorrupt) + QLatin1Char('\n')
+                                            + Archive(QStringLiteral("North Gate 20240506.krv"))});
     QCOMPARE(doc->GetEventCount(), 3);  // the record, the partly read one, the new message
     QCOMPARE(doc->GetEvent(2).GetText(), QByteArray("10:00:00 R A Event 007: Door open 13"));
     doc.reset();

@@ -38,8 +38,8 @@ void WriteText(const QString& path, const QByteArray& text)
     file.write(text + '\n');
 }
 
-// Builds the tree under `root`; returns where its sysfs and mount table are.
-SystemTables MakeSystem(const QString& root, const QStringList& mounts)
+// Builds the tree under `root`; returns where its sysfs and mount tables are.
+SystemTables MakeSystem(const QString& root, const QStringList& mounts, const QByteArray& fstab = QByteArray())
 {
     const QString sys = root + QStringLiteral("/sys");
     for (const auto& device : kDevices) {
@@ -58,7 +58,8 @@ SystemTables MakeSystem(const QString& root, const QStringList& mounts)
     for (const auto& port : kPorts)
         WriteText(sys + QStringLiteral("/devices/") + QLatin1String(port[0]) + QStringLiteral("/removable"), port[1]);
     WriteText(root + QStringLiteral("/mountinfo"), mounts.join(QLatin1Char('\n')).toUtf8());
-    return {sys, root + QStringLiteral("/mountinfo")};
+    WriteText(root + QStringLiteral("/fstab"), fstab);
+    return {sys, root + QStringLiteral("/mountinfo"), root + QStringLiteral("/fstab")};
 }
 
 // One line of a mount table.
@@ -92,6 +93,8 @@ private slots:
     void drivesFromSettings();
     void driveReady_data();
     void driveReady();
+    void listedFolderNeedsItsMount_data();
+    void listedFolderNeedsItsMount();
 };
 
 void TestRemovableDrives::volumes_data()
@@ -213,7 +216,7 @@ void TestRemovableDrives::driveReady_data()
     QTest::addColumn<QString>("drive");            // %1: the station directory
     QTest::addColumn<bool>("removeDrive");         // its folder is gone after start-up
     QTest::addColumn<bool>("ready");
-    // /proc stands for a folder a volume really is mounted on; the fake stick's folder has none.
+    // /proc stands for a volume that is still mounted once the stick is pulled.
     QTest::newRow("listed folder") << "%2/media/STICK" << "%1/share" << false << true;
     QTest::newRow("listed folder gone since start-up") << "%2/media/STICK" << "%1/share" << true << false;
     QTest::newRow("volume still mounted") << "/proc" << "/proc" << false << true;
@@ -235,12 +238,68 @@ void TestRemovableDrives::driveReady()
     WriteProfileString(QStringLiteral("Backup"), QStringLiteral("Drives"), QStringLiteral("share"));
     stickMountPoint.replace(QStringLiteral("%2"), root.path());
     drive.replace(QStringLiteral("%1"), station.Dir()).replace(QStringLiteral("%2"), root.path());
-    FindRemovableDrives(MakeSystem(root.path(), kSystemMounts + QStringList{Mount("8:17", stickMountPoint, "vfat", "/dev/sdb1")}));
+    const SystemTables tables =
+        MakeSystem(root.path(), kSystemMounts + QStringList{Mount("8:17", stickMountPoint, "vfat", "/dev/sdb1")});
+    FindRemovableDrives(tables);
     if (!drive.isEmpty())
         QVERIFY(RemovableDrives().contains(drive));
+    // The stick is pulled after start-up: what stays mounted is the system's own, /proc among them.
+    WriteText(tables.mountInfo, kSystemMounts.join(QLatin1Char('\n')).toUtf8());
     if (removeDrive)
         QVERIFY(QDir(drive).removeRecursively());
     QCOMPARE(IsDriveReady(drive), ready);
+}
+
+// A listed folder that a share or disk is mounted on is a medium only while it is mounted: a
+// folder that was a mount point at start-up, or one the table of file systems names, is missing
+// once nothing is mounted on it, or the copy would land on the system disk beneath it.
+void TestRemovableDrives::listedFolderNeedsItsMount_data()
+{
+    QTest::addColumn<QString>("folder");       // in the station directory
+    QTest::addColumn<QByteArray>("fstab");     // %1: the folder's path as the table writes it
+    QTest::addColumn<bool>("mountedAtStart");
+    QTest::addColumn<bool>("mountedNow");
+    QTest::addColumn<bool>("ready");
+    const QByteArray noEntry = "# <file system> <mount point> <type> <options> <dump> <pass>\n"
+                               "UUID=1234 / ext4 errors=remount-ro 0 1\n";
+    const QByteArray entry = noEntry + "server:/backup\t%1  nfs4  noauto,user  0  0\n";
+    QTest::newRow("plain folder") << "share" << noEntry << false << false << true;
+    QTest::newRow("mounted at start, still mounted") << "share" << noEntry << true << true << true;
+    QTest::newRow("mounted at start, unmounted since") << "share" << noEntry << true << false << false;
+    QTest::newRow("named in the table, never mounted") << "share" << entry << false << false << false;
+    QTest::newRow("named in the table, mounted since") << "share" << entry << false << true << true;
+    QTest::newRow("named in the table, unmounted since") << "share" << entry << true << false << false;
+    QTest::newRow("named with a blank written octal, not mounted") << "night share" << entry << false << false << false;
+    QTest::newRow("commented out in the table") << "share" << noEntry + "#server:/b %1 nfs4 noauto 0 0\n" << false
+                                                 << false << true;
+    QTest::newRow("swap line naming no folder") << "share" << noEntry + "/swapfile none swap sw 0 0\n" << false
+                                                << false << true;
+}
+
+void TestRemovableDrives::listedFolderNeedsItsMount()
+{
+    QFETCH(QString, folder);
+    QFETCH(QByteArray, fstab);
+    QFETCH(bool, mountedAtStart);
+    QFETCH(bool, mountedNow);
+    QFETCH(bool, ready);
+    TestStation station;
+    ScriptedMessages scripted;
+    QTemporaryDir root;
+    const QString drive = station.Path(folder);
+    QVERIFY(QDir().mkpath(drive));
+    QByteArray written = QFile::encodeName(drive);
+    written.replace(" ", "\\040");
+    WriteProfileString(QStringLiteral("Backup"), QStringLiteral("Drives"), folder);
+    const QString share = Mount("0:51", QString::fromLatin1(written), "nfs4", "server:/backup");
+    const SystemTables tables = MakeSystem(root.path(), kSystemMounts + (mountedAtStart ? QStringList{share} : QStringList{}),
+                                           fstab.replace("%1", written));
+    QCOMPARE(FindRemovableDrives(tables), 1);
+    QCOMPARE(GetBackupDrive(), drive);
+
+    WriteText(tables.mountInfo, (kSystemMounts + (mountedNow ? QStringList{share} : QStringList{})).join(QLatin1Char('\n')).toUtf8());
+    QCOMPARE(IsDriveReady(drive), ready);
+    QVERIFY(scripted.texts.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestRemovableDrives)

@@ -2,8 +2,11 @@
 
 #include <QtTest>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <thread>
+#include <vector>
 
 // A channel's list is appended by the logging thread while a window reads it: the reader sees
 // every record up to the count it read, whole, also while the list's directory grows.
@@ -13,15 +16,27 @@ class TestEventList : public QObject
 
 private slots:
     void readWhileAppended();
+    void memoryGoesBackWithTheList_data();
+    void memoryGoesBackWithTheList();
 };
 
 namespace {
 
-std::unique_ptr<CDisplayObj> Numbered(int n)
+std::unique_ptr<CDisplayObj> Numbered(int n, const QByteArray& text = QByteArray())
 {
     // A text message: two type bytes, then the text.
-    const QByteArray message = QByteArray::fromHex("9400") + QByteArray::number(n);
+    const QByteArray message = QByteArray::fromHex("9400") + text + QByteArray::number(n);
     return std::make_unique<CDisplayObj>(message.constData(), int(message.size()), 1);
+}
+
+// The memory this process holds in bytes (resident set).
+qint64 Resident()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : -1;
 }
 
 } // namespace
@@ -53,6 +68,44 @@ void TestEventList::readWhileAppended()
     QCOMPARE(wrong, -1);
     QCOMPARE(list.Count(), kRecords);
     QVERIFY(list.At(kRecords - 1).GetText().endsWith(" " + QByteArray::number(kRecords - 1)));
+}
+
+void TestEventList::memoryGoesBackWithTheList_data()
+{
+    QTest::addColumn<bool>("onWorker");  // filled on a thread of its own, as an archive read for viewing is
+    QTest::newRow("filled on this thread") << false;
+    QTest::newRow("filled on a worker") << true;
+}
+
+// A closed archive's list gives its memory back to the system, although what was allocated beside
+// it while it was read is still held.
+void TestEventList::memoryGoesBackWithTheList()
+{
+    QFETCH(bool, onWorker);
+    constexpr int kRecords = 300000;  // about 50 MB listed
+    const QByteArray text(150, 'x');
+    const qint64 before = Resident();
+    QVERIFY(before > 0);
+    auto list = std::make_unique<CEventList>();
+    std::vector<std::unique_ptr<char[]>> beside;
+    const auto fill = [&] {
+        for (int n = 0; n < kRecords; ++n) {
+            list->Append(*Numbered(n, text));
+            if (n % 64 == 0)
+                beside.push_back(std::make_unique<char[]>(48));
+        }
+    };
+    if (onWorker)
+        std::thread(fill).join();
+    else
+        fill();
+    const qint64 filled = Resident();
+    QVERIFY2(filled - before > 40 * 1024 * 1024, qPrintable(QString::number(filled - before)));
+
+    list.reset();
+    const qint64 after = Resident();
+    QVERIFY2(after - before < (filled - before) / 4,
+             qPrintable(QStringLiteral("%1 of %2 bytes still held").arg(after - before).arg(filled - before)));
 }
 
 QTEST_GUILESS_MAIN(TestEventList)

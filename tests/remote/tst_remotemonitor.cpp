@@ -3,7 +3,9 @@
 #include "tests/support/Pty.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -162,6 +164,78 @@ private slots:
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
         QVERIFY(!port.IsOpen());
         QVERIFY(!monitor.SendAlarm(m_record));
+    }
+
+    // However many frames an outage takes, it is told once; a port opened again and lost again is
+    // a new outage. The line is opened through a name of the test's own, removed with its folder.
+    void oneReportPerOutage_data()
+    {
+        QTest::addColumn<int>("outages");
+        QTest::addColumn<int>("framesPerOutage");
+        QTest::newRow("one frame lost") << 1 << 1;
+        QTest::newRow("many frames lost on one line") << 1 << 6;
+        QTest::newRow("opened again and lost again") << 2 << 4;
+        QTest::newRow("three outages") << 3 << 2;
+    }
+
+    void oneReportPerOutage()
+    {
+        QFETCH(int, outages);
+        QFETCH(int, framesPerOutage);
+        CRemotePort port;
+        CRemoteMonitor monitor(port);
+        QSignalSpy failed(&monitor, &CRemoteMonitor::SendFailed);
+        QTemporaryDir names;
+        for (int outage = 1; outage <= outages; ++outage) {
+            Pty line;
+            const QString name = names.filePath(QStringLiteral("monitor%1").arg(outage));
+            QVERIFY(QFile::link(line.SlavePath(), name));
+            QCOMPARE(port.Open(name, LineSettings{5, 3, 0, 0, 0}), 0);
+            QVERIFY(monitor.SendAlarm(m_record));
+            const QByteArray frame = line.Read(kFrameBytes, 5000);
+            QCOMPARE(frame.size(), kFrameBytes);
+            QVERIFY(line.Write(Ack(frame.at(2))));
+            QTest::qWait(100);  // the acknowledgement is taken before the line goes
+
+            line.Close();
+            for (int i = 0; i < framesPerOutage; ++i)
+                QVERIFY(monitor.SendAlarm(m_record));
+            QTRY_COMPARE_WITH_TIMEOUT(failed.count(), outage, 10000);
+            QTest::qWait(500);  // the outage's other frames fail meanwhile, and are not told
+            QCOMPARE(failed.count(), outage);
+        }
+    }
+
+    // Frames refused while the monitor has fallen behind are one outage; once frames go out again,
+    // falling behind again is told again.
+    void refusalsWhileBehindAreOneOutage()
+    {
+        Pty line;
+        CRemotePort port(1);
+        Open(port, line);
+        CRemoteMonitor monitor(port);
+        QSignalSpy failed(&monitor, &CRemoteMonitor::SendFailed);
+
+        for (int round = 1; round <= 2; ++round) {
+            // The worker waits for the reply to the first frame; the second fills the queue.
+            QVERIFY(monitor.SendAlarm(m_record));
+            const QByteArray first = line.Read(kFrameBytes, 5000);
+            QCOMPARE(first.size(), kFrameBytes);
+            QVERIFY(monitor.SendAlarm(m_record));
+            for (int i = 0; i < 5; ++i)
+                QVERIFY(!monitor.SendAlarm(m_record));
+            QTRY_COMPARE_WITH_TIMEOUT(failed.count(), round, 5000);
+
+            QVERIFY(line.Write(Ack(first.at(2))));
+            QByteArray second = first;
+            while (second == first) {  // the first again when its reply came late
+                second = line.Read(kFrameBytes, 5000);
+                QCOMPARE(second.size(), kFrameBytes);
+            }
+            QVERIFY(line.Write(Ack(second.at(2))));
+            QTest::qWait(100);
+            QCOMPARE(failed.count(), round);
+        }
     }
 
     void failedWritesReachUserInterfaceThread()

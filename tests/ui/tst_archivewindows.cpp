@@ -41,6 +41,20 @@ QString DateKey(int daysFromToday)
     return QDate::currentDate().addDays(daysFromToday).toString(QStringLiteral("yyyyMMdd"));
 }
 
+// Asks for an archive as a person does: "View Archives", "recent file" or "second copy".
+void OpenByRoute(const QString& route, CMainFrame& frame, CQuorvelApp& app, const QString& path)
+{
+    if (route == QLatin1String("View Archives")) {
+        SetArchiveChooser([path](QWidget*, const ArchiveDialogRequest&) { return path; });
+        frame.OnCommand(ID_FILE_OPEN);
+        SetArchiveChooser({});
+    } else if (route == QLatin1String("recent file")) {
+        emit frame.openDocumentFile(path);
+    } else {
+        app.OnActivateRequested({path});
+    }
+}
+
 // A station started with its windows as the program starts it: sixteen live channel windows
 // (no line assigned to any of them), boxes answered by script. Or, when files are named, the
 // program started with them: their archive windows only.
@@ -165,6 +179,9 @@ private slots:
     void endsWhileOpening();
     void notAFileThatCanBeViewed_data();
     void notAFileThatCanBeViewed();
+    void goneArchiveIsNamed_data();
+    void goneArchiveIsNamed();
+    void closingLetsGoOfTheRecords();
 };
 
 void TestArchiveWindows::viewArchives_data()
@@ -284,7 +301,8 @@ void TestArchiveWindows::closeArchive()
 // reader keeps what it read of it, warns, and goes on.
 const QByteArray kDamagedRecord = QByteArray(8, '\0') + QByteArray("\x01\0\0\0", 4) + QByteArray(8, '\0')
                                   + QByteArray("\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 7);
-const QString kCorruptWarning = QStringLiteral("Warning, Archive file is corrupt, data inconsistensies possible.");
+// %1: the archive's path, named below the warning.
+const QString kCorruptWarning = QStringLiteral("Warning, Archive file is corrupt, data inconsistensies possible.\n%1");
 
 void TestArchiveWindows::archiveContents_data()
 {
@@ -360,7 +378,7 @@ void TestArchiveWindows::askedAgainWhileOpening()
     QVERIFY(station.app->OpenDocumentFile(path));
     QVERIFY(station.WaitForArchiveWindows(1));
     QVERIFY(again);
-    QCOMPARE(station.messages.texts, QStringList{kCorruptWarning});
+    QCOMPARE(station.messages.texts, QStringList{kCorruptWarning.arg(path)});
     QCOMPARE(station.ArchiveWindows().size(), 1);
 }
 
@@ -391,9 +409,11 @@ void TestArchiveWindows::send_data()
 {
     QTest::addColumn<bool>("installed");
     QTest::addColumn<bool>("archiveWindow");  // else channel 1's live window, which has no record today
-    QTest::newRow("archive window") << true << true;
-    QTest::newRow("live window without today's archive") << true << false;
-    QTest::newRow("mail program not installed") << false << true;
+    QTest::addColumn<int>("exitStatus");      // the mail program's
+    QTest::newRow("archive window") << true << true << 0;
+    QTest::newRow("live window without today's archive") << true << false << 0;
+    QTest::newRow("mail program not installed") << false << true << 0;
+    QTest::newRow("mail program fails") << true << true << 3;
 }
 
 // xdg-email stands in for the desktop's mail program here: a script on the search path that
@@ -402,12 +422,16 @@ void TestArchiveWindows::send()
 {
     QFETCH(bool, installed);
     QFETCH(bool, archiveWindow);
+    QFETCH(int, exitStatus);
     QTemporaryDir bin;
     const QString given = bin.filePath(QStringLiteral("given"));
+    const QString said = QStringLiteral("xdg-email: no method available for opening 'mailto:'");
     if (installed) {
         QFile script(bin.filePath(QStringLiteral("xdg-email")));
         QVERIFY(script.open(QIODevice::WriteOnly));
         script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1.part' && /bin/mv '%1.part' '%1'\n").arg(given).toLocal8Bit());
+        if (exitStatus != 0)
+            script.write(QStringLiteral("echo \"%1\" >&2\nexit %2\n").arg(said).arg(exitStatus).toLocal8Bit());
         script.close();
         QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
     }
@@ -433,7 +457,14 @@ void TestArchiveWindows::send()
         QFile file(given);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromLocal8Bit(file.readAll()), QStringLiteral("--attach\n%1\n").arg(path));
-        QCOMPARE(station.messages.texts, QStringList{});
+        if (exitStatus == 0) {
+            QTest::qWait(200);  // a failure would be told as the program ends
+            QCOMPARE(station.messages.texts, QStringList{});
+        } else {
+            QVERIFY(SpinUntil([&] { return !station.messages.texts.isEmpty(); }, 10000));
+            QCOMPARE(station.messages.texts,
+                     QStringList{QStringLiteral("xdg-email could not send %1 (exit status %2): %3").arg(path).arg(exitStatus).arg(said)});
+        }
     } else {
         const QString today = station.station.Path(QStringLiteral("Archives/Channel 1 %1.krv").arg(DateKey(0)));
         QCOMPARE(station.messages.texts, QStringList{QStringLiteral("Unable to find archive %1.").arg(today)});
@@ -565,19 +596,51 @@ void TestArchiveWindows::notAFileThatCanBeViewed()
     else
         path = QStringLiteral("/dev/zero");
 
-    if (route == QLatin1String("View Archives")) {
-        SetArchiveChooser([path](QWidget*, const ArchiveDialogRequest&) { return path; });
-        station.Frame().OnCommand(ID_FILE_OPEN);
-        SetArchiveChooser({});
-    } else if (route == QLatin1String("recent file")) {
-        emit station.Frame().openDocumentFile(path);
-    } else {
-        station.app->OnActivateRequested({path});
-    }
+    OpenByRoute(route, station.Frame(), *station.app, path);
     const QString refusal = QStringLiteral("%1 is not a file that can be viewed").arg(path);
     QVERIFY(SpinUntil([&] { return messages.texts.contains(refusal); }, 5000));
     QVERIFY(SendAlarm(line, 1));
     QCOMPARE(messages.texts, QStringList{refusal});
+}
+
+void TestArchiveWindows::goneArchiveIsNamed_data()
+{
+    QTest::addColumn<QString>("route");
+    for (const char* route : {"View Archives", "recent file", "second copy"})
+        QTest::newRow(route) << route;
+}
+
+// An archive removed since it was named (a recent entry, a file another copy handed over): the box
+// names the file and says why it cannot be opened.
+void TestArchiveWindows::goneArchiveIsNamed()
+{
+    QFETCH(QString, route);
+    ArchiveStation station;
+    const QString path = station.WriteArchive(QStringLiteral("Channel 1"), -2, {1});
+    QVERIFY(QFile::remove(path));
+    OpenByRoute(route, station.Frame(), *station.app, path);
+    QVERIFY(SpinUntil([&] { return !station.messages.texts.isEmpty(); }, 10000));
+    QCOMPARE(station.messages.texts,
+             QStringList{QStringLiteral("Failed to open document.\n%1: No such file or directory").arg(path)});
+    QCOMPARE(station.ArchiveWindows().size(), 0);
+}
+
+// Close Archive lets go of the records: nothing holds the list once the window is gone.
+void TestArchiveWindows::closingLetsGoOfTheRecords()
+{
+    ArchiveStation station;
+    QList<int> values;
+    for (int i = 0; i < 5000; ++i)
+        values.append(i % 200);
+    const QString path = station.WriteArchive(QStringLiteral("Channel 2"), -1, values);
+    QVERIFY(station.app->OpenDocumentFile(path));
+    QVERIFY(station.WaitForArchiveWindows(1));
+    CChildFrame* window = station.ArchiveWindows().constFirst();
+    std::weak_ptr<const CEventList> records = window->GetDocument()->Events();
+    QCOMPARE(records.lock()->Count(), 5000);
+
+    window->View()->OnCommand(ID_CLOSE_ARCHIVE);
+    QVERIFY(SpinUntil([&] { return station.ArchiveWindows().isEmpty() && records.expired(); }, 10000));
 }
 
 QTEST_MAIN(TestArchiveWindows)

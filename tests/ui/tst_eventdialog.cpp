@@ -98,15 +98,20 @@ void TestEventDialog::boxesShowTheStoredFlags_data()
     QTest::addColumn<Flags>("stored");
     QTest::addColumn<QList<bool>>("shown");  // Fault Conditions, Warnings, Call Events
 
-    // Cleared although the lists take every kind while nothing is stored.
-    QTest::newRow("nothing stored") << Flags{} << QList<bool>{false, false, false};
+    // The flags the lists follow: every kind is listed while nothing is stored.
+    QTest::newRow("nothing stored") << Flags{} << QList<bool>{true, true, true};
+    QTest::newRow("one flag stored, the others in force by default")
+        << Flags{{"Fault", "0"}} << QList<bool>{false, true, true};
     QTest::newRow("all set") << Flags{{"Call", "1"}, {"Fault", "1"}, {"Normal", "1"}} << QList<bool>{true, true, true};
     QTest::newRow("fault only") << Flags{{"Call", "0"}, {"Fault", "1"}, {"Normal", "0"}}
                                 << QList<bool>{true, false, false};
     QTest::newRow("call only") << Flags{{"Call", "1"}, {"Fault", "0"}, {"Normal", "0"}}
                                << QList<bool>{false, false, true};
-    QTest::newRow("edited by hand to 5") << Flags{{"Normal", "5"}} << QList<bool>{false, true, false};
-    QTest::newRow("not a number") << Flags{{"Call", "yes"}, {"Fault", "1"}} << QList<bool>{true, false, false};
+    QTest::newRow("edited by hand to 5") << Flags{{"Call", "0"}, {"Fault", "0"}, {"Normal", "5"}}
+                                         << QList<bool>{false, true, false};
+    // A value that is no number leaves the flag at its default, for the lists and the box alike.
+    QTest::newRow("not a number") << Flags{{"Call", "yes"}, {"Fault", "0"}, {"Normal", "0"}}
+                                  << QList<bool>{false, false, true};
 }
 
 void TestEventDialog::boxesShowTheStoredFlags()
@@ -140,10 +145,9 @@ void TestEventDialog::okStoresAndTheNextRecordsFollow_data()
     const QStringList system{QStringLiteral("Printer offline")};
     const Flags allSet{{"Call", "1"}, {"Fault", "1"}, {"Normal", "1"}};
 
-    // The boxes showed nothing set: OK stores that, and from then on neither alarms nor events are listed.
+    // The boxes showed the defaults: OK stores them, and the lists go on as before.
     QTest::newRow("nothing stored, OK unchanged")
-        << Flags{} << QStringList{} << Flags{{"Call", "0"}, {"Fault", "0"}, {"Normal", "0"}} << alarms + events
-        << QStringList{};
+        << Flags{} << QStringList{} << allSet << alarms + events << alarms + events;
     // Alarms pass on either flag.
     QTest::newRow("fault cleared, call set")
         << allSet << QStringList{kFault} << Flags{{"Call", "1"}, {"Fault", "0"}, {"Normal", "1"}} << alarms + events
@@ -151,9 +155,12 @@ void TestEventDialog::okStoresAndTheNextRecordsFollow_data()
     QTest::newRow("fault and call cleared")
         << allSet << QStringList{kFault, kCall} << Flags{{"Call", "0"}, {"Fault", "0"}, {"Normal", "1"}}
         << alarms + events << events;
-    QTest::newRow("call set from nothing")
-        << Flags{} << QStringList{kCall} << Flags{{"Call", "1"}, {"Fault", "0"}, {"Normal", "0"}} << alarms + events
-        << alarms;
+    QTest::newRow("warnings cleared from nothing stored")
+        << Flags{} << QStringList{kWarnings} << Flags{{"Call", "1"}, {"Fault", "1"}, {"Normal", "0"}}
+        << alarms + events << alarms;
+    QTest::newRow("call set alone")
+        << Flags{{"Call", "0"}, {"Fault", "0"}, {"Normal", "0"}} << QStringList{kCall}
+        << Flags{{"Call", "1"}, {"Fault", "0"}, {"Normal", "0"}} << QStringList{} << alarms;
     // The line messages go with the events.
     QTest::newRow("warnings cleared")
         << allSet << QStringList{kWarnings} << Flags{{"Call", "1"}, {"Fault", "1"}, {"Normal", "0"}}

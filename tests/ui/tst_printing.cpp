@@ -3,6 +3,7 @@
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "events/DisplayObj.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/ui/ChannelWindows.h"
 #include "tests/ui/ScriptedPrintDialogs.h"
 #include "ui/CommandIds.h"
@@ -19,6 +20,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -135,6 +140,8 @@ private slots:
     void printToFileWrites();
     void printToFileRefuses_data();
     void printToFileRefuses();
+    void printToFileFullDisk_data();
+    void printToFileFullDisk();
 
 private:
     static constexpr int kPageLines = 70;  // the page's height in line spacings of the printer's font
@@ -402,6 +409,41 @@ void TestPrinting::printToFileRefuses()
     QCOMPARE(windows.messages.beeps, QList<IUserMessages::Beep>{IUserMessages::Beep::Asterisk});
     QCOMPARE(windows.messages.icons, QList<IUserMessages::Icon>{IUserMessages::Icon::Information});
     QVERIFY(!QFileInfo(dialogs.savePath).isFile());
+}
+
+void TestPrinting::printToFileFullDisk_data()
+{
+    QTest::addColumn<QString>("path");  // in the station directory, or a device
+    QTest::addColumn<int>("room");      // bytes the file may take, -1 for no limit
+    QTest::addColumn<int>("error");
+    QTest::newRow("device full from the first byte") << "/dev/full" << -1 << ENOSPC;
+    // Room ends inside a line: the device takes part of a write, then refuses.
+    QTest::newRow("room ends inside a line") << "Print/Channel 1.txt" << 1000 << EFBIG;
+    QTest::newRow("room ends after many lines") << "Print/Channel 1.txt" << 100003 << EFBIG;
+}
+
+// A write the disk refuses is told with the system's own reason.
+void TestPrinting::printToFileFullDisk()
+{
+    QFETCH(QString, path);
+    QFETCH(int, room);
+    QFETCH(int, error);
+    if (path.startsWith(QLatin1String("/dev/")) && !QFileInfo(path).isWritable())
+        QSKIP("no such device here");
+    ChannelWindows windows(1);
+    ScriptedPrintDialogs dialogs;
+    AddZones(windows.Doc(1), 5000);
+    QVERIFY(QDir().mkpath(StationPath(QStringLiteral("Print"))));
+    dialogs.savePath = QDir(StationDir()).absoluteFilePath(path);
+    {
+        std::unique_ptr<FileSizeLimit> limit;
+        if (room >= 0)
+            limit = std::make_unique<FileSizeLimit>(room);
+        windows.Frame().OnCommand(ID_PRINT_TO_FILE);
+    }
+    const QString expected = QStringLiteral("An error occurred while writing %1: %2")
+                                 .arg(QDir::toNativeSeparators(dialogs.savePath), QString::fromLocal8Bit(std::strerror(error)));
+    QCOMPARE(windows.messages.texts, QStringList{expected});
 }
 
 QTEST_MAIN(TestPrinting)
