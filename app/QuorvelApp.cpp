@@ -64,7 +64,12 @@ QString ChooseStationDir(const QCommandLineParser& parser, const QCommandLineOpt
     const QString fromEnvironment = qEnvironmentVariable("QUORVEL_STATION");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return QDir::homePath() + QStringLiteral("/.local/share/Brannock/Quorvel");
+    // The user's data folder: $XDG_DATA_HOME when it is an absolute path, as the base directory
+    // convention says, else ~/.local/share.
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || QDir::isRelativePath(data))
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return data + QStringLiteral("/Brannock/Quorvel");
 }
 
 // 1 when the folder exists afterwards; only its last level is made. On 0, errno says why.
@@ -450,7 +455,7 @@ int RunQuorvel(int argc, char* argv[])
                                             QStringLiteral("Run without windows: event lines go to standard output."));
     const QCommandLineOption stationOption(
         QStringLiteral("station"),
-        QStringLiteral("Station directory (default: $QUORVEL_STATION, else ~/.local/share/Brannock/Quorvel)."),
+        QStringLiteral("Station directory (default: $QUORVEL_STATION, else $XDG_DATA_HOME/Brannock/Quorvel, XDG_DATA_HOME being ~/.local/share when not set)."),
         QStringLiteral("dir"));
     parser.addOption(headlessOption);
     parser.addOption(stationOption);

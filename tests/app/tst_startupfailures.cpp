@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -15,6 +17,8 @@ class TestStartupFailures : public QObject
 private slots:
     void stationFileOfTheWrongKind_data();
     void stationFileOfTheWrongKind();
+    void defaultStation_data();
+    void defaultStation();
 };
 
 void TestStartupFailures::stationFileOfTheWrongKind_data()
@@ -62,6 +66,42 @@ void TestStartupFailures::stationFileOfTheWrongKind()
         QCOMPARE(station.Stop(), 0);
     }
     QVERIFY2(station.Errors().contains(why + QLatin1Char('\n')), qPrintable(station.Errors()));
+}
+
+// Without --station and $QUORVEL_STATION the station is in the user's data folder; there is none
+// here, and the message names where it was looked for.
+void TestStartupFailures::defaultStation_data()
+{
+    QTest::addColumn<QString>("dataHome");  // XDG_DATA_HOME; %1: a folder of the test's own
+    QTest::addColumn<QString>("expected");  // the station directory named
+    QTest::newRow("XDG_DATA_HOME") << "%1/data" << "%1/data/Brannock/Quorvel";
+    QTest::newRow("not set") << "" << "%1/home/.local/share/Brannock/Quorvel";
+    QTest::newRow("relative, ignored") << "data" << "%1/home/.local/share/Brannock/Quorvel";
+}
+
+void TestStartupFailures::defaultStation()
+{
+    QFETCH(QString, dataHome);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("home"))));
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QUORVEL_STATION"));
+    env.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("home")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    if (dataHome.isEmpty())
+        env.remove(QStringLiteral("XDG_DATA_HOME"));
+    else
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.arg(dir.path()));
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(dir.path());
+    program.start(qEnvironmentVariable("QUORVEL_BUILD_DIR") + QStringLiteral("/quorvel"), {QStringLiteral("--headless")});
+    QVERIFY(program.waitForFinished(15000));
+    QCOMPARE(program.exitCode(), 1);
+    const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+    const QString why = QStringLiteral("Station directory %1 does not exist.\n").arg(expected.arg(dir.path()));
+    QVERIFY2(errors.contains(why), qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(TestStartupFailures)

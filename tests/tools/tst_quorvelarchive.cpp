@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -22,6 +23,7 @@ const QByteArray kDoorOpen("\x01\x07\x03", 3);                              // c
 const QByteArray kLineClear("\x92\x00" "05", 4);                            // type 146: kind 1
 const QByteArray kUnknownType("\x01\x01xyz", 5);                            // kind 3, never listed
 const QByteArray kLatin1Text = QByteArray("\x84\x00", 2) + "Caf\xe9 \"A\",B";  // type 132: kind 0
+const QByteArray kControlText = QByteArray("\x84\x00", 2) + "Bell\x07\x1b[2J";     // type 132: kind 0
 
 const QByteArray kDoorOpenLine = "10:00:00 R A Event 007: Door open 13";
 const QByteArray kLineClearLine = "10:00:00 Operator's Line 5 Clear Down";
@@ -60,9 +62,17 @@ private slots:
     void archiveInUse();
     void manyRecords();
     void sixteenBitText();
+    void csvAndJsonColumns();
+    void notAFile_data();
+    void notAFile();
+    void outputNotWritten_data();
+    void outputNotWritten();
+    void searchWarningsAndErrors_data();
+    void searchWarningsAndErrors();
 
 private:
-    Run Tool(const QStringList& args) const;
+    // Standard output to outFile when one is named (e.g. /dev/full), else read.
+    Run Tool(const QStringList& args, const QString& outFile = {}) const;
     QString Archive(const QString& name) const { return m_station->Path(QStringLiteral("Archives/") + name); }
     // The program's document logs the messages on the given day of May 2024 at 10:00.
     void Log(const QString& channel, int day, const QList<QByteArray>& messages);
@@ -85,9 +95,11 @@ void TestQuorvelArchive::cleanup()
     m_station.reset();
 }
 
-Run TestQuorvelArchive::Tool(const QStringList& args) const
+Run TestQuorvelArchive::Tool(const QStringList& args, const QString& outFile) const
 {
     QProcess process;
+    if (!outFile.isEmpty())
+        process.setStandardOutputFile(outFile);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // The display flags the tool reads are this station's settings.
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_station->Path(QStringLiteral("config")));
@@ -133,6 +145,15 @@ void TestQuorvelArchive::commandLine_data()
                                      << QByteArray("no such folder");
     QTest::newRow("missing file") << QStringList{"show", "/nonexistent/a 20240506.krv"} << 2 << QByteArray()
                                   << QByteArray("/nonexistent/a 20240506.krv: ");
+    QTest::newRow("repeated text") << QStringList{"search", "/nonexistent", "--text", "Door", "--text", "Gate"} << 2
+                                   << QByteArray() << QByteArray("Option --text may be given once.");
+    QTest::newRow("repeated format") << QStringList{"show", "a.krv", "--format", "csv", "--format", "json"} << 2
+                                     << QByteArray() << QByteArray("Option --format may be given once.");
+    QTest::newRow("from after to") << QStringList{"search", "/nonexistent", "--from", "2024-05-08", "--to", "20240507"}
+                                   << 2 << QByteArray() << QByteArray("--from 2024-05-08 is after --to 20240507");
+    QTest::newRow("help states the exit statuses") << QStringList{"--help"} << 0
+                                                   << QByteArray("2 when an\nerror occurred, even if something was found")
+                                                   << QByteArray();
 }
 
 void TestQuorvelArchive::commandLine()
@@ -156,7 +177,8 @@ void TestQuorvelArchive::show_data()
     const QByteArray text = "alarm\tlisted\t#FFFFFF\t#0000FF\t" + kDoorOpenLine + "\n"
         "event\tlisted\t#FFFFFF\t#000000\t" + kLineClearLine + "\n"
         "other\thidden\t#FFFFFF\t#000000\t\n"
-        "alarm\tlisted\t#FFFFFF\t#808080\t10:00:00 Alarm Clear: Caf\xc3\xa9 \"A\",B\n";
+        "alarm\tlisted\t#FFFFFF\t#808080\t10:00:00 Alarm Clear: Caf\xc3\xa9 \"A\",B\n"
+        "alarm\tlisted\t#FFFFFF\t#808080\t10:00:00 Alarm Clear: Bell??[2J\n";
     QTest::newRow("text") << "text" << 1 << text;
     QByteArray hidden = text;
     QTest::newRow("text, alarms not listed") << "text" << 0 << hidden.replace("alarm\tlisted", "alarm\thidden");
@@ -165,17 +187,20 @@ void TestQuorvelArchive::show_data()
         "North Gate,2024-05-06,1,alarm,1,#FFFFFF,#0000FF,0,0," + kDoorOpenLine + "\r\n"
         "North Gate,2024-05-06,2,event,1,#FFFFFF,#000000,0,1," + kLineClearLine + "\r\n"
         "North Gate,2024-05-06,3,other,0,#FFFFFF,#000000,0,1,\r\n"
-        "North Gate,2024-05-06,4,alarm,1,#FFFFFF,#808080,0,1,\"10:00:00 Alarm Clear: Caf\xc3\xa9 \"\"A\"\",B\"\r\n");
+        "North Gate,2024-05-06,4,alarm,1,#FFFFFF,#808080,0,1,\"10:00:00 Alarm Clear: Caf\xc3\xa9 \"\"A\"\",B\"\r\n"
+        "North Gate,2024-05-06,5,alarm,1,#FFFFFF,#808080,0,1,\"10:00:00 Alarm Clear: Bell\x07\x1b[2J\"\r\n");
     const QByteArray place = "{\"channel\":\"North Gate\",\"date\":\"2024-05-06\",\"record\":";
     QTest::newRow("json") << "json" << 1 << QByteArray(
-        place + "1,\"kind\":0,\"kindName\":\"alarm\",\"listed\":true,\"status\":\"#FFFFFF\",\"colour\":\"#0000FF\","
-                "\"fault\":false,\"textMessage\":false,\"line\":\"" + kDoorOpenLine + "\"}\n"
-        + place + "2,\"kind\":1,\"kindName\":\"event\",\"listed\":true,\"status\":\"#FFFFFF\",\"colour\":\"#000000\","
-                  "\"fault\":false,\"textMessage\":true,\"line\":\"" + kLineClearLine + "\"}\n"
-        + place + "3,\"kind\":3,\"kindName\":\"other\",\"listed\":false,\"status\":\"#FFFFFF\",\"colour\":\"#000000\","
-                  "\"fault\":false,\"textMessage\":true,\"line\":\"\"}\n"
-        + place + "4,\"kind\":0,\"kindName\":\"alarm\",\"listed\":true,\"status\":\"#FFFFFF\",\"colour\":\"#808080\","
-                  "\"fault\":false,\"textMessage\":true,\"line\":\"10:00:00 Alarm Clear: Caf\\u00E9 \\\"A\\\",B\"}\n");
+        place + "1,\"kind\":\"alarm\",\"listed\":true,\"status\":\"#FFFFFF\",\"colour\":\"#0000FF\","
+                "\"fault\":false,\"text_message\":false,\"line\":\"" + kDoorOpenLine + "\"}\n"
+        + place + "2,\"kind\":\"event\",\"listed\":true,\"status\":\"#FFFFFF\",\"colour\":\"#000000\","
+                  "\"fault\":false,\"text_message\":true,\"line\":\"" + kLineClearLine + "\"}\n"
+        + place + "3,\"kind\":\"other\",\"listed\":false,\"status\":\"#FFFFFF\",\"colour\":\"#000000\","
+                  "\"fault\":false,\"text_message\":true,\"line\":\"\"}\n"
+        + place + "4,\"kind\":\"alarm\",\"listed\":true,\"status\":\"#FFFFFF\",\"colour\":\"#808080\","
+                  "\"fault\":false,\"text_message\":true,\"line\":\"10:00:00 Alarm Clear: Caf\\u00E9 \\\"A\\\",B\"}\n"
+        + place + "5,\"kind\":\"alarm\",\"listed\":true,\"status\":\"#FFFFFF\",\"colour\":\"#808080\","
+                  "\"fault\":false,\"text_message\":true,\"line\":\"10:00:00 Alarm Clear: Bell\\u0007\\u001B[2J\"}\n");
 }
 
 void TestQuorvelArchive::show()
@@ -186,7 +211,7 @@ void TestQuorvelArchive::show()
     WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("Call"), call);
     WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("Fault"), call);
     ProfileStore().sync();
-    Log(QStringLiteral("North Gate"), 6, {kDoorOpen, kLineClear, kUnknownType, kLatin1Text});
+    Log(QStringLiteral("North Gate"), 6, {kDoorOpen, kLineClear, kUnknownType, kLatin1Text, kControlText});
     const Run run = Tool({QStringLiteral("show"), Archive(QStringLiteral("North Gate 20240506.krv")),
                           QStringLiteral("--format"), format});
     QCOMPARE(run.err, QByteArray());
@@ -284,7 +309,8 @@ void TestQuorvelArchive::search_data()
     QTest::newRow("text") << QStringList{"--text", "Door (open|forced) 1[0-9]$"} << 0
                           << QByteArray(gate6 + kDoorOpenLine + "\n" + gate7 + kDoorOpenLine + "\n");
     QTest::newRow("nothing found") << QStringList{"--text", "Door", "--kind", "event"} << 1 << QByteArray();
-    QTest::newRow("no channel of that name") << QStringList{"--channel", "north gate"} << 1 << QByteArray();
+    QTest::newRow("no channel of that name") << QStringList{"--channel", "South Gate"} << 1 << QByteArray();
+    QTest::newRow("channel in the wrong case") << QStringList{"--channel", "north gate"} << 2 << QByteArray();
     QTest::newRow("bad regex") << QStringList{"--text", "Door ("} << 2 << QByteArray();
     QTest::newRow("bad date") << QStringList{"--from", "2024-13-01"} << 2 << QByteArray();
     QTest::newRow("bad kind") << QStringList{"--kind", "fire"} << 2 << QByteArray();
@@ -425,6 +451,104 @@ void TestQuorvelArchive::sixteenBitText()
     QCOMPARE(run.out, "alarm\tlisted\t#FFFFFF\t#0000FF\t" + kDoorOpenLine + "\n"
                       "event\tlisted\t#FFFFFF\t#000000\ta\xc3\xa9?\n"
                       "alarm\tlisted\t#FFFFFF\t#0000FF\t" + kDoorOpenLine + "\n");
+}
+
+// A program reading csv and one reading json find a record's fields under the same names.
+void TestQuorvelArchive::csvAndJsonColumns()
+{
+    Log(QStringLiteral("North Gate"), 6, {kDoorOpen});
+    const QString path = Archive(QStringLiteral("North Gate 20240506.krv"));
+    const Run csv = Tool({QStringLiteral("show"), path, QStringLiteral("--format"), QStringLiteral("csv")});
+    const Run json = Tool({QStringLiteral("show"), path, QStringLiteral("--format"), QStringLiteral("json")});
+    QCOMPARE(csv.exitCode, 0);
+    QCOMPARE(json.exitCode, 0);
+    const QList<QByteArray> header = csv.out.left(csv.out.indexOf("\r\n")).split(',');
+    QByteArrayList keys;
+    const QByteArray object = json.out.trimmed();
+    for (qsizetype at = 0; (at = object.indexOf("\":", at)) >= 0; ++at)
+        keys << object.mid(object.lastIndexOf('"', at - 1) + 1, at - object.lastIndexOf('"', at - 1) - 1);
+    QCOMPARE(keys, header);
+}
+
+// Only a regular file is read: anything else is refused at once, never waited on.
+void TestQuorvelArchive::notAFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("named pipe") << "pipe";
+    QTest::newRow("device") << "device";
+    QTest::newRow("folder") << "folder";
+}
+
+void TestQuorvelArchive::notAFile()
+{
+    QFETCH(QString, kind);
+    QString path = Archive(QStringLiteral("North Gate 20240506.krv"));
+    if (kind == QLatin1String("pipe"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkdir(path));
+    else
+        path = QStringLiteral("/dev/null");
+    const Run run = Tool({QStringLiteral("show"), path});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains(": not a regular file"), run.err.constData());
+}
+
+// Output that cannot be written is an error, whatever was found, with a message on standard error.
+void TestQuorvelArchive::outputNotWritten_data()
+{
+    QTest::addColumn<QStringList>("args");  // %1: the archive, %2: the station
+    QTest::newRow("help") << QStringList{"--help"};
+    QTest::newRow("version") << QStringList{"--version"};
+    QTest::newRow("list") << QStringList{"list", "%2"};
+    QTest::newRow("show") << QStringList{"show", "%1"};
+    QTest::newRow("show csv") << QStringList{"show", "%1", "--format", "csv"};
+    QTest::newRow("search") << QStringList{"search", "%2"};
+}
+
+void TestQuorvelArchive::outputNotWritten()
+{
+    QFETCH(QStringList, args);
+    Log(QStringLiteral("North Gate"), 6, {kDoorOpen, kLineClear});
+    for (QString& arg : args)
+        arg = arg.replace(QLatin1String("%1"), Archive(QStringLiteral("North Gate 20240506.krv")))
+                  .replace(QLatin1String("%2"), m_station->Dir());
+    const Run run = Tool(args, QStringLiteral("/dev/full"));
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains("quorvel-archive: standard output: No space left on device\n"), run.err.constData());
+}
+
+void TestQuorvelArchive::searchWarningsAndErrors_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("records");  // lines on standard output
+    QTest::addColumn<QByteArray>("err");
+
+    QTest::newRow("a stray file is a warning") << QStringList{} << 0 << 2
+        << QByteArray("Stray 20240507.krv: not a Quorvel archive (its header does not match), not searched\n");
+    QTest::newRow("channel in the wrong case") << QStringList{"--channel", "north gate"} << 2 << 0
+        << QByteArray("No channel 'north gate' in ");
+    // Each character may be taken by either alternative, and the end never matches: every way is
+    // tried, 2^36 on a line of 36 characters.
+    QTest::newRow("backtracking past the limit") << QStringList{"--text", "^(.|.)*(?!)"} << 2 << 0
+                                                 << QByteArray(": record 1: the pattern goes past the regular ");
+    QTest::newRow("past a limit the pattern sets") << QStringList{"--text", "(*LIMIT_MATCH=100)^(.|.){0,12}(?!)"} << 2
+                                                   << 0 << QByteArray(": record 1: the pattern goes past the regular ");
+}
+
+void TestQuorvelArchive::searchWarningsAndErrors()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(int, records);
+    QFETCH(QByteArray, err);
+    Log(QStringLiteral("North Gate"), 6, {kDoorOpen, kLineClear});
+    m_station->WriteFile(QStringLiteral("Archives/Stray 20240507.krv"), "notes, not an archive\n");
+    const Run run = Tool(QStringList{QStringLiteral("search"), m_station->Dir()} + args);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out.count('\n'), records);
+    QVERIFY2(run.err.contains(err), run.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestQuorvelArchive)

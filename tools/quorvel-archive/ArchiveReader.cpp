@@ -3,12 +3,14 @@
 #include "ToolTexts.h"
 
 #include "archive/ArchiveFormat.h"
+#include "core/RegularFile.h"
 
 #include <QThread>
 
 #include <cerrno>
 #include <cstring>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 bool ArchiveReader::TakeSharedLock()
@@ -25,9 +27,14 @@ bool ArchiveReader::TakeSharedLock()
 
 bool ArchiveReader::Open(const QString& path, bool mayBeAppended, QString& error)
 {
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadOnly)) {
-        error = m_file.errorString();
+    switch (OpenRegularFile(m_file, path)) {
+    case RegularFileOpen::Opened:
+        break;
+    case RegularFileOpen::Failed:
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    case RegularFileOpen::NotRegular:
+        error = QString::fromLatin1(Tool::kNotRegularFile);
         return false;
     }
     const bool locked = TakeSharedLock();
@@ -130,11 +137,19 @@ ArchiveReader::Outcome ArchiveReader::ReadGeneral(RecordView& record)
         ++m_records;
         Damage(QString::fromLatin1(Tool::kDamagedLength), offset, m_records);
         return Outcome::Record;
-    case CLoadingArchive::EndOfData:
-        // Bytes of a record still being appended are no damage.
-        if (offset < m_size && !m_inUse)
+    case CLoadingArchive::EndOfData: {
+        // Bytes of a record still being appended are no damage, nor is a failed append cut back.
+        if (offset >= m_size || m_inUse)
+            return Outcome::End;
+        // A file cut shorter while it was read ends where it now ends; what is missing is not
+        // part of a record at its end.
+        struct stat now {};
+        if (::fstat(m_file.handle(), &now) == 0 && now.st_size < m_size)
+            Damage(QString::fromLatin1(Tool::kShrank).arg(m_size).arg(qint64(now.st_size)), offset, m_records + 1);
+        else
             Damage(QString::fromLatin1(Tool::kDamagedCut).arg(m_size - offset), offset, m_records + 1);
         return Outcome::End;
+    }
     case CLoadingArchive::FileError:
         break;
     }

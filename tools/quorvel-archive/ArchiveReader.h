@@ -41,8 +41,9 @@ public:
 
     void SetDamageHandler(DamageHandler handler) { m_onDamage = std::move(handler); }
 
-    // Opens the file and checks its header; false with error when it cannot be read or is
-    // no archive (NotArchive() tells which).
+    // Opens the file and checks its header; false with error when it cannot be read, is no
+    // regular file (a pipe or device is refused at once, never waited on) or is no archive
+    // (NotArchive() tells which).
     bool Open(const QString& path, bool mayBeAppended, QString& error);
     // The next record, valid until the next call. A record whose text length was damaged is
     // delivered as far as it was read, as the program lists it.

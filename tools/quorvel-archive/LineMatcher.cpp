@@ -68,8 +68,18 @@ bool LineMatcher::Matches(QByteArrayView line)
     }
     const auto* bytes = reinterpret_cast<PCRE2_SPTR>(subject.data());
     // pcre2_jit_match: the compiled code without pcre2_match's checks of its arguments.
-    return (m_jit ? pcre2_jit_match(m_code, bytes, PCRE2_SIZE(subject.size()), 0, 0, m_matchData, m_matchContext)
-                  : pcre2_match(m_code, bytes, PCRE2_SIZE(subject.size()), 0, PCRE2_NO_UTF_CHECK, m_matchData,
-                                m_matchContext))
-        > 0;
+    const int result = m_jit
+        ? pcre2_jit_match(m_code, bytes, PCRE2_SIZE(subject.size()), 0, 0, m_matchData, m_matchContext)
+        : pcre2_match(m_code, bytes, PCRE2_SIZE(subject.size()), 0, PCRE2_NO_UTF_CHECK, m_matchData, m_matchContext);
+    m_error = result < PCRE2_ERROR_NOMATCH ? result : 0;
+    return result > 0;
+}
+
+QString LineMatcher::Failure() const
+{
+    if (m_error == 0)
+        return {};
+    PCRE2_UCHAR text[256];
+    const int length = pcre2_get_error_message(m_error, text, sizeof text);
+    return length > 0 ? QString::fromLatin1(reinterpret_cast<const char*>(text), length) : QString::number(m_error);
 }

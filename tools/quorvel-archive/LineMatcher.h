@@ -18,7 +18,8 @@ struct pcre2_real_jit_stack_8;
 // lines: the code points, and so every result, are the same. The one construct that sees code
 // units rather than characters, \C, is refused in that form, and such a pattern is matched
 // with QRegularExpression. As there, a match that fails with an error (a pattern that
-// backtracks past the library's limits) is no match, and the JIT stack may grow to 512 KiB.
+// backtracks past the library's limits) is no match, and the JIT stack may grow to 512 KiB; here
+// such a failure is also kept (Failure()), so that a search does not pass it off as "nothing found".
 class LineMatcher
 {
 public:
@@ -30,6 +31,10 @@ public:
     // False with error for a pattern that does not compile.
     bool SetPattern(const QString& pattern, QString& error);
     bool Matches(QByteArrayView line);
+    // The library's error text when the last Matches failed with an error rather than not
+    // matching; empty otherwise.
+    QString Failure() const;
+    bool Failed() const { return m_error != 0; }
 
 private:
     QRegularExpression m_expression;
@@ -39,5 +44,6 @@ private:
     pcre2_real_match_data_8* m_matchData = nullptr;
     pcre2_real_match_context_8* m_matchContext = nullptr;
     pcre2_real_jit_stack_8* m_jitStack = nullptr;
+    int m_error = 0;  // the library's code of the last failed match
     QByteArray m_utf8;  // a line with bytes above 0x7F in UTF-8, kept from line to line
 };

@@ -5,6 +5,8 @@
 
 #include "events/RecordScanner.h"
 
+#include <algorithm>
+
 namespace {
 
 const char kHex[] = "0123456789ABCDEF";
@@ -52,10 +54,14 @@ QByteArray JsonString(const QString& text)
     return out + '"';
 }
 
-// An RFC 4180 field: quoted when it holds a comma, a quote, CR or LF; quotes doubled.
+// An RFC 4180 field: quoted when it holds a comma, a quote or any control character (CR and LF
+// among them), so a reader that splits lines or trims blanks keeps the field whole; quotes doubled.
 QByteArray CsvField(const QByteArray& field)
 {
-    if (!field.contains(',') && !field.contains('"') && !field.contains('\r') && !field.contains('\n'))
+    const bool plain = std::none_of(field.cbegin(), field.cend(), [](char c) {
+        return c == ',' || c == '"' || uchar(c) < 0x20 || uchar(c) == 0x7F;
+    });
+    if (plain)
         return field;
     QByteArray quoted = field;
     quoted.replace('"', "\"\"");
@@ -112,8 +118,13 @@ RecordWriter::RecordWriter(Format format, std::FILE* out, bool withPlace)
 
 void RecordWriter::Begin()
 {
-    if (m_format == Format::Csv)
-        std::fprintf(m_out, "%s\r\n", Tool::kCsvHeading);
+    if (m_format != Format::Csv)
+        return;
+    QByteArray heading;
+    for (const char* column : Tool::kColumns)
+        heading += (heading.isEmpty() ? "" : ",") + QByteArray(column);
+    heading += "\r\n";
+    Put(heading);
 }
 
 void RecordWriter::Write(const RecordView& record, const RecordPlace& place, bool listed)
@@ -134,8 +145,14 @@ void RecordWriter::Write(const RecordView& record, const RecordPlace& place, boo
     case Format::Csv: WriteCsv(record, place, listed); break;
     case Format::Json: WriteJson(record, place, listed); break;
     }
-    std::fwrite(m_line.constData(), 1, size_t(m_line.size()), m_out);
+    Put(m_line);
     m_written = true;
+}
+
+void RecordWriter::Put(const QByteArray& bytes)
+{
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out) != size_t(bytes.size()))
+        m_failed = true;
 }
 
 void RecordWriter::WriteText(const RecordView& record, const RecordPlace&, bool listed)
@@ -186,27 +203,36 @@ void RecordWriter::WriteCsv(const RecordView& record, const RecordPlace& place, 
 
 void RecordWriter::WriteJson(const RecordView& record, const RecordPlace& place, bool listed)
 {
-    m_line += "{\"channel\":";
+    const auto key = [this](Tool::Column column) {
+        m_line += column == Tool::kChannel ? "{\"" : ",\"";
+        m_line += Tool::kColumns[column];
+        m_line += "\":";
+    };
+    key(Tool::kChannel);
     m_line += m_channelOut;
-    m_line += ",\"date\":";
+    key(Tool::kDate);
     m_line += m_dateOut;
-    m_line += ",\"record\":";
+    key(Tool::kRecord);
     m_line += QByteArray::number(place.number);
-    m_line += ",\"kind\":";
-    m_line += QByteArray::number(record.kind);
-    m_line += ",\"kindName\":\"";
+    key(Tool::kKind);
+    m_line += '"';
     AppendKind(m_line, record.kind);
-    m_line += "\",\"listed\":";
+    m_line += '"';
+    key(Tool::kListedColumn);
     m_line += listed ? "true" : "false";
-    m_line += ",\"status\":\"";
+    key(Tool::kStatus);
+    m_line += '"';
     AppendColour(m_line, record.statusColor);
-    m_line += "\",\"colour\":\"";
+    m_line += '"';
+    key(Tool::kColour);
+    m_line += '"';
     AppendColour(m_line, record.textColor);
-    m_line += "\",\"fault\":";
+    m_line += '"';
+    key(Tool::kFault);
     m_line += record.fault ? "true" : "false";
-    m_line += ",\"textMessage\":";
+    key(Tool::kTextMessage);
     m_line += record.textMessage ? "true" : "false";
-    m_line += ",\"line\":";
+    key(Tool::kLine);
     AppendJsonLatin1(m_line, record.text);
     m_line += "}\n";
 }

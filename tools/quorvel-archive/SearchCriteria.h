@@ -24,6 +24,10 @@ public:
 
     bool ArchiveWanted(const ArchiveName& name) const;
     bool RecordWanted(const RecordView& record);
+    // Why the last record was not wanted when its pattern match failed with an error (see
+    // LineMatcher::Failure); empty otherwise.
+    bool MatchFailed() const { return m_text.Failed(); }
+    QString MatchFailure() const { return m_text.Failure(); }
 
 private:
     LineMatcher m_text;

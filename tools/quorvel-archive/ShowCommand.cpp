@@ -25,11 +25,11 @@ int RunShow(const QString& path, RecordWriter::Format format)
     const ListedFlags flags;
     RecordWriter writer(format, stdout, false);
     writer.Begin();
-    ArchiveReader::Outcome outcome;
+    ArchiveReader::Outcome outcome = ArchiveReader::Outcome::End;
     {
         const DamageReport damage(reader, path);
         RecordView record;
-        while ((outcome = reader.Next(record)) == ArchiveReader::Outcome::Record) {
+        while (!writer.Failed() && (outcome = reader.Next(record)) == ArchiveReader::Outcome::Record) {
             place.number = reader.Records();
             writer.Write(record, place, flags.Listed(record));
         }

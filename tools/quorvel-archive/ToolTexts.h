@@ -17,8 +17,10 @@ inline constexpr char kHelp[] =
     "           archive by archive in date order (channels of one day by name)\n"
     "\n"
     "Options:\n"
-    "  --format F      text (default), csv (RFC 4180, a header line) or json (one object a line)\n"
-    "  --channel NAME  only the archives of this channel, named as in the file names; repeatable\n"
+    "  --format F      text (default), csv (RFC 4180, a header line) or json (one object a line),\n"
+    "                  csv and json with the same columns\n"
+    "  --channel NAME  only the archives of this channel, named exactly as in the file names;\n"
+    "                  repeatable\n"
     "  --from DATE     only archives of this day or later (YYYY-MM-DD or YYYYMMDD)\n"
     "  --to DATE       only archives of this day or earlier\n"
     "  --kind KIND     alarm, event, system or other (or 0 to 3); repeatable\n"
@@ -30,15 +32,18 @@ inline constexpr char kHelp[] =
     "the program lists it under the display flags of the user running this tool (section\n"
     "\"Settings\" of the Quorvel settings: Call, Fault, Normal, System; the program's defaults\n"
     "when none are stored). Record texts are bytes shown as Latin-1: text and csv output are\n"
-    "UTF-8, text output shows control characters as '?', json writes every character outside\n"
-    "printable ASCII as a \\u escape.\n"
+    "UTF-8, text output shows control characters as '?', csv keeps them as they are in a quoted\n"
+    "field, json writes every character outside printable ASCII as a \\u escape.\n"
     "\n"
     "An archive that a running station is appending to is read up to its size at the start,\n"
     "whole records only, without holding up the station. Damage is reported on standard error;\n"
     "the records that can still be read are shown.\n"
     "\n"
-    "Exit status: 0 when something was listed, shown or found, 1 when nothing was, 2 on an error\n"
-    "(a wrong command line, a station or archive that cannot be read, a file that is no archive).\n"
+    "Exit status: 0 when something was listed, shown or found, 1 when nothing was, 2 when an\n"
+    "error occurred, even if something was found: a wrong command line, a station or archive that\n"
+    "cannot be read, a FILE that is no archive, a pattern that goes past the regular expression\n"
+    "library's limits, standard output that cannot be written. Damaged records, and files in the\n"
+    "Archives folder that are no day archives, are warnings: they leave the status as it is.\n"
     "\n"
     "Examples:\n"
     "  quorvel-archive list /srv/quorvel/north\n"
@@ -56,6 +61,13 @@ inline constexpr char kBadFormat[] = "Unknown format '%1': text, csv or json.";
 inline constexpr char kBadDate[] = "Not a date: '%1' (YYYY-MM-DD or YYYYMMDD).";
 inline constexpr char kBadKind[] = "Unknown kind '%1': alarm, event, system, other or 0 to 3.";
 inline constexpr char kBadRegex[] = "Not a regular expression: '%1': %2 at character %3.";
+inline constexpr char kRepeatedOption[] = "Option --%1 may be given once.";
+inline constexpr char kFromAfterTo[] = "--from %1 is after --to %2: no day is in between.";
+inline constexpr char kChannelCase[] = "No channel '%1' in %2; there is '%3' (names are compared exactly).";
+inline constexpr char kMatchFailed[] = "%1: record %2: the pattern goes past the regular expression library's "
+                                       "limits (%3); the search stopped. A simpler pattern may do.";
+inline constexpr char kWriteFailed[] = "standard output: %1";
+inline constexpr char kWriteFailedUnknown[] = "a write failed";
 inline constexpr char kNoSuchFolder[] = "no such folder";
 inline constexpr char kFolderUnreadable[] = "cannot be read";
 
@@ -66,6 +78,9 @@ inline constexpr char kDamageAt[] = "%1: record %2 at byte %3: %4";
 inline constexpr char kMoreDamage[] = "%1: %2 more damaged record(s)";
 inline constexpr char kFileProblem[] = "%1: %2";
 inline constexpr char kNotDayArchiveName[] = "%1: not named like a channel's day archive, not searched";
+inline constexpr char kNotArchiveSkipped[] = "%1: not a Quorvel archive (its header does not match), not searched";
+inline constexpr char kNotRegularFile[] = "not a regular file (a pipe, device or folder is never read)";
+inline constexpr char kShrank[] = "the file shrank from %1 to %2 bytes while it was read";
 
 // list
 inline constexpr char kListHeading[] = "CHANNEL\tDATE\tRECORDS\tBYTES\tSTATE";
@@ -79,6 +94,9 @@ inline constexpr char kStateInUse[] = " (in use)";
 inline constexpr const char* kKindNames[4] = {"alarm", "event", "system", "other"};  // by kind number
 inline constexpr char kListed[] = "listed";
 inline constexpr char kHidden[] = "hidden";
-inline constexpr char kCsvHeading[] = "channel,date,record,kind,listed,status,colour,fault,text_message,line";
+// The columns of a record in csv (the header line) and json (the keys), in this order.
+enum Column { kChannel, kDate, kRecord, kKind, kListedColumn, kStatus, kColour, kFault, kTextMessage, kLine };
+inline constexpr const char* kColumns[] = {"channel", "date",   "record", "kind",         "listed",
+                                           "status",  "colour", "fault",  "text_message", "line"};
 
 } // namespace Tool

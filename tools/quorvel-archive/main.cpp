@@ -8,10 +8,26 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
+
+// Whatever is still buffered goes out; a write that failed on the way (a full disk, /dev/full)
+// makes the run an error, whatever it found.
+int FinishOutput(int status)
+{
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    const int error = errno;
+    PrintError(QString::fromLatin1(Tool::kWriteFailed)
+                   .arg(error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+                                   : QString::fromLatin1(Tool::kWriteFailedUnknown)));
+    return kError;
+}
 
 int UsageError(const QString& text)
 {
@@ -50,6 +66,10 @@ bool ReadCriteria(const QCommandLineParser& parser, const Options& o, SearchCrit
             return false;
         }
     }
+    if (criteria.from.isValid() && criteria.to.isValid() && criteria.from > criteria.to) {
+        error = QString::fromLatin1(Tool::kFromAfterTo).arg(parser.value(o.from), parser.value(o.to));
+        return false;
+    }
     for (const QString& text : parser.values(o.kind)) {
         int kind = 0;
         if (!SearchCriteria::ParseKind(text, kind)) {
@@ -78,11 +98,11 @@ int main(int argc, char* argv[])
         return UsageError(parser.errorText());
     if (parser.isSet(o.help)) {
         std::fputs(Tool::kHelp, stdout);
-        return kFound;
+        return FinishOutput(kFound);
     }
     if (parser.isSet(o.version)) {
         std::printf("%s %s\n", Tool::kProgram, QUORVEL_VERSION);
-        return kFound;
+        return FinishOutput(kFound);
     }
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty())
@@ -93,6 +113,10 @@ int main(int argc, char* argv[])
     if (args.size() != 2)
         return UsageError(QString::fromLatin1(Tool::kWrongArguments)
                               .arg(command, QLatin1String(command == QLatin1String("show") ? "FILE" : "STATION")));
+    for (const QCommandLineOption* option : {&o.format, &o.from, &o.to, &o.text}) {
+        if (parser.values(*option).size() > 1)
+            return UsageError(QString::fromLatin1(Tool::kRepeatedOption).arg(option->names().first()));
+    }
     const QList<const QCommandLineOption*> allowed = OptionsOf(command, o);
     for (const QCommandLineOption* option : {&o.format, &o.channel, &o.from, &o.to, &o.kind, &o.text}) {
         if (parser.isSet(*option) && !allowed.contains(option))
@@ -114,7 +138,5 @@ int main(int argc, char* argv[])
             return UsageError(error);
         status = RunSearch(args.at(1), criteria, format);
     }
-    if (std::fflush(stdout) != 0)
-        return kError;
-    return status;
+    return FinishOutput(status);
 }
