@@ -9,6 +9,8 @@ inline constexpr char kThreadEventFailed[] = "Error: Failed to create event for 
 inline constexpr char kPortSetupFailed[] =
     "Unable to setup configuration for Port COM%1, Check Registry contents\n";
 inline constexpr char kPortSettingRefused[] = "The device refused %1: %2.";
+inline constexpr char kChannelHasNoPort[] =
+    "Channel %1 has no COM port. Assign one in the port map (qvportmap.ini); its settings can be chosen then.";
 inline constexpr char kPortInUse[] = "Port COM%1 is in use by another program";
 inline constexpr char kTxErrorLimit[] = "Transmit error: Transmit error count limit exceeded.";
 inline constexpr char kTxCheckLimit[] = "Transmit error: Error count limit exceeded.";
@@ -133,7 +135,10 @@ inline constexpr char kAboutNotice[] = "Brannock";                              
 inline constexpr char kAboutOk[] = "OK";
 // A flashing channel window's title alternates between its plain title and this.
 inline constexpr char kFlashingTitle[] = "*** %1 ***";
+// A desktop notification's text for several fault or alarm lines at once: how many, the last.
+inline constexpr char kNotificationLines[] = "%1 fault or alarm lines; the last:\n%2";
 inline constexpr char kWindowListEntry[] = "&%1 %2";
+inline constexpr char kWindowListEntryPlain[] = "%1 %2";  // entries past the ninth: no key of their own
 inline constexpr char kRecentFileItem[] = "&%1 %2";  // number, full path
 
 // Menus 128, 129 and 141: item texts and their status-bar prompts (the prompt ends at the line break).
