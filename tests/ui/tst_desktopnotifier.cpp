@@ -1,53 +1,15 @@
 #include "core/Strings.h"
+#include "tests/ui/PrivateNotifications.h"
 #include "ui/DesktopNotifier.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
-
-const QString kService = QStringLiteral("org.freedesktop.Notifications");
-const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 constexpr int kIntervalMs = 600;  // the interval a channel's notifications keep apart, short for the test
-
 } // namespace
-
-// A notification service of the test's own on a private session bus: it records what it is asked
-// to show and answers with ids as a desktop's service does.
-class FakeNotifications : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-public:
-    struct Shown
-    {
-        QString app;
-        uint replaces;
-        QString summary;
-        QString body;
-        int urgency;
-    };
-    QList<Shown> shown;
-
-public slots:
-    uint Notify(const QString& appName, uint replacesId, const QString&, const QString& summary, const QString& body,
-                const QStringList&, const QVariantMap& hints, int)
-    {
-        shown.append({appName, replacesId, summary, body, hints.value(QStringLiteral("urgency")).toInt()});
-        return replacesId != 0 ? replacesId : uint(100 + shown.size());
-    }
-    QString GetServerInformation(QString& vendor, QString& version, QString& specVersion)
-    {
-        vendor = QStringLiteral("test");
-        version = QStringLiteral("1");
-        specVersion = QStringLiteral("1.2");
-        return QStringLiteral("fake notifications");
-    }
-};
 
 class TestDesktopNotifier : public QObject
 {
@@ -67,51 +29,30 @@ private:
     // A notifier that has had its answer from the bus (true: the service answered).
     bool Started(CDesktopNotifier& notifier, bool expected);
 
-    QProcess m_bus;
-    QString m_address;
-    std::unique_ptr<FakeNotifications> m_service;
+    std::unique_ptr<PrivateNotifications> m_bus;
 };
 
 void TestDesktopNotifier::initTestCase()
 {
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty())
-        QSKIP("dbus-daemon is not installed (scripts/setup.sh installs it)");
-    m_bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                         QStringLiteral("--address=unix:tmpdir=") + QDir::tempPath()});
-    QVERIFY(m_bus.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 5000);
-    m_address = QString::fromLocal8Bit(m_bus.readLine()).trimmed();
-    QVERIFY(!m_address.isEmpty());
-    // Before anything in this process touches the session bus.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toLocal8Bit());
-    QDBusConnection service = QDBusConnection::connectToBus(m_address, QStringLiteral("service"));
-    QVERIFY(service.isConnected());
+    m_bus = std::make_unique<PrivateNotifications>();
+    if (!m_bus->IsRunning())
+        QSKIP("no private session bus: dbus-daemon is not installed (scripts/setup.sh installs it)");
 }
 
 void TestDesktopNotifier::cleanupTestCase()
 {
-    QDBusConnection::disconnectFromBus(QStringLiteral("service"));
-    if (m_bus.state() != QProcess::NotRunning) {
-        m_bus.terminate();
-        m_bus.waitForFinished(5000);
-    }
+    m_bus.reset();
 }
 
 void TestDesktopNotifier::init()
 {
-    m_service = std::make_unique<FakeNotifications>();
-    QDBusConnection service(QStringLiteral("service"));
-    QVERIFY(service.registerObject(kPath, m_service.get(), QDBusConnection::ExportAllSlots));
-    QVERIFY(service.registerService(kService));
+    m_bus->shown.clear();
+    QVERIFY(m_bus->Serve(true));
 }
 
 void TestDesktopNotifier::cleanup()
 {
-    QDBusConnection service(QStringLiteral("service"));
-    service.unregisterService(kService);
-    service.unregisterObject(kPath);
-    m_service.reset();
+    m_bus->Serve(false);
 }
 
 bool TestDesktopNotifier::Started(CDesktopNotifier& notifier, bool expected)
@@ -150,16 +91,16 @@ void TestDesktopNotifier::alertsReachTheDesktop()
         notifier.Alert(channel, QStringLiteral("Channel %1").arg(channel), QStringLiteral("line %1").arg(i + 1), 1,
                        alerts[i].endsWith('F'));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(m_service->shown.size(), expected.size(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->shown.size(), expected.size(), 5000);
     QStringList shown;
-    for (const FakeNotifications::Shown& one : m_service->shown) {
+    for (const PrivateNotifications::Shown& one : m_bus->shown) {
         QCOMPARE(one.app, QStringLiteral("Quorvel"));
         shown << QStringLiteral("%1|%2|%3|%4").arg(one.summary, one.body).arg(one.urgency).arg(one.replaces);
     }
     QCOMPARE(shown, expected);
     // Nothing more follows.
     QTest::qWait(kIntervalMs + 200);
-    QCOMPARE(m_service->shown.size(), expected.size());
+    QCOMPARE(m_bus->shown.size(), expected.size());
 }
 
 void TestDesktopNotifier::alertsBeforeTheAnswerWaitForIt()
@@ -170,10 +111,10 @@ void TestDesktopNotifier::alertsBeforeTheAnswerWaitForIt()
     notifier.Alert(16, QStringLiteral("North Gate"), QStringLiteral("first"), 2, false);
     notifier.Alert(16, QStringLiteral("North Gate"), QStringLiteral("second"), 1, true);
     QVERIFY(known.wait(5000));
-    QTRY_COMPARE_WITH_TIMEOUT(m_service->shown.size(), 1, 5000);
-    QCOMPARE(m_service->shown[0].summary, QStringLiteral("North Gate"));
-    QCOMPARE(m_service->shown[0].body, QString::fromLatin1(Str::kNotificationLines).arg(3).arg("second"));
-    QCOMPARE(m_service->shown[0].urgency, CDesktopNotifier::kUrgencyCritical);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bus->shown.size(), 1, 5000);
+    QCOMPARE(m_bus->shown[0].summary, QStringLiteral("North Gate"));
+    QCOMPARE(m_bus->shown[0].body, QString::fromLatin1(Str::kNotificationLines).arg(3).arg("second"));
+    QCOMPARE(m_bus->shown[0].urgency, CDesktopNotifier::kUrgencyCritical);
 }
 
 void TestDesktopNotifier::offWithoutService_data()
@@ -186,7 +127,7 @@ void TestDesktopNotifier::offWithoutService_data()
 void TestDesktopNotifier::offWithoutService()
 {
     QFETCH(bool, bus);
-    cleanup();
+    m_bus->Serve(false);
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     if (!bus) {
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
@@ -194,15 +135,15 @@ void TestDesktopNotifier::offWithoutService()
     }
     CDesktopNotifier notifier(kIntervalMs);
     const bool answered = Started(notifier, false);
-    qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toLocal8Bit());
+    qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus->Address().toLocal8Bit());
     if (!runtime.isEmpty())
         qputenv("XDG_RUNTIME_DIR", runtime);
     QVERIFY(answered);
     // A service that comes later is not asked: the notifier stays off for this run.
-    init();
+    QVERIFY(m_bus->Serve(true));
     notifier.Alert(1, QStringLiteral("Channel 1"), QStringLiteral("line"), 1, true);
     QTest::qWait(200);
-    QVERIFY(m_service->shown.isEmpty());
+    QVERIFY(m_bus->shown.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestDesktopNotifier)
