@@ -26,9 +26,10 @@ QString DefaultName(int index)
 // channel properties compare names (in upper case); -1 when there is none.
 int FindChannelNamed(const QString& name, int index, int from, int to)
 {
-    const QString upper = name.toUpper();
+    // Blanks before or after a name do not tell it apart to someone reading a title or a file list.
+    const QString upper = name.trimmed().toUpper();
     for (int i = from; i < to; ++i) {
-        if (i != index && g_astrChannelNames[size_t(i)].toUpper() == upper)
+        if (i != index && g_astrChannelNames[size_t(i)].trimmed().toUpper() == upper)
             return i;
     }
     return -1;

@@ -7,8 +7,10 @@
 #include "core/Strings.h"
 #include "ui/ChildFrm.h"
 #include "ui/MainFrm.h"
+#include "ui/ProgramIcon.h"
 #include "ui/QuorvelView.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -35,6 +37,7 @@ bool SameFile(const QString& one, const QString& other)
 CWindowViews::CWindowViews(CQuorvelApp& app)
     : m_frame(std::make_unique<CMainFrame>(GetChannelName))
 {
+    QApplication::setWindowIcon(ProgramIcon());
     // Made at the size it is shown at, so the channel windows are tiled for that size.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         m_frame->setGeometry(screen->availableGeometry());
@@ -57,7 +60,15 @@ CChildFrame* CWindowViews::Window(int channel) const
 
 void CWindowViews::CreateView(int channel, CQuorvelDoc& document)
 {
-    m_windows[size_t(channel - 1)] = m_frame->CreateChannelWindow(&document);
+    CChildFrame* window = m_frame->CreateChannelWindow(&document);
+    m_windows[size_t(channel - 1)] = window;
+    // Lines the operator is not looking at also reach the desktop; the window flashes as well.
+    connect(window->View(), &CQuorvelView::alertLines, this,
+            [this, channel, window, &document](int count, bool fault, const QString& last) {
+                if (m_frame->isActiveWindow() && m_frame->MdiArea()->activeSubWindow() == window)
+                    return;
+                m_notifier.Alert(channel, document.GetTitle(), last, count, fault);
+            });
 }
 
 void CWindowViews::ShowConnection(int channel, int port, bool connected)
@@ -75,6 +86,7 @@ void CWindowViews::ShowMainWindow()
 {
     m_frame->SetBackupAvailable(IsBackupAvailable());
     m_frame->showMaximized();
+    m_notifier.Start();
     // Tiled once shown: only shown windows are tiled, in the area the frame now has.
     m_frame->MDITile(Qt::Horizontal);
     // The window system settles the window's size a while after it is shown; until then the

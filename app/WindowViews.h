@@ -1,5 +1,6 @@
 #pragma once
 #include "app/ChannelViews.h"
+#include "ui/DesktopNotifier.h"
 
 #include <QObject>
 #include <QPointer>
@@ -46,6 +47,7 @@ private:
     // An archive window's size, in percent of the main window's client area each way.
     static constexpr int kArchiveSizePercent = 75;
 
+    CDesktopNotifier m_notifier;  // made first: the windows' alerts reach it until they are gone
     std::unique_ptr<CMainFrame> m_frame;
     std::array<QPointer<CChildFrame>, 16> m_windows;  // index channel - 1
     bool m_bSettling = false;

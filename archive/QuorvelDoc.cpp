@@ -82,16 +82,17 @@ void CQuorvelDoc::SetConnection(int connected, int channel)
     m_nChannel = channel;
 }
 
-void CQuorvelDoc::AddEvent(CDisplayObj* pRecord)
+bool CQuorvelDoc::AddEvent(CDisplayObj* pRecord)
 {
     std::unique_ptr<CDisplayObj> record(pRecord);
     if (s_pEventLock && !s_pEventLock->tryAcquire(1, 10)) {
         qCDebug(lcArchive) << "event lock busy; record not listed";
-        return;
+        return false;
     }
     int call = 0, fault = 0, normal = 0, system = 0;
     ReadEventViewSettings(call, fault, normal, system);
-    if (record->PassesFilter(call, fault, normal, system)) {
+    const bool listed = record->PassesFilter(call, fault, normal, system);
+    if (listed) {
         m_events->Append(*record);
         if (m_pView) {
             m_pView->ScrollBy(0, 1);
@@ -100,6 +101,7 @@ void CQuorvelDoc::AddEvent(CDisplayObj* pRecord)
     }
     if (s_pEventLock)
         s_pEventLock->release();
+    return listed;
 }
 
 void CQuorvelDoc::ClearEvents()
@@ -123,7 +125,14 @@ int CQuorvelDoc::HandleMessage(const char* data, int length)
         : new CDisplayObj(data, length, m_nChannel));
     if (!m_day.Store(*record))
         return 0;
-    AddEvent(record.release());
+    const bool fault = record->IsFault();
+    const bool alert = fault || record->GetKind() == CDisplayObj::KIND_ALARM;
+    if (AddEvent(record.release()) && alert) {
+        // Counted after the record is listed, so a window that sees the count finds the line.
+        if (fault)
+            m_nLiveFaults.fetch_add(1, std::memory_order_relaxed);
+        m_nLiveAlerts.fetch_add(1, std::memory_order_release);
+    }
     return 1;
 }
 

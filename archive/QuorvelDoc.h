@@ -59,7 +59,12 @@ public:
     // On the document's thread, or through a list held from Events().
     CListedEvent GetEvent(int index) const { return m_events->At(index); }
     // Takes the record: lists it when it passes the display flags; the record itself goes.
-    void AddEvent(CDisplayObj* record);
+    // True when the record entered the list (the display flags let it in).
+    bool AddEvent(CDisplayObj* record);
+    // Fault and alarm lines listed as their messages came in (not those read back from an
+    // archive), counted since the document was made; any thread may read them.
+    int LiveAlerts() const { return m_nLiveAlerts.load(std::memory_order_acquire); }
+    int LiveFaults() const { return m_nLiveFaults.load(std::memory_order_relaxed); }
     void ClearEvents();
 
     // Archives the message and lists it; 1 when it was recorded, 0 when it was lost.
@@ -112,6 +117,8 @@ private:
     CMessageInterpreter* m_pInterpreter = nullptr;
     IDocView* m_pView = nullptr;
     QString m_strTitle;
+    std::atomic<int> m_nLiveAlerts{0};
+    std::atomic<int> m_nLiveFaults{0};
     mutable QMutex m_sharedLock;  // guards m_events (the pointer), m_strTitle and m_strArchivePath
     DayArchive m_day;  // after the lock: it names its files by the title
     QMetaObject::Connection m_idleFlush;

@@ -6,6 +6,7 @@
 #include "core/Strings.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSerialPort>
 
 #include <algorithm>
@@ -31,9 +32,11 @@ CPortWorker::~CPortWorker()
         ::close(m_wakeFd);
 }
 
-bool CPortWorker::Open(const QString& devicePath)
+bool CPortWorker::Open(const QString& devicePath, bool* inUse)
 {
-    return Call([this, devicePath] { return OpenOnThread(devicePath); });
+    if (inUse)
+        *inUse = false;
+    return Call([this, devicePath, inUse] { return OpenOnThread(devicePath, inUse); });
 }
 
 bool CPortWorker::Configure(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
@@ -177,15 +180,28 @@ void CPortWorker::RunTask()
     m_taskDone.wakeAll();
 }
 
-bool CPortWorker::OpenOnThread(const QString& devicePath)
+bool CPortWorker::OpenOnThread(const QString& devicePath, bool* inUse)
 {
+    const CPortLock::Result locked = m_portLock.Acquire(devicePath);
+    if (locked != CPortLock::Result::Locked) {
+        qCDebug(lcComms) << "not opened:" << devicePath << std::strerror(m_portLock.Error());
+        if (inUse)
+            *inUse = locked == CPortLock::Result::InUse;
+        return false;
+    }
     m_port = std::make_unique<QSerialPort>();
-    m_port->setPortName(devicePath);
-    // QSerialPort opens exclusively (lock file and TIOCEXCL), so a port in use cannot be opened
-    // twice, and non-blocking. Its own read notifier never fires: this thread runs no event loop.
+    m_port->setPortName(m_portLock.CanonicalPath());
+    // QSerialPort opens exclusively as well (a lock file named after the canonical name, and
+    // TIOCEXCL), and non-blocking. Its own read notifier never fires: this thread runs no event loop.
     if (!m_port->open(QIODevice::ReadWrite)) {
         qCWarning(lcComms) << "open failed:" << devicePath << m_port->errorString();
+        // Refused although the device itself may be opened: a lock file that another program
+        // holds for it, so in use as well.
+        if (inUse)
+            *inUse = m_port->error() == QSerialPort::PermissionError
+                     && ::access(QFile::encodeName(m_portLock.CanonicalPath()).constData(), R_OK | W_OK) == 0;
         m_port.reset();
+        m_portLock.Release();
         return false;
     }
     if (!m_port->clear(QSerialPort::AllDirections))
@@ -374,6 +390,7 @@ void CPortWorker::ClosePort()
         m_port->close();
     }
     m_port.reset();
+    m_portLock.Release();
 }
 
 void CPortWorker::Post(const QByteArray& bytes)

@@ -1,4 +1,5 @@
 #pragma once
+#include "comms/PortLock.h"
 #include "comms/PortSettings.h"
 
 #include <QByteArray>
@@ -46,7 +47,9 @@ public:
     void Run();
 
     // Called from another thread; each is carried out on the loop's thread and returns its result.
-    bool Open(const QString& devicePath);
+    // Open takes the port's lock first: a port another program holds is not opened, and *inUse
+    // says so.
+    bool Open(const QString& devicePath, bool* inUse = nullptr);
     // Applies the line settings, raises DTR and starts delivering received bytes. What the line
     // has not taken of a write within its count times writeTimeoutPerByte ms from the call (0: no
     // limit) is discarded.
@@ -71,7 +74,7 @@ private:
     bool Call(std::function<bool()> task);
     void Wake();
     void RunTask();
-    bool OpenOnThread(const QString& devicePath);
+    bool OpenOnThread(const QString& devicePath, bool* inUse);
     bool ConfigureOnThread(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal);
     bool ChangeFormatOnThread(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal);
     bool ReadPending(bool dataReported);
@@ -87,6 +90,7 @@ private:
     QObject* m_receiver;
     int m_wakeFd = -1;                    // eventfd: a task, a stop or pending bytes to write
     std::unique_ptr<QSerialPort> m_port;  // made, used and destroyed on the loop's thread only
+    CPortLock m_portLock;                 // held while m_port is open; loop's thread only
     bool m_bDelivering = false;           // loop's thread only
 
     QMutex m_lock;  // guards everything below

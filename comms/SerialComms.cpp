@@ -26,6 +26,8 @@ int CSerialComms::OpenPort(int nPort)
     if (QThread::currentThread() != thread())
         return CallOnThread(this, [this, nPort] { return OpenPort(nPort); });
     ClosePort();
+    if (nPort != m_nPort)
+        m_bInUseShown = false;
     m_nPort = nPort;
     m_openFailure = OpenFailure::Device;
     const QString device = ComPortDevices::DevicePath(nPort);
@@ -42,8 +44,11 @@ int CSerialComms::OpenDevice(const QString& devicePath)
     m_openFailure = OpenFailure::Device;
     if (!StartWorker())
         return 0;
-    if (!m_pWorker->Open(devicePath)) {
+    bool inUse = false;
+    if (!m_pWorker->Open(devicePath, &inUse)) {
         StopWorker();
+        if (inUse)
+            ReportInUse();
         return 0;
     }
     if (!ConfigurePort()) {
@@ -54,7 +59,19 @@ int CSerialComms::OpenDevice(const QString& devicePath)
     m_bConnected = 1;
     m_openFailure = OpenFailure::None;
     m_bWakeUpFailureShown = false;
+    m_bInUseShown = false;
     return 1;
+}
+
+// Told once while the port stays held, not at every attempt of the retries.
+void CSerialComms::ReportInUse()
+{
+    m_openFailure = OpenFailure::InUse;
+    if (m_bInUseShown)
+        return;
+    m_bInUseShown = true;
+    UserMessages().MessageBox(QString::fromLatin1(Str::kPortInUse).arg(m_nPort), IUserMessages::Buttons::Ok,
+                              IUserMessages::Icon::Exclamation);
 }
 
 int CSerialComms::ConfigurePort()

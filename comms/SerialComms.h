@@ -25,6 +25,7 @@ public:
         None,
         Device,    // no device, or it could not be opened (absent, in use, no resources): may come right later
         Settings,  // the device is there but its stored settings are out of range or refused
+        InUse,     // another program holds the device: may be free later, and is never read meanwhile
     };
 
     explicit CSerialComms(QObject* parent = nullptr);
@@ -84,6 +85,7 @@ private:
     bool StartWorker();
     void StopWorker();
     void OnWorkerLost(int generation);
+    void ReportInUse();
 
     QThread* m_pThread = nullptr;
     CPortWorker* m_pWorker = nullptr;  // m_pThread runs its loop; deleted once that thread has ended
@@ -91,5 +93,6 @@ private:
     int m_nWriteHolds = 0;
     OpenFailure m_openFailure = OpenFailure::None;
     bool m_bWakeUpFailureShown = false;  // until the next successful open
+    bool m_bInUseShown = false;          // for this port, until it next opens
     QByteArray m_heldWrites;  // what WriteBytes collected while held
 };

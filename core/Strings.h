@@ -9,6 +9,9 @@ inline constexpr char kThreadEventFailed[] = "Error: Failed to create event for 
 inline constexpr char kPortSetupFailed[] =
     "Unable to setup configuration for Port COM%1, Check Registry contents\n";
 inline constexpr char kPortSettingRefused[] = "The device refused %1: %2.";
+inline constexpr char kChannelHasNoPort[] =
+    "Channel %1 has no COM port. Assign one in the port map (qvportmap.ini); its settings can be chosen then.";
+inline constexpr char kPortInUse[] = "Port COM%1 is in use by another program";
 inline constexpr char kTxErrorLimit[] = "Transmit error: Transmit error count limit exceeded.";
 inline constexpr char kTxCheckLimit[] = "Transmit error: Error count limit exceeded.";
 inline constexpr char kTxResendLimit[] =
@@ -18,6 +21,8 @@ inline constexpr char kCommsErrorFormat[] = "<CE-%1>";
 // Messages and events
 inline constexpr char kFatalDiskError[] = "Fatal Hard Disk Error. Contact maintenance immediately";  // 32786
 inline constexpr char kRemotePortError[] = "Unable to open Com port for remote alarm monitor.";     // 61456
+inline constexpr char kRemotePortOpenFailed[] = "Remote monitor port COM%1 (%2): %3";  // port, device, the system's reason
+inline constexpr char kRemotePortNotSet[] = "No COM port is set for the remote alarm monitor.";
 inline constexpr char kAlarmFileName[] = "almdata.txt";
 // Event lines, in printf form: they are filled with bytes (texts of the alarm file or of a message).
 inline constexpr char kEventTimeFormat[] = "HH:mm:ss";
@@ -140,7 +145,10 @@ inline constexpr char kAboutNotice[] = "Brannock";                              
 inline constexpr char kAboutOk[] = "OK";
 // A flashing channel window's title alternates between its plain title and this.
 inline constexpr char kFlashingTitle[] = "*** %1 ***";
+// A desktop notification's text for several fault or alarm lines at once: how many, the last.
+inline constexpr char kNotificationLines[] = "%1 fault or alarm lines; the last:\n%2";
 inline constexpr char kWindowListEntry[] = "&%1 %2";
+inline constexpr char kWindowListEntryPlain[] = "%1 %2";  // entries past the ninth: no key of their own
 inline constexpr char kRecentFileItem[] = "&%1 %2";  // number, full path
 
 // Menus 128, 129 and 141: item texts and their status-bar prompts (the prompt ends at the line break).

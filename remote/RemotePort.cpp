@@ -1,5 +1,6 @@
 #include "remote/RemotePort.h"
 
+#include "comms/PortLock.h"
 #include "core/Logging.h"
 
 #include <QElapsedTimer>
@@ -7,6 +8,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -114,8 +116,16 @@ bool CRemotePort::Abandoned()
 
 void CRemotePort::Run(const QString& devicePath, const LineSettings& line, std::promise<int> opened)
 {
+    // Ours alone, like a channel's port: one another program holds is neither set up nor written.
+    CPortLock lock;
+    const CPortLock::Result locked = lock.Acquire(devicePath);
+    if (locked != CPortLock::Result::Locked) {
+        qCDebug(lcRemote) << "cannot open" << devicePath << std::strerror(lock.Error());
+        opened.set_value(locked == CPortLock::Result::InUse ? EBUSY : lock.Error());
+        return;
+    }
     QSerialPort port;
-    port.setPortName(devicePath);
+    port.setPortName(lock.CanonicalPath());
     if (!port.open(QIODevice::ReadWrite)) {
         qCDebug(lcRemote) << "cannot open" << devicePath << port.errorString();
         opened.set_value(ErrnoOf(port.error()));

@@ -1,6 +1,7 @@
 #include "remote/RemoteStartup.h"
 
 #include "comms/ComPortDevices.h"
+#include "comms/PortLock.h"
 #include "comms/PortSettings.h"
 #include "core/Logging.h"
 #include "core/Strings.h"
@@ -10,11 +11,19 @@
 
 #include <QSerialPort>
 
+#include <cerrno>
+#include <cstring>
+
 QStringList BuildPortList()
 {
     QStringList ports;
     for (int n = 1; n <= ComPortDevices::kMaxPort; ++n) {
-        QSerialPort probe(ComPortDevices::DevicePath(n));
+        // A port another program holds is left untouched; a free one is opened once by the name
+        // its lock files use, so that a lock file of another program counts as well.
+        CPortLock lock;
+        if (lock.Acquire(ComPortDevices::DevicePath(n)) != CPortLock::Result::Locked)
+            continue;
+        QSerialPort probe(lock.CanonicalPath());
         if (probe.open(QIODevice::ReadWrite)) {
             ports << QString::fromLatin1(Str::kComPortName).arg(n);
             probe.close();
@@ -34,12 +43,22 @@ int OpenRemotePort()
     }
     if (g_nRemoteMonitorEnabled == 0)
         return 0;
-    const int error = RemotePort().Open(ComPortDevices::DevicePath(port),
-                                        LineSettings{baud, dataBits, parity, stopBits, flowControl});
+    const QString device = ComPortDevices::DevicePath(port);
+    const int error = RemotePort().Open(device, LineSettings{baud, dataBits, parity, stopBits, flowControl});
     if (error != 0) {
         qCWarning(lcRemote) << "remote monitor port COM" << port << "not opened, error" << error;
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
-        ReportSystemError(error, IUserMessages::Icon::Information);
+        // The box names the port, and the device it stands for, so the operator knows what to check.
+        QString text;
+        if (device.isEmpty())
+            text = QString::fromLatin1(Str::kRemotePortNotSet);
+        else if (error == EBUSY)
+            text = QString::fromLatin1(Str::kPortInUse).arg(port);
+        else
+            text = QString::fromLatin1(Str::kRemotePortOpenFailed)
+                       .arg(port)
+                       .arg(device, QString::fromLocal8Bit(std::strerror(error)));
+        UserMessages().MessageBox(text, IUserMessages::Buttons::Ok, IUserMessages::Icon::Information);
         return 0;
     }
     return 1;

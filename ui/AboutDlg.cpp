@@ -1,22 +1,23 @@
 #include "ui/AboutDlg.h"
 
 #include "core/Strings.h"
+#include "ui/ProgramIcon.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 
 CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QString::fromLatin1(Str::kAboutTitle));
+    // A box to read and close: a title and a close button, no minimise or maximise, one size.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
     auto* layout = new QGridLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto* icon = new QLabel;
-    const QIcon appIcon = QApplication::windowIcon().isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon)
-                                                              : QApplication::windowIcon();
-    icon->setPixmap(appIcon.pixmap(32, 32));
+    icon->setPixmap(ProgramIcon().pixmap(32, 32));
     layout->addWidget(icon, 0, 0, 3, 1, Qt::AlignTop);
     layout->addWidget(new QLabel(QString::fromLatin1(Str::kProductName)), 0, 1);
     layout->addWidget(new QLabel(QString::fromLatin1(Str::kAboutVersion).arg(QLatin1String(QUORVEL_VERSION))), 1, 1);

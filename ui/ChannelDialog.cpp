@@ -62,9 +62,10 @@ bool CChannelDialog::CheckDuplicateNames()
     QString typed = m_strName;
     if (typed.trimmed().isEmpty())
         typed = QString::fromLatin1(Str::kDefaultChannelName).arg(m_nChannel);
-    const QString upper = typed.toUpper();
+    // Nor do blanks before or after it make a name another one.
+    const QString upper = typed.trimmed().toUpper();
     for (int index = 0; index < 16; ++index) {
-        if (index + 1 != m_nChannel && m_storedName(index).toUpper() == upper)
+        if (index + 1 != m_nChannel && m_storedName(index).trimmed().toUpper() == upper)
             return Refuse(QString::fromLatin1(Str::kNameDuplicated).arg(upper), true);
     }
     return true;

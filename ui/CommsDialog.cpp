@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QLabel>
 
 namespace {
 
@@ -69,12 +70,22 @@ CCommsDialog::CCommsDialog(int channel, int port, CSerialComms* comms, QWidget* 
     m_cbParity = AddList(layout, Str::kParityLabel, Texts(Str::kParityEntries, PortTables::kParityCount));
     m_cbStop = AddList(layout, Str::kStopBitsLabel, Texts(Str::kStopBitsEntries, PortTables::kStopBitsCount));
     m_cbFlow = AddList(layout, Str::kFlowControlLabel, Texts(Str::kFlowEntries, kFlowXonXoff + 1));
-    for (QComboBox* list : {m_cbBaud, m_cbData, m_cbParity, m_cbStop, m_cbFlow})
+    for (QComboBox* list : {m_cbBaud, m_cbData, m_cbParity, m_cbStop, m_cbFlow}) {
         list->setMinimumWidth(120);
+        list->setEnabled(HasPort());
+    }
+    // A channel the port map gives no port has no settings to show or store.
+    if (!HasPort()) {
+        auto* note = new QLabel(QString::fromLatin1(Str::kChannelHasNoPort).arg(m_nChannel));
+        note->setWordWrap(true);
+        layout->insertRow(0, note);
+    }
 }
 
 void CCommsDialog::OnInitDialog()
 {
+    if (!HasPort())
+        return;
     const PortSettingsRecord record = LoadPortSettings(m_nPort);
     Select(m_cbBaud, record.line.baud);
     Select(m_cbData, record.line.dataBits);
@@ -89,6 +100,8 @@ void CCommsDialog::OnInitDialog()
 
 void CCommsDialog::OnOK()
 {
+    if (!HasPort())
+        return;
     if (UserMessages().MessageBox(QString::fromLatin1(Str::kComSettingsWarning), IUserMessages::Buttons::OkCancel,
                                   IUserMessages::Icon::Exclamation)
         != IUserMessages::AnswerOk)

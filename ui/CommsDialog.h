@@ -25,6 +25,7 @@ protected:
     void OnInitDialog() override;
 
 private:
+    bool HasPort() const { return m_nPort >= 1; }
     // Puts the chosen format on the open line; false, with the setting refused, when the device
     // refuses it (the line runs on as it was).
     bool ApplyToPort(int baud, int data, int stop, int parity, LineRefusal* refusal);

@@ -25,6 +25,9 @@
 #include <QStatusBar>
 #include <QUrl>
 
+#include <algorithm>
+#include <limits>
+
 CMainFrame::CMainFrame(ChannelNameSource channelNames, QWidget* parent)
     : QMainWindow(parent)
     , m_channelNames(std::move(channelNames))
@@ -46,7 +49,11 @@ CMainFrame::CMainFrame(ChannelNameSource channelNames, QWidget* parent)
     }
     CreateStatusBar();
     SetRecentFiles({});
-    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] {
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (window && window != m_pActive) {
+            m_pActiveBefore = m_pActive;
+            m_pActive = window;
+        }
         UpdateMenus();
         UpdateTitle();
     });
@@ -241,19 +248,48 @@ void CMainFrame::UpdateChannelTitles()
     UpdateTitle();
 }
 
+void CMainFrame::CloseChild(CChildFrame* frame)
+{
+    const QPointer<QMdiSubWindow> before = frame == m_pActive ? m_pActiveBefore : QPointer<QMdiSubWindow>();
+    if (!frame->close() || !before)
+        return;
+    m_pMdiArea->setActiveSubWindow(before);
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Back from a box or a dialog (or from another program), the keyboard goes to the active
+    // window's view, which stops its flashing as a click would.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_bClosing) {
+        if (CChildFrame* frame = ActiveChildFrame(); frame && frame->View())
+            frame->View()->setFocus(Qt::ActiveWindowFocusReason);
+    }
+}
+
 void CMainFrame::FillWindowMenu()
 {
     qDeleteAll(m_windowList);
     m_windowList.clear();
-    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+    QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
     if (windows.isEmpty())
         return;
+    // The channels in their order, then the archive windows as they were opened.
+    const auto channelOf = [](QMdiSubWindow* window) {
+        const CChildFrame* frame = qobject_cast<CChildFrame*>(window);
+        const int channel = frame && frame->GetDocument() ? frame->GetDocument()->GetChannel() : 0;
+        return channel > 0 ? channel : std::numeric_limits<int>::max();
+    };
+    std::stable_sort(windows.begin(), windows.end(),
+                     [&](QMdiSubWindow* a, QMdiSubWindow* b) { return channelOf(a) < channelOf(b); });
     m_windowList.append(m_pWindowMenu->addSeparator());
     for (int i = 0; i < windows.size(); ++i) {
         QMdiSubWindow* window = windows[i];
         const CChildFrame* frame = qobject_cast<CChildFrame*>(window);
         const QString title = frame && frame->GetDocument() ? frame->GetDocument()->GetTitle() : window->windowTitle();
-        QAction* entry = m_pWindowMenu->addAction(QString::fromLatin1(Str::kWindowListEntry).arg(i + 1).arg(title));
+        // Only 1 to 9 can be typed as one key; later entries are chosen by arrow or mouse.
+        const char* format = i < kWindowMnemonics ? Str::kWindowListEntry : Str::kWindowListEntryPlain;
+        QAction* entry = m_pWindowMenu->addAction(QString::fromLatin1(format).arg(i + 1).arg(title));
         entry->setCheckable(true);
         entry->setChecked(window == m_pMdiArea->activeSubWindow());
         connect(entry, &QAction::triggered, this, [this, window] { m_pMdiArea->setActiveSubWindow(window); });

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QMainWindow>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include <memory>
 
 class CChildFrame;
+class QMdiSubWindow;
 class CQuorvelDoc;
 class QLabel;
 class QMdiArea;
@@ -26,6 +28,7 @@ class CMainFrame : public QMainWindow
     Q_OBJECT
 public:
     static constexpr int kDateRefreshMs = 1000;
+    static constexpr int kWindowMnemonics = 9;  // Window menu entries with a digit key
 
     explicit CMainFrame(ChannelNameSource channelNames, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -55,6 +58,8 @@ public:
     // The COM ports offered for the remote monitor: the application's list of ports free at start-up.
     void SetAvailablePorts(std::function<QStringList()> source) { m_availablePorts = std::move(source); }
     QStringList AvailablePorts() const { return m_availablePorts ? m_availablePorts() : QStringList(); }
+    // Closes a child window; when it was the active one, the window active before it comes back.
+    void CloseChild(CChildFrame* frame);
     // Every child window shows its document's title again (the channel names changed).
     void UpdateChannelTitles();
     // The printer of every print and preview, with the set-up the user last chose.
@@ -70,6 +75,7 @@ signals:
     void openChannelProperties(int channel);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -106,4 +112,6 @@ private:
     bool m_bClosing = false;
     std::function<QStringList()> m_availablePorts;
     std::unique_ptr<QPrinter> m_pPrinter;
+    QPointer<QMdiSubWindow> m_pActive;          // the active child window
+    QPointer<QMdiSubWindow> m_pActiveBefore;    // the one active before it
 };

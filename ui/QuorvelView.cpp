@@ -16,6 +16,7 @@
 #include "ui/ViewPrinting.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QPainter>
@@ -69,8 +70,11 @@ CQuorvelView::CQuorvelView(CQuorvelDoc* document, ChannelNameSource channelNames
         });
     horizontalScrollBar()->setRange(0, kColumns);
     connect(&SharedBeat(), &QTimer::timeout, this, &CQuorvelView::OnBeat);
-    if (m_pDocument)
+    if (m_pDocument) {
         m_pDocument->SetView(this);
+        m_nAlertsSeen = m_pDocument->LiveAlerts();
+        m_nFaultsSeen = m_pDocument->LiveFaults();
+    }
 }
 
 CQuorvelView::~CQuorvelView()
@@ -103,6 +107,30 @@ void CQuorvelView::OnBeat()
     } else if (std::exchange(m_bScrollBarBehind, false)) {
         UpdateScrollRange();  // the list is still: the bar catches up
     }
+    TellAlerts();
+}
+
+void CQuorvelView::TellAlerts()
+{
+    if (!m_pDocument)
+        return;
+    const int alerts = m_pDocument->LiveAlerts();
+    if (alerts == m_nAlertsSeen)
+        return;
+    const int faults = m_pDocument->LiveFaults();
+    const int count = alerts - std::exchange(m_nAlertsSeen, alerts);
+    const bool fault = faults != std::exchange(m_nFaultsSeen, faults);
+    // The newest fault or alarm line; the count was taken after it was listed.
+    const std::shared_ptr<const CEventList> events = m_pDocument->Events();
+    QString last;
+    for (int i = events->Count() - 1, looked = 0; i >= 0 && looked < kAlertLookBack; --i, ++looked) {
+        const CListedEvent record = events->At(i);
+        if (record.IsFault() || record.GetKind() == CDisplayObj::KIND_ALARM) {
+            last = record.GetDisplayText();
+            break;
+        }
+    }
+    emit alertLines(count, fault, last);
 }
 
 bool CQuorvelView::ThumbMoves(int newest) const
@@ -293,6 +321,25 @@ void CQuorvelView::focusInEvent(QFocusEvent* event)
     viewport()->update();
 }
 
+void CQuorvelView::keyPressEvent(QKeyEvent* event)
+{
+    // Home and End, with or without Ctrl, go to the oldest and to the newest lines.
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = modifiers == Qt::NoModifier || modifiers == Qt::ControlModifier;
+    if (plain && (event->key() == Qt::Key_Home || event->key() == Qt::Key_End)) {
+        QScrollBar* bar = verticalScrollBar();
+        if (event->key() == Qt::Key_Home) {
+            horizontalScrollBar()->setValue(0);
+            bar->setValue(bar->minimum());
+        } else {
+            bar->setValue(bar->maximum());
+        }
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
 void CQuorvelView::mousePressEvent(QMouseEvent* event)
 {
     StopFlash();
@@ -358,7 +405,9 @@ bool CQuorvelView::OnCommand(int id)
             OnViewArchives(*mainFrame);
         return true;
     case ID_CLOSE_ARCHIVE:
-        if (CChildFrame* frame = ParentFrame())
+        if (CChildFrame* frame = ParentFrame(); frame && mainFrame)
+            mainFrame->CloseChild(frame);
+        else if (frame)
             frame->close();
         return true;
     case ID_WINDOW_TILE_HORZ:

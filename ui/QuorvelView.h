@@ -29,6 +29,7 @@ public:
     static constexpr int kFlashPeriodMs = 500;
     static constexpr int kMinPaintIntervalMs = 40;  // new lines are drawn up to 25 times a second
     static constexpr int kBeatMs = 40;
+    static constexpr int kAlertLookBack = 256;  // lines searched back for the newest alert's text
 
     CQuorvelView(CQuorvelDoc* document, ChannelNameSource channelNames, QWidget* parent = nullptr);
     ~CQuorvelView() override;
@@ -59,12 +60,16 @@ public:
 
 signals:
     void flashToggled(bool highlighted);
+    // Fault or alarm lines came in on the channel since the last beat: how many, whether any was a
+    // fault, and the newest of them.
+    void alertLines(int count, bool fault, const QString& last);
     void documentTitleChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -74,6 +79,7 @@ private:
     int NewestFirstLine() const;
     bool OffViewThread() const;
     void OnBeat();
+    void TellAlerts();
     // Whether the scroll bar's thumb would look different at the newest lines.
     bool ThumbMoves(int newest) const;
     void OnDraw(QPainter& painter, const QRect& exposed);
@@ -99,5 +105,7 @@ private:
     QElapsedTimer m_lastPaint;
     std::atomic<bool> m_bListChanged{false};  // set by the document's thread, taken on the beat
     std::atomic<bool> m_bListReset{false};
-    bool m_bScrollBarBehind = false;  // the bar's range lags the list by less than a thumb's move
+    bool m_bScrollBarBehind = false;
+    int m_nAlertsSeen = 0;  // the document's live alert and fault counts last told
+    int m_nFaultsSeen = 0;  // the bar's range lags the list by less than a thumb's move
 };

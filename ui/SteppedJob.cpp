@@ -16,6 +16,7 @@ CSteppedJob::CSteppedJob(QWidget* parent, const QString& label)
 bool CSteppedJob::Run(int units, const std::function<bool(int)>& unit)
 {
     QProgressDialog progress(m_strLabel, QString::fromLatin1(Str::kCancel), 0, qMax(units, 1), m_pParent);
+    progress.setWindowTitle(QString::fromLatin1(Str::kMainFrameTitle));
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(kShowProgressAfterMs);
     progress.setAutoReset(false);

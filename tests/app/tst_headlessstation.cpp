@@ -1,4 +1,5 @@
 #include "tests/app/HeadlessStation.h"
+#include "tests/support/PortHolder.h"
 #include "tests/support/Pty.h"
 #include "tools/quorvel-sim/SimFrames.h"
 
@@ -30,6 +31,8 @@ private slots:
     void startsWithoutPortMap();
     void unpluggedLineComesBack();
     void refusedLineSettingsReportedOnceUntilCorrected();
+    void lineHeldElsewhereWaitsUntilFree_data();
+    void lineHeldElsewhereWaitsUntilFree();
 
 private:
     static void EnableMonitor(const HeadlessStation& station, int port);
@@ -262,6 +265,67 @@ void TestHeadlessStation::refusedLineSettingsReportedOnceUntilCorrected()
     QCOMPARE(station.Errors().count(refused), 1);
     QCOMPARE(station.Stop(), 0);
     QCOMPARE(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), 1);
+}
+
+
+void TestHeadlessStation::lineHeldElsewhereWaitsUntilFree_data()
+{
+    // Who has the line first, through a name of its own for the same device.
+    QTest::addColumn<bool>("otherStation");
+    QTest::newRow("another station") << true;
+    QTest::newRow("another program") << false;
+}
+
+void TestHeadlessStation::lineHeldElsewhereWaitsUntilFree()
+{
+    QFETCH(bool, otherStation);
+    HeadlessStation first;
+    HeadlessStation station;
+    Pty line;  // its slave end stays held here, so what waits there shows whether the line was read
+    const QString firstName = first.Path(QStringLiteral("by-id-line"));
+    const QString ownName = station.Path(QStringLiteral("ttyLine"));
+    QVERIFY(QFile::link(line.SlavePath(), firstName));
+    QVERIFY(QFile::link(line.SlavePath(), ownName));
+    std::unique_ptr<PortHolder> program;
+    if (otherStation) {
+        first.WritePortMap({{1, 1}}, {{1, firstName}});
+        QVERIFY(first.Start());
+        // The first station opens the line, which discards what waited there.
+        QVERIFY(line.Write("x"));
+        QTRY_COMPARE_WITH_TIMEOUT(line.SlaveInputPending(), 0, 10000);
+        QTest::qWait(300);
+    } else {
+        program = std::make_unique<PortHolder>(firstName);
+        QVERIFY(program->IsHolding());
+    }
+
+    station.WritePortMap({{1, 1}}, {{1, ownName}});
+    QVERIFY(station.Start());
+    const QString inUse = QStringLiteral("Port COM1 is in use by another program");
+    QTRY_VERIFY_WITH_TIMEOUT(station.Errors().contains(inUse), 10000);
+    QVERIFY(station.Errors().contains(QStringLiteral("Channel 1: Port COM1 not connected.")));
+    if (otherStation) {
+        // One answer, from the station that has the line; only it logs the alarm.
+        QVERIFY(HeadlessStation::SendAlarm(line, 1));
+        QCOMPARE(line.Read(0, 300), QByteArray());
+        QTRY_COMPARE_WITH_TIMEOUT(first.LinesOf(QStringLiteral("Channel 1")).size(), 1, 5000);
+        QCOMPARE(first.Stop(), 0);
+    } else {
+        // Retries go by without a further message and without touching the line.
+        QVERIFY(line.Write("x"));
+        QTest::qWait(3500);
+        QCOMPARE(line.SlaveInputPending(), 1);
+        QCOMPARE(station.Errors().count(inUse), 1);
+        program.reset();
+    }
+
+    // Once the line is free the station takes it on its next round and logs.
+    QTRY_VERIFY_WITH_TIMEOUT(station.Errors().contains(QStringLiteral("Channel 1: Port COM1 connected again.")), 10000);
+    QTest::qWait(300);
+    QVERIFY(HeadlessStation::SendAlarm(line, 2));
+    QTRY_COMPARE_WITH_TIMEOUT(station.LinesOf(QStringLiteral("Channel 1")).size(), 1, 5000);
+    QCOMPARE(station.Errors().count(inUse), 1);
+    QCOMPARE(station.Stop(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestHeadlessStation)

@@ -162,6 +162,9 @@ void TestStationSetup::duplicateNames_data()
     QTest::newRow("names written with commas")
         << QByteArray("2=North, Gate\n3=north, gate\n") << QStringList{"2=North, Gate", "3=Channel 3"}
         << QStringList{"Channel 3 had the name \"north, gate\" of channel 2 and is now called \"Channel 3\"."};
+    QTest::newRow("differing in blanks around")
+        << QByteArray("2=Gate\n3=\"  gate \"\n") << QStringList{"2=Gate", "3=Channel 3"}
+        << QStringList{"Channel 3 had the name \"  gate \" of channel 2 and is now called \"Channel 3\"."};
     QTest::newRow("no duplicates") << QByteArray("2=Gate\n3=Gate 2\n16=Channel 17\n")
                                    << QStringList{"2=Gate", "3=Gate 2", "16=Channel 17"} << QStringList{};
 }

@@ -5,6 +5,7 @@
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "tests/comms/LineProbe.h"
+#include "tests/support/PortHolder.h"
 #include "tests/support/Pty.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TestStation.h"
@@ -98,6 +99,9 @@ private slots:
     void storedRecordAsText_data();
     void storedRecordAsText();
     void portInUseCannotBeOpenedTwice();
+    void oneDeviceUnderTwoNamesOpensOnce_data();
+    void oneDeviceUnderTwoNamesOpensOnce();
+    void portHeldByAnotherProgramIsLeftAlone();
     void openOnAPortWithoutDeviceClosesTheOpenOne();
     void noWakeUpDescriptorIsReported();
     void receivedBytesComeInChunksOfEighty();
@@ -241,6 +245,94 @@ void TestSerialComms::portInUseCannotBeOpenedTwice()
 
     first.ClosePort();
     QCOMPARE(second.OpenPort(kPort), 1);
+}
+
+void TestSerialComms::oneDeviceUnderTwoNamesOpensOnce_data()
+{
+    // Names of one pseudo-terminal: "device" is its own path, "link A" and "link B" two links to it
+    // (as /dev/serial/by-id/... and a udev alias point to one /dev/ttyUSB0).
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::newRow("two links") << "link A" << "link B";
+    QTest::newRow("link, then the device") << "link A" << "device";
+    QTest::newRow("device, then a link") << "device" << "link B";
+    QTest::newRow("a link to a link") << "link B" << "link to link B";
+}
+
+void TestSerialComms::oneDeviceUnderTwoNamesOpensOnce()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    const QMap<QString, QString> names{{"device", m_pty->SlavePath()},
+                                       {"link A", m_station->Path("ttyA")},
+                                       {"link B", m_station->Path("ttyB")},
+                                       {"link to link B", m_station->Path("ttyC")}};
+    QVERIFY(QFile::link(m_pty->SlavePath(), names["link A"]));
+    QVERIFY(QFile::link(m_pty->SlavePath(), names["link B"]));
+    QVERIFY(QFile::link(names["link B"], names["link to link B"]));
+    constexpr int kOther = kPort + 1;
+    ComPortDevices::Set(kPort, names[first]);
+    ComPortDevices::Set(kOther, names[second]);
+    StoreRecord(kPort, 5, 3, 0, 0, 0);
+    StoreRecord(kOther, 5, 3, 0, 0, 0);
+    ScriptedMessages messages;
+    RxRecorder owner;
+    RxRecorder intruder;
+    QCOMPARE(owner.OpenPort(kPort), 1);
+
+    QCOMPARE(intruder.OpenPort(kOther), 0);
+    QCOMPARE(intruder.LastOpenFailure(), CSerialComms::OpenFailure::InUse);
+    QCOMPARE(messages.texts, QStringList{QString::fromLatin1(Str::kPortInUse).arg(kOther)});
+    // Retries say nothing more while the port stays held.
+    QCOMPARE(intruder.OpenPort(kOther), 0);
+    QCOMPARE(messages.texts.size(), 1);
+
+    // Every byte reaches the one that holds the port.
+    QVERIFY(m_pty->Write("mine"));
+    QTRY_COMPARE_WITH_TIMEOUT(owner.Received(), QByteArray("mine"), 5000);
+    QVERIFY(intruder.chunks.isEmpty());
+
+    owner.ClosePort();
+    QCOMPARE(intruder.OpenPort(kOther), 1);
+    QCOMPARE(owner.OpenPort(kPort), 0);
+    QCOMPARE(messages.texts.size(), 2);
+}
+
+void TestSerialComms::portHeldByAnotherProgramIsLeftAlone()
+{
+    const QString link = m_station->Path("ttyHeld");
+    QVERIFY(QFile::link(m_pty->SlavePath(), link));
+    ComPortDevices::Set(kPort, link);
+    StoreRecord(kPort, 11, 3, 0, 0, 0);
+    const LineProbe before = LineProbe::Read(m_pty->MasterFd());
+    QVERIFY(before.ok);
+    QVERIFY(m_pty->Write("theirs"));
+    ScriptedMessages messages;
+    RxRecorder comms;
+    {
+        PortHolder holder(m_pty->SlavePath());
+        QVERIFY(holder.IsHolding());
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QCOMPARE(comms.OpenPort(kPort), 0);
+            QCOMPARE(comms.LastOpenFailure(), CSerialComms::OpenFailure::InUse);
+        }
+        QCOMPARE(messages.texts, QStringList{QString::fromLatin1(Str::kPortInUse).arg(kPort)});
+        QCOMPARE(messages.icons, QList<IUserMessages::Icon>{IUserMessages::Icon::Exclamation});
+        // Neither read nor set up: what waits for the other program is still there, the line's
+        // speed is as it was.
+        QCOMPARE(m_pty->SlaveInputPending(), 6);
+        QCOMPARE(LineProbe::Read(m_pty->MasterFd()).speed, before.speed);
+    }
+    // Once the other program lets go, the next retry takes the port.
+    QCOMPARE(comms.OpenPort(kPort), 1);
+    QCOMPARE(LineProbe::Read(m_pty->MasterFd()).speed, 256000u);
+
+    // Held again after that: told again.
+    comms.ClosePort();
+    PortHolder again(m_pty->SlavePath());
+    QVERIFY(again.IsHolding());
+    QCOMPARE(comms.OpenPort(kPort), 0);
+    QCOMPARE(messages.texts.size(), 2);
 }
 
 void TestSerialComms::openOnAPortWithoutDeviceClosesTheOpenOne()

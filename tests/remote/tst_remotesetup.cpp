@@ -4,15 +4,18 @@
 #include "remote/RemotePort.h"
 #include "remote/RemoteSettings.h"
 #include "remote/RemoteStartup.h"
+#include "tests/support/PortHolder.h"
 #include "tests/support/Pty.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TestStation.h"
 
+#include <QFile>
 #include <QSerialPort>
 #include <QTest>
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 using Values = QMap<QString, int>;
 Q_DECLARE_METATYPE(Values)
@@ -42,6 +45,14 @@ private:
     {
         values.remove(key);
         return values;
+    }
+
+    // The start-up box for a monitor port that cannot be opened; "<device>" stands for the test's line.
+    static QString OpenFailed(int port, int error, const QString& device = QStringLiteral("<device>"))
+    {
+        return QString::fromLatin1(Str::kRemotePortOpenFailed)
+            .arg(port)
+            .arg(device, QString::fromLocal8Bit(std::strerror(error)));
     }
 
 private slots:
@@ -85,16 +96,16 @@ private slots:
                                         << QString::fromLatin1(Str::kRemoteSettingsMissing);
         QTest::newRow("switched off") << Complete(0) << 0 << QString();
         QTest::newRow("complete") << Complete(1) << 1 << QString();
-        QTest::newRow("port missing") << Without(Complete(1), "Port") << 0
-                                      << QString::fromLocal8Bit(std::strerror(ENOENT));
-        QTest::newRow("baud index missing") << Without(Complete(1), "BaudRate") << 0
-                                            << QString::fromLocal8Bit(std::strerror(EINVAL));
-        QTest::newRow("stop index missing") << Without(Complete(1), "StopBits") << 0
-                                            << QString::fromLocal8Bit(std::strerror(EINVAL));
+        QTest::newRow("port missing") << Without(Complete(1), "Port") << 0 << QString::fromLatin1(Str::kRemotePortNotSet);
+        QTest::newRow("baud index missing") << Without(Complete(1), "BaudRate") << 0 << OpenFailed(kMonitorCom, EINVAL);
+        QTest::newRow("stop index missing") << Without(Complete(1), "StopBits") << 0 << OpenFailed(kMonitorCom, EINVAL);
         Values outOfTable = Complete(1);
         outOfTable["Parity"] = 5;
-        QTest::newRow("parity beyond the table") << outOfTable << 0
-                                                 << QString::fromLocal8Bit(std::strerror(EINVAL));
+        QTest::newRow("parity beyond the table") << outOfTable << 0 << OpenFailed(kMonitorCom, EINVAL);
+        Values elsewhere = Complete(1);
+        elsewhere["Port"] = kMonitorCom + 1;
+        QTest::newRow("port with no device") << elsewhere << 0
+                                             << OpenFailed(kMonitorCom + 1, ENOENT, "/nonexistent/ttyMonitor");
     }
 
     void openRemotePort()
@@ -106,10 +117,12 @@ private slots:
         ScriptedMessages messages;
         Pty line;
         ComPortDevices::Set(kMonitorCom, line.SlavePath());
+        ComPortDevices::Set(kMonitorCom + 1, QStringLiteral("/nonexistent/ttyMonitor"));
         Store(record);
 
         QCOMPARE(OpenRemotePort(), opened);
         QCOMPARE(RemotePort().IsOpen(), bool(opened));
+        message.replace(QStringLiteral("<device>"), line.SlavePath());
         QCOMPARE(messages.texts, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(messages.beeps.isEmpty(), message.isEmpty());
         if (!opened) {
@@ -127,13 +140,12 @@ private slots:
         QTest::addColumn<int>("opened");
         QTest::addColumn<QString>("message");
 
-        const QString invalid = QString::fromLocal8Bit(std::strerror(EINVAL));
+        const QString invalid = OpenFailed(kMonitorCom, EINVAL);
         QTest::newRow("baud abc") << QByteArray("BaudRate=abc") << 1 << 0 << invalid;
         QTest::newRow("baud 2^32+5") << QByteArray("BaudRate=4294967301") << 1 << 0 << invalid;
         QTest::newRow("data -1") << QByteArray("DataBits=-1") << 1 << 0 << invalid;
         QTest::newRow("baud quoted with blanks") << QByteArray("BaudRate=\" 11 \"") << 1 << 1 << QString();
-        QTest::newRow("port 2^32+5") << QByteArray("Port=4294967301") << 1 << 0
-                                     << QString::fromLocal8Bit(std::strerror(ENOENT));
+        QTest::newRow("port 2^32+5") << QByteArray("Port=4294967301") << 1 << 0 << QString::fromLatin1(Str::kRemotePortNotSet);
         QTest::newRow("enable abc: stored but unreadable") << QByteArray("EnableDisable=abc") << 1 << 0
                                                           << QString::fromLatin1(Str::kRemoteSettingsMissing);
     }
@@ -160,7 +172,46 @@ private slots:
 
         QCOMPARE(IsRemoteConfigured(), configured);
         QCOMPARE(OpenRemotePort(), opened);
+        message.replace(QStringLiteral("<device>"), monitor.SlavePath());
         QCOMPARE(messages.texts, message.isEmpty() ? QStringList() : QStringList{message});
+    }
+
+    void monitorPortHeldElsewhereIsLeftAlone_data()
+    {
+        // Who holds the device the monitor's COM number names (through a link of its own).
+        QTest::addColumn<QString>("holder");
+        QTest::newRow("another program") << "program";
+        QTest::newRow("another port of this program, through another link") << "port";
+    }
+
+    void monitorPortHeldElsewhereIsLeftAlone()
+    {
+        QFETCH(QString, holder);
+        TestStation station;
+        ScriptedMessages messages;
+        Pty line;
+        const QString monitorLink = station.Path(QStringLiteral("ttyMonitor"));
+        const QString channelLink = station.Path(QStringLiteral("ttyChannel"));
+        QVERIFY(QFile::link(line.SlavePath(), monitorLink));
+        QVERIFY(QFile::link(line.SlavePath(), channelLink));
+        ComPortDevices::Set(kMonitorCom, monitorLink);
+        Store(Complete(1));
+        std::unique_ptr<PortHolder> program;
+        CRemotePort channel;
+        if (holder == QLatin1String("program")) {
+            program = std::make_unique<PortHolder>(channelLink);
+            QVERIFY(program->IsHolding());
+        } else {
+            QCOMPARE(channel.Open(channelLink, LineSettings{}), 0);
+        }
+
+        QCOMPARE(OpenRemotePort(), 0);
+        QCOMPARE(messages.texts, QStringList{QString::fromLatin1(Str::kPortInUse).arg(kMonitorCom)});
+        QVERIFY(!BuildPortList().contains(QStringLiteral("COM%1").arg(kMonitorCom)));
+
+        program.reset();
+        channel.Close(0);
+        QCOMPARE(OpenRemotePort(), 1);
     }
 
     void portListLeavesOutHeldPorts()

@@ -287,12 +287,14 @@ void TestArchiveWindows::closeArchive()
     QCOMPARE(station.messages.beeps, QList<IUserMessages::Beep>{IUserMessages::Beep::Asterisk});
     QCOMPARE(station.Frame().ChildFrames().size(), 17);
 
-    // In the archive window: it closes with its document, and nothing else does.
+    // In the archive window: it closes with its document, and nothing else does; the window
+    // active before it is active again.
     station.Frame().MdiArea()->setActiveSubWindow(archive);
     station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
     QTRY_VERIFY(archive.isNull());
     QVERIFY(document.isNull());
     QCOMPARE(station.Frame().ChildFrames().size(), 16);
+    QCOMPARE(station.Frame().MdiArea()->activeSubWindow(), station.views->Window(4));
     QCOMPARE(station.messages.beeps.size(), 1);
     QCOMPARE(station.messages.texts, QStringList{});
 }

@@ -2,6 +2,7 @@
 #include "app/WindowViews.h"
 #include "archive/QuorvelDoc.h"
 #include "core/Clock.h"
+#include "core/Strings.h"
 #include "core/SettingsStore.h"
 #include "tests/comms/LineProbe.h"
 #include "tests/events/AlarmFixture.h"
@@ -51,14 +52,16 @@ enum Tab { NameTab, CommsTab, LinesTab };
 class Station
 {
 public:
-    explicit Station(const QByteArray& settings = {})
+    // unassigned: a channel the port map gives no port (0: none such).
+    explicit Station(const QByteArray& settings = {}, int unassigned = 0)
     {
         Clock::SetNow(kToday);
         station.WriteFile(QStringLiteral("almdata.txt"), AlarmFileBytes({{0, {"ALARM", "N", "", "", "Door open"}}}));
         QByteArray map = "[ComPortAssignments]\n";
         QByteArray devices = "[ComPortDevices]\n";
         for (int n = 1; n <= 16; ++n) {
-            map += "Channel" + QByteArray::number(n) + "=COM" + QByteArray::number(n) + '\n';
+            if (n != unassigned)
+                map += "Channel" + QByteArray::number(n) + "=COM" + QByteArray::number(n) + '\n';
             devices += "COM" + QByteArray::number(n) + '='
                 + (n == 1 ? line.SlavePath() : station.Path(QStringLiteral("absent/%1").arg(n))).toLocal8Bit() + '\n';
         }
@@ -225,6 +228,7 @@ private slots:
     void storedValuesOutsideTheLists();
     void refusedLineFormatLeavesTheLineAsItWas();
     void archiveWindowHasNoSheet();
+    void comPageWithoutPortSaysSo();
 };
 
 void TestChannelProperties::refusedNameKeepsTheSheetOpen_data()
@@ -243,6 +247,8 @@ void TestChannelProperties::refusedNameKeepsTheSheetOpen_data()
     QTest::newRow("forbidden, by tab") << QByteArray() << 2 << QStringLiteral("A/B") << true << kForbidden;
     QTest::newRow("another channel's name in other case") << QByteArray() << 1 << QStringLiteral("channel 7") << false
                                                          << kDuplicated.arg(QStringLiteral("CHANNEL 7"));
+    QTest::newRow("another channel's name with blanks around") << QByteArray() << 1 << QStringLiteral("  Channel 7 ")
+                                                              << false << kDuplicated.arg(QStringLiteral("CHANNEL 7"));
     QTest::newRow("another channel's renamed name, by tab")
         << QByteArray("[Channels]\n12=North Gate\n") << 3 << QStringLiteral("NORTH gate") << true
         << kDuplicated.arg(QStringLiteral("NORTH GATE"));
@@ -591,6 +597,25 @@ void TestChannelProperties::archiveWindowHasNoSheet()
     QVERIFY(messages.texts.isEmpty());
     window->SetProgramEnding();
     window->close();
+}
+
+void TestChannelProperties::comPageWithoutPortSaysSo()
+{
+    Station station({}, 3);
+    QVERIFY(station.started);
+    ScriptedMessages messages;
+    station.WithSheet(3, [&](CPropertySheet& sheet) {
+        ClickTab(sheet, CommsTab);
+        QStringList notes;
+        for (const QLabel* label : sheet.findChildren<QLabel*>())
+            notes << label->text();
+        QVERIFY2(notes.contains(QString::fromLatin1(Str::kChannelHasNoPort).arg(3)), qPrintable(notes.join(" / ")));
+        for (const QComboBox* list : sheet.findChildren<QComboBox*>())
+            QVERIFY(!list->isEnabled());
+        ClickButton(sheet, QDialogButtonBox::Ok);
+    });
+    QVERIFY(!messages.texts.contains(QString::fromLatin1(Str::kComSettingsWarning)));
+    QVERIFY(!ProfileStore().childGroups().contains(QStringLiteral("COM0 Settings")));
 }
 
 QTEST_MAIN(TestChannelProperties)

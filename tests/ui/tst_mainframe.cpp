@@ -4,11 +4,13 @@
 #include "core/Strings.h"
 #include "tests/ui/ChannelWindows.h"
 #include "tests/ui/ScriptedPrintDialogs.h"
+#include "ui/AboutDlg.h"
 #include "ui/ArchiveDlg.h"
 #include "ui/ArchiveChoice.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrm.h"
+#include "ui/ProgramIcon.h"
 #include "ui/QuorvelView.h"
 
 #include <QApplication>
@@ -34,6 +36,7 @@ private slots:
     void datePaneTurnsAtMidnight();
     void restoreWindowsRestoresOnlyMinimised();
     void windowMenuListsTheWindows();
+    void aboutBoxShowsTheProgramIcon();
 };
 
 void TestMainFrame::sixteenTiledWindowsChannelOneActive()
@@ -197,7 +200,8 @@ void TestMainFrame::restoreWindowsRestoresOnlyMinimised()
 
 void TestMainFrame::windowMenuListsTheWindows()
 {
-    ChannelWindows windows(3);
+    // Made from the last channel to the first; listed in channel order, digit keys for 1 to 9 only.
+    ChannelWindows windows(12);
     QStringList titles;
     for (QAction* menu : windows.Frame().menuBar()->actions())
         titles.append(menu->text());
@@ -209,9 +213,30 @@ void TestMainFrame::windowMenuListsTheWindows()
         if (action->isCheckable())
             entries.append(action->text() + (action->isChecked() ? "*" : ""));
     }
-    QCOMPARE(entries, (QStringList{"&1 Channel 3", "&2 Channel 2", "&3 Channel 1*"}));
+    QStringList expected;
+    for (int n = 1; n <= 12; ++n)
+        expected << QStringLiteral("%1%2 Channel %2%3").arg(n <= 9 ? "&" : "").arg(n).arg(n == 1 ? "*" : "");
+    QCOMPARE(entries, expected);
     windowMenu->actions().last()->trigger();
-    QCOMPARE(windows.Frame().ActiveChildFrame(), windows.Window(1));
+    QCOMPARE(windows.Frame().ActiveChildFrame(), windows.Window(12));
+}
+
+void TestMainFrame::aboutBoxShowsTheProgramIcon()
+{
+    CAboutDlg about;
+    const Qt::WindowFlags flags = about.windowFlags();
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QCOMPARE(about.minimumSize(), about.maximumSize());
+    QList<QImage> pictures;
+    for (const QLabel* label : about.findChildren<QLabel*>()) {
+        if (!label->pixmap().isNull())
+            pictures << label->pixmap().toImage();
+    }
+    QCOMPARE(pictures.size(), 1);
+    QCOMPARE(pictures[0], ProgramIcon().pixmap(32, 32).toImage());
 }
 
 QTEST_MAIN(TestMainFrame)

@@ -8,6 +8,7 @@
 #include "tests/ui/ScriptedPrintDialogs.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrm.h"
+#include "ui/PrintDialogs.h"
 #include "ui/QuorvelView.h"
 
 #include <QApplication>
@@ -134,6 +135,7 @@ private slots:
     void setupIsKeptForLaterPrints();
     void cancelledPrintDialogPrintsNothing();
     void stoppedPdfLeavesNoFile();
+    void pageSetupWithoutSystemPrinterIsQuiet();
     void printToFileOffers_data();
     void printToFileOffers();
     void printToFileWrites_data();
@@ -307,6 +309,7 @@ void TestPrinting::stoppedPdfLeavesNoFile()
             auto* progress = qobject_cast<QProgressDialog*>(widget);
             if (progress && progress->isVisible() && !cancelled) {
                 QVERIFY(QFile::exists(pdf));  // pages are being made
+                QCOMPARE(progress->windowTitle(), QStringLiteral("Quorvel"));
                 progress->cancel();
                 cancelled = true;
             }
@@ -316,6 +319,24 @@ void TestPrinting::stoppedPdfLeavesNoFile()
     windows.Frame().OnCommand(ID_FILE_PRINT);
     QVERIFY(cancelled);
     QVERIFY(!QFile::exists(pdf));
+}
+
+// A machine without printers has only PDF printers; the page set-up dialog is still offered for
+// them, without a word on standard error.
+void TestPrinting::pageSetupWithoutSystemPrinterIsQuiet()
+{
+    SetPrintDialogs(nullptr);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("QPageSetupDialog")));
+    bool shown = false;
+    QTimer::singleShot(0, this, [&] {
+        QTRY_VERIFY(QApplication::activeModalWidget());
+        shown = true;
+        QApplication::activeModalWidget()->close();
+    });
+    QVERIFY(!PrintDialogs().ExecPrintSetup(printer, nullptr));
+    QVERIFY(shown);
 }
 
 void TestPrinting::printToFileOffers_data()

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -25,6 +26,7 @@ private slots:
     void scrolling();
     void tallerWindowShowsMoreOfTheNewest();
     void flashStartedByFaultStoppedByFocus();
+    void keyboardBackToTheActiveViewAfterABox();
     void contextMenuOffersProperties();
 };
 
@@ -89,18 +91,24 @@ void TestQuorvelView::notConnectedLineAndItsClearing()
 
 void TestQuorvelView::scrolling_data()
 {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("halfPages");  // expected move in half windows
+    QTest::addColumn<QString>("keys");   // typed in turn; none: the scroll bar's up arrow is clicked
+    QTest::addColumn<bool>("top");       // expected at the oldest line
+    QTest::addColumn<int>("halfPages");  // else the expected move from the newest in half windows
     QTest::addColumn<int>("lines");      // and in lines
-    QTest::newRow("line up") << int(Qt::Key_Up) << 0 << -1;
-    QTest::newRow("line down at the end") << int(Qt::Key_Down) << 0 << 0;
-    QTest::newRow("page up") << int(Qt::Key_PageUp) << -1 << 0;
-    QTest::newRow("scroll bar's up arrow") << 0 << 0 << -1;
+    QTest::newRow("line up") << "Up" << false << 0 << -1;
+    QTest::newRow("line down at the end") << "Down" << false << 0 << 0;
+    QTest::newRow("page up") << "PgUp" << false << -1 << 0;
+    QTest::newRow("scroll bar's up arrow") << "" << false << 0 << -1;
+    QTest::newRow("home") << "Home" << true << 0 << 0;
+    QTest::newRow("ctrl+home") << "Ctrl+Home" << true << 0 << 0;
+    QTest::newRow("end after page up") << "PgUp, End" << false << 0 << 0;
+    QTest::newRow("ctrl+end after home") << "Home, Ctrl+End" << false << 0 << 0;
 }
 
 void TestQuorvelView::scrolling()
 {
-    QFETCH(int, key);
+    QFETCH(QString, keys);
+    QFETCH(bool, top);
     QFETCH(int, halfPages);
     QFETCH(int, lines);
     ChannelWindows windows(2);
@@ -118,13 +126,13 @@ void TestQuorvelView::scrolling()
     QCOMPARE(TextRecorder::Record(view->viewport()).size(), visible);
 
     view->setFocus();
-    if (key) {
-        QTest::keyClick(view, Qt::Key(key));
+    if (!keys.isEmpty()) {
+        QTest::keySequence(view, QKeySequence(keys));
     } else {
         bar->show();
         QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, 2));
     }
-    const int expected = count - visible + halfPages * (visible / 2) + lines;
+    const int expected = top ? 0 : count - visible + halfPages * (visible / 2) + lines;
     QCOMPARE(bar->value(), expected);
     QCOMPARE(view->FirstLine(), expected);
     const QList<TextRecorder::Text> shown = TextRecorder::Record(view->viewport());
@@ -188,6 +196,35 @@ void TestQuorvelView::flashStartedByFaultStoppedByFocus()
     windows.Frame().MdiArea()->setActiveSubWindow(windows.Window(1));
     windows.Add(2, kRedFault);
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), marked, 5000);
+}
+
+void TestQuorvelView::keyboardBackToTheActiveViewAfterABox()
+{
+    ChannelWindows windows(2);
+    CMainFrame& frame = windows.Frame();
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    CChildFrame* window = windows.Window(2);
+    frame.MdiArea()->setActiveSubWindow(window);
+    window->View()->clearFocus();  // nothing in the window has the keyboard
+    QVERIFY(!window->View()->hasFocus());
+
+    // A fault comes in while a box is up; the box closes and the main window is active again.
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Quorvel"), QStringLiteral("a box"), QMessageBox::Ok, &frame);
+    box.show();
+    QApplication::setActiveWindow(&box);
+    QVERIFY(QTest::qWaitForWindowActive(&box));
+    windows.Add(2, kGreenFault);
+    const QString plain = windows.Doc(2).GetTitle();
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QString::fromLatin1(Str::kFlashingTitle).arg(plain), 5000);
+    box.close();
+    QApplication::setActiveWindow(&frame);
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+
+    QTRY_VERIFY(window->View()->hasFocus());
+    QTRY_COMPARE(window->windowTitle(), plain);
+    QVERIFY(!window->View()->IsFlashing());
 }
 
 void TestQuorvelView::contextMenuOffersProperties()

@@ -7,6 +7,7 @@
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/SpinUntil.h"
 #include "tests/support/TestStation.h"
+#include "tests/ui/PrivateNotifications.h"
 #include "tests/ui/TextRecorder.h"
 #include "tests/ui/WindowStation.h"
 #include "tools/quorvel-sim/SimFrames.h"
@@ -24,6 +25,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <functional>
@@ -44,13 +46,60 @@ class TestWindowStation : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void alertsInWindowsNotInFrontReachTheDesktop();
     void channelsInTheirWindows();
     void filesAreOpened();
     void quitQuestion_data();
     void quitQuestion();
     void channelOneLogsWhileThePortMapBoxIsOpen();
     void floodOfOneMessageOpensOneBox();
+
+private:
+    std::unique_ptr<PrivateNotifications> m_notifications;  // the session bus of every test here
 };
+
+void TestWindowStation::initTestCase()
+{
+    // Before any window looks for the session bus; without a notification service on it until a
+    // test serves one.
+    m_notifications = std::make_unique<PrivateNotifications>();
+}
+
+void TestWindowStation::alertsInWindowsNotInFrontReachTheDesktop()
+{
+    if (!m_notifications->IsRunning())
+        QSKIP("no private session bus: dbus-daemon is not installed (scripts/setup.sh installs it)");
+    QVERIFY(m_notifications->Serve(true));
+    const auto served = qScopeGuard([this] { m_notifications->Serve(false); });
+    m_notifications->shown.clear();
+    Pty one, two;
+    WindowStation station({{1, &one}, {2, &two}});
+    ScriptedMessages messages;
+    QVERIFY(station.Start());
+    CMainFrame& frame = station.Frame();
+    QApplication::setActiveWindow(&frame);
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    QCOMPARE(frame.ActiveChildFrame(), station.views->Window(1));
+
+    // A fault on channel 2, whose window is not in front: told on the desktop, as critical.
+    QVERIFY(SendMessage(two, QByteArray::fromHex("0104") + char(0x11)));
+    QTRY_COMPARE_WITH_TIMEOUT(m_notifications->shown.size(), 1, 10000);
+    const PrivateNotifications::Shown shown = m_notifications->shown.constFirst();
+    QCOMPARE(shown.app, QStringLiteral("Quorvel"));
+    QCOMPARE(shown.summary, QStringLiteral("Channel 2"));
+    QVERIFY2(shown.body.contains(QStringLiteral("Mains failure")), qPrintable(shown.body));
+    QCOMPARE(shown.urgency, 2);
+
+    // An alarm in the window in front, and an event elsewhere: the operator sees the one, the
+    // other is no alarm.
+    QVERIFY(SendAlarm(one, 0x12));
+    QVERIFY(SendMessage(two, QByteArray::fromHex("0101") + char(0x11)));
+    QTRY_VERIFY_WITH_TIMEOUT(station.Shown(1).filter(QStringLiteral("Door open")).size() == 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(station.Shown(2).filter(QStringLiteral("Mains restored")).size() == 1, 10000);
+    QTest::qWait(3 * CQuorvelView::kBeatMs);
+    QCOMPARE(m_notifications->shown.size(), 1);
+}
 
 void TestWindowStation::channelsInTheirWindows()
 {
