@@ -118,8 +118,10 @@ int CQuorvelDoc::HandleMessage(const char* data, int length)
     // A box of a day switch under way let this message in: it is recorded once the switch is done.
     // The switch holds as many as the link layer's queue; what comes beyond them is lost.
     if (m_bSwitching) {
-        if (m_pendingMessages.size() >= kMessagesHeldBySwitch)
+        if (m_pendingMessages.size() >= kMessagesHeldBySwitch) {
+            Health().Count(Health().recordsLost);
             return 0;
+        }
         m_pendingMessages.append(QByteArray(data, qMax(0, length)));
         return 1;
     }
@@ -129,7 +131,7 @@ int CQuorvelDoc::HandleMessage(const char* data, int length)
         if (!RecordMessage(message.constData(), int(message.size()))) {
             // Its caller was told it would be recorded, so the loss is reported here.
             UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
-            UserMessages().MessageBox(QString::fromLatin1(Str::kFatalDiskError));
+            UserMessages().ReportError(QString::fromLatin1(Str::kFatalDiskError));
         }
     }
     return result;
@@ -137,36 +139,62 @@ int CQuorvelDoc::HandleMessage(const char* data, int length)
 
 int CQuorvelDoc::RecordMessage(const char* data, int length)
 {
+    const int recorded = Record([&] {
+        return std::unique_ptr<CDisplayObj>(length == 3
+            ? new CDisplayObj(quint8(data[0]), quint8(data[1]), quint8(data[2]), m_nChannel)
+            : new CDisplayObj(data, length, m_nChannel));
+    });
+    if (!recorded)
+        Health().Count(Health().recordsLost);
+    return recorded;
+}
+
+int CQuorvelDoc::RecordSystemEvent(const QByteArray& message)
+{
+    // A day switch under way holds received messages; the station's own remark waits for nobody.
+    if (m_bSwitching)
+        return 0;
+    return Record([&] { return CDisplayObj::SystemEvent(message, m_nChannel); });
+}
+
+int CQuorvelDoc::Record(const std::function<std::unique_ptr<CDisplayObj>()>& build)
+{
     QString key;
     const QDateTime now = GetTodayKey(key);
     if (m_strDateKey != key && !SwitchDay(key, now))
         return 0;
 
-    std::unique_ptr<CDisplayObj> record(length == 3
-        ? new CDisplayObj(quint8(data[0]), quint8(data[1]), quint8(data[2]), m_nChannel)
-        : new CDisplayObj(data, length, m_nChannel));
+    std::unique_ptr<CDisplayObj> record = build();
     record->Serialize(*m_pArchive);
     if (m_pArchive->HasError()) {
+        Health().Count(Health().archiveWriteErrors);
         const QString text = WriteErrorText(*m_pArchive);
         // Settled before the box, which may let the next message in.
         m_strDateKey.clear();
         record.reset();
-        UserMessages().MessageBox(text);
+        UserMessages().ReportError(text);
         return 0;
     }
     m_pArchive->EndRecord();
+    Health().Count(Health().records);
     AddEvent(record.release());
     return 1;
+}
+
+ChannelHealth& CQuorvelDoc::Health() const
+{
+    return StationHealth::Channel(m_nChannel);
 }
 
 void CQuorvelDoc::FlushArchive()
 {
     if (!FlushFails())
         return;
+    Health().Count(Health().archiveWriteErrors);
     const QString text = WriteErrorText(*m_pArchive);
     // The next message opens the file again, after its last whole record.
     m_strDateKey.clear();
-    UserMessages().MessageBox(text);
+    UserMessages().ReportError(text);
 }
 
 bool CQuorvelDoc::FlushFails()
@@ -187,9 +215,11 @@ QString CQuorvelDoc::WriteErrorText(const CStoringArchive& ar) const
 void CQuorvelDoc::CloseArchive()
 {
     const QString text = FlushFails() ? WriteErrorText(*m_pArchive) : QString();
+    if (!text.isEmpty())
+        Health().Count(Health().archiveWriteErrors);
     m_pArchive.reset();
     if (m_file.isOpen())
         m_file.close();
     if (!text.isEmpty())
-        UserMessages().MessageBox(text);
+        UserMessages().ReportError(text);
 }

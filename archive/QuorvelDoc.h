@@ -1,4 +1,5 @@
 #pragma once
+#include "core/StationHealth.h"
 #include "events/EventList.h"
 #include "events/LoadingArchive.h"
 
@@ -73,6 +74,10 @@ public:
     int HandleMessage(const char* data, int length);
     int HandleMessage(const QByteArray& message) { return HandleMessage(message.constData(), int(message.size())); }
 
+    // Archives and lists what the station has to say about the channel (a system event record);
+    // on the document's thread. 1 when it was recorded.
+    int RecordSystemEvent(const QByteArray& message);
+
     // With 1 the pattern of all the channel's archives, with 0 the path of today's archive.
     QString BuildArchivePath(int wildcard) const;
     // Loads today's records at start-up; 1 when today's file was read.
@@ -134,6 +139,9 @@ public slots:
 
 private:
     int RecordMessage(const char* data, int length);
+    // Into the day's archive (switched first when the day has changed), then the list.
+    int Record(const std::function<std::unique_ptr<CDisplayObj>()>& build);
+    ChannelHealth& Health() const;
     bool SwitchDay(const QString& key, const QDateTime& now);
     bool KeepDiskInBounds(const QDateTime& now);
     bool FlushFails();

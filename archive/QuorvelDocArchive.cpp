@@ -93,11 +93,12 @@ bool CQuorvelDoc::SwitchDay(const QString& key, const QDateTime& now)
     const QByteArray header = ArchiveHeader();
     if (m_file.size() == 0 && CStoringArchive::WriteAll(m_file, header.constData(), header.size()) < header.size()) {
         error = m_file.errorString();
+        Health().Count(Health().archiveWriteErrors);
         // Part of a header would make the file no archive at all.
         if (!m_file.resize(0))
             qCWarning(lcArchive) << "could not empty" << m_strArchivePath << m_file.errorString();
         m_file.close();
-        UserMessages().MessageBox(error);
+        UserMessages().ReportError(error);
         return false;
     }
     m_pArchive = std::make_unique<CStoringArchive>(m_file);
