@@ -439,6 +439,7 @@ void CQuorvelApp::OnPortLost(int n)
 {
     Document(n)->SetConnection(0, n);
     StationHealth::Channel(n).up = false;
+    m_channels[size_t(n - 1)].lost = true;
     // The archive explains its own gap.
     PostSystemEvent(n, QString::fromLatin1(Str::kPortNotConnected).arg(GetChannelPort(n)));
     m_views->ShowConnection(n, GetChannelPort(n), false);
@@ -464,7 +465,8 @@ void CQuorvelApp::RetryLostPorts()
         }
         if (OpenChannelPort(n)) {
             m_views->ShowConnection(n, GetChannelPort(n), true);
-            PostSystemEvent(n, QString::fromLatin1(Str::kPortConnectedAgain).arg(GetChannelPort(n)));
+            if (std::exchange(channel.lost, false))
+                PostSystemEvent(n, QString::fromLatin1(Str::kPortConnectedAgain).arg(GetChannelPort(n)));
         }
     }
 }

@@ -77,6 +77,7 @@ private:
         // The stored record the port's device refused (or that held a value out of range): the
         // port is not tried again until the record stored differs.
         std::optional<PortSettingsRecord> refusedRecord;
+        bool lost = false;  // its line went away; coming back is an event of its archive
     };
 
     // An archive being opened for viewing: the worker has the file and the read alone until it

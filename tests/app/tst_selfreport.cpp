@@ -1,3 +1,5 @@
+#include "app/MetricsFile.h"
+#include "core/StationHealth.h"
 #include "tests/app/HeadlessStation.h"
 #include "tests/support/Pty.h"
 #include "tools/quorvel-sim/SimFrames.h"
@@ -7,6 +9,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/socket.h>
@@ -78,6 +82,40 @@ QString StreamName(const QString& path)
     return QStringLiteral("%1:%2").arg(qulonglong(info.st_dev)).arg(qulonglong(info.st_ino));
 }
 
+// Debian's interpreter, which the parser's package is installed for, before any other on the path;
+// empty when the parser is not there.
+QString PrometheusPython()
+{
+    QString python = QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
+    if (python.isEmpty())
+        python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty() || QProcess::execute(python, {QStringLiteral("-c"), QStringLiteral("import prometheus_client")}) != 0)
+        return {};
+    return python;
+}
+
+// The samples of a metrics file as a real parser of the format reads them: "type name{labels}"
+// (labels sorted, unquoted) to value; empty when the parser refused the file.
+QMap<QString, double> ParseMetrics(const QString& python, const QString& path)
+{
+    QProcess parser;
+    parser.start(python, {QStringLiteral("-c"), QStringLiteral(
+        "import sys\n"
+        "from prometheus_client.parser import text_string_to_metric_families\n"
+        "for family in text_string_to_metric_families(open(sys.argv[1]).read()):\n"
+        "    for s in family.samples:\n"
+        "        labels = ','.join('%s=%s' % kv for kv in sorted(s.labels.items()))\n"
+        "        print('%s %s{%s}\\t%r' % (family.type, s.name, labels, s.value))\n"), path});
+    QMap<QString, double> samples;
+    if (!parser.waitForFinished(20000) || parser.exitCode() != 0)
+        return samples;
+    for (const QString& row : QString::fromUtf8(parser.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const qsizetype tab = row.lastIndexOf(QLatin1Char('\t'));
+        samples[row.left(tab)] = row.mid(tab + 1).toDouble();
+    }
+    return samples;
+}
+
 } // namespace
 
 // The station reporting on itself: to the service manager, to the journal, in its metrics file.
@@ -91,6 +129,7 @@ private slots:
     void journalPriorities();
     void metricsFile_data();
     void metricsFile();
+    void metricsLabelsEscaped();
 };
 
 void TestSelfReport::notifiesServiceManager()
@@ -187,11 +226,8 @@ void TestSelfReport::metricsFile()
     QFETCH(QVariant, setting);
     QFETCH(QString, file);
 
-    // Debian's interpreter, which the parser's package is installed for, before any other on the path.
-    QString python = QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
+    const QString python = PrometheusPython();
     if (python.isEmpty())
-        python = QStandardPaths::findExecutable(QStringLiteral("python3"));
-    if (python.isEmpty() || QProcess::execute(python, {QStringLiteral("-c"), QStringLiteral("import prometheus_client")}) != 0)
         QSKIP("python3-prometheus-client is not installed (scripts/setup.sh installs it)");
 
     HeadlessStation station;
@@ -216,45 +252,27 @@ void TestSelfReport::metricsFile()
         return;
     }
     // The last figures, written as the station stopped, read by a real parser of the format.
-    QProcess parser;
-    parser.start(python, {QStringLiteral("-c"), QStringLiteral(
-        "import sys\n"
-        "from prometheus_client.parser import text_string_to_metric_families\n"
-        "for family in text_string_to_metric_families(open(sys.argv[1]).read()):\n"
-        "    for s in family.samples:\n"
-        "        labels = ','.join('%s=%s' % kv for kv in sorted(s.labels.items()))\n"
-        "        print('%s %s{%s} %r' % (family.type, s.name, labels, s.value))\n"), station.Path(file)});
-    QVERIFY(parser.waitForFinished(20000));
-    QCOMPARE(parser.exitCode(), 0);
-    QMap<QString, double> samples;
-    QMap<QString, QString> types;
-    for (const QString& row : QString::fromUtf8(parser.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const QStringList parts = row.split(QLatin1Char(' '));
-        const QString value = parts.last();
-        const QString sample = parts.mid(1, parts.size() - 2).join(QLatin1Char(' '));
-        samples[sample] = value.toDouble();
-        types[sample] = parts.first();
-    }
+    const QMap<QString, double> samples = ParseMetrics(python, station.Path(file));
+    QVERIFY(!samples.isEmpty());
     const QString channel = QStringLiteral("channel=1,name=North Gate, Yard=2");
     const auto at = [&](const QString& name, const QString& extra = {}) {
-        const QString key = name + QLatin1Char('{') + channel + extra + QLatin1Char('}');
+        const QString type = name.endsWith(QLatin1String("_total")) ? QStringLiteral("counter") : QStringLiteral("gauge");
+        const QString key = QStringLiteral("%1 %2{%3%4}").arg(type, name, channel, extra);
         return samples.contains(key) ? samples[key] : -1.0;
     };
     QCOMPARE(at(QStringLiteral("quorvel_line_up")), 1.0);
     QCOMPARE(at(QStringLiteral("quorvel_frames_total"), QStringLiteral(",result=ack")), 1.0);
     QCOMPARE(at(QStringLiteral("quorvel_frames_total"), QStringLiteral(",result=nak")), 1.0);
     QCOMPARE(at(QStringLiteral("quorvel_frames_total"), QStringLiteral(",result=bad")), 1.0);
-    QCOMPARE(types[QStringLiteral("quorvel_frames_total{") + channel + QStringLiteral(",result=ack}")],
-             QStringLiteral("counter"));
     QCOMPARE(at(QStringLiteral("quorvel_records_total")), 1.0);
     QCOMPARE(at(QStringLiteral("quorvel_records_lost_total")), 0.0);
     QCOMPARE(at(QStringLiteral("quorvel_archive_write_errors_total")), 0.0);
     QVERIFY(qAbs(at(QStringLiteral("quorvel_last_frame_timestamp_seconds")) - double(QDateTime::currentSecsSinceEpoch())) < 60);
-    const double free = samples.value(QStringLiteral("quorvel_disk_free_ratio{}"), -1);
+    const double free = samples.value(QStringLiteral("gauge quorvel_disk_free_ratio{}"), -1);
     QVERIFY2(free > 0 && free <= 1, qPrintable(QString::number(free)));
-    QCOMPARE(samples.value(QStringLiteral("quorvel_stdout_lines_dropped_total{}"), -1), 0.0);
-    QVERIFY(samples.value(QStringLiteral("quorvel_ui_stall_seconds_max{}"), -1) >= 0);
-    const double start = samples.value(QStringLiteral("quorvel_start_time_seconds{}"), -1);
+    QCOMPARE(samples.value(QStringLiteral("counter quorvel_stdout_lines_dropped_total{}"), -1), 0.0);
+    QVERIFY(samples.value(QStringLiteral("gauge quorvel_ui_stall_seconds_max{}"), -1) >= 0);
+    const double start = samples.value(QStringLiteral("gauge quorvel_start_time_seconds{}"), -1);
     QVERIFY(start >= double(started - 1) && start <= double(QDateTime::currentSecsSinceEpoch()));
     // Only channels with a line are listed.
     QVERIFY(!std::any_of(samples.keyBegin(), samples.keyEnd(),
@@ -262,6 +280,23 @@ void TestSelfReport::metricsFile()
     // Written whole through a temporary file: nothing else is left beside it.
     QCOMPARE(QDir(QFileInfo(station.Path(file)).absolutePath()).entryList(QDir::Files),
              QStringList{QFileInfo(file).fileName()});
+}
+
+void TestSelfReport::metricsLabelsEscaped()
+{
+    const QString python = PrometheusPython();
+    if (python.isEmpty())
+        QSKIP("python3-prometheus-client is not installed (scripts/setup.sh installs it)");
+    // A name as a hand edit may leave it: the characters the format escapes come through whole.
+    const QString name = QStringLiteral("Gate \"B\" \\ 2");
+    StationHealth::Channel(3).assigned = true;
+    StationHealth::Channel(3).up = true;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("m/quorvel.prom"));
+    QCOMPARE(CMetricsFile::Write(path, CMetricsFile::Text([&](int) { return name; }, dir.path())), QString());
+    const QMap<QString, double> samples = ParseMetrics(python, path);
+    QCOMPARE(samples.value(QStringLiteral("gauge quorvel_line_up{channel=3,name=") + name + QLatin1Char('}'), -1), 1.0);
+    StationHealth::Reset();
 }
 
 QTEST_GUILESS_MAIN(TestSelfReport)
