@@ -1,6 +1,7 @@
 #include "app/MetricsFile.h"
 #include "core/StationHealth.h"
 #include "tests/app/HeadlessStation.h"
+#include "tests/support/NotifySocket.h"
 #include "tests/support/Pty.h"
 #include "tools/quorvel-sim/SimFrames.h"
 
@@ -13,65 +14,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 using SimFrames::BlockFrame;
 using SimFrames::CrcFrame;
 
 namespace {
-
-// A datagram socket standing where the service manager listens for the program's notices.
-class NotifySocket
-{
-public:
-    explicit NotifySocket(const QString& path)
-        : m_path(path)
-    {
-        m_fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray name = QFile::encodeName(path);
-        std::memcpy(address.sun_path, name.constData(), size_t(qMin<qsizetype>(name.size(), sizeof address.sun_path - 1)));
-        m_bound = m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    }
-    ~NotifySocket()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        QFile::remove(m_path);
-    }
-    bool IsBound() const { return m_bound; }
-
-    // Every assignment received so far, one per line of each datagram.
-    QStringList Received()
-    {
-        char buffer[4096];
-        ssize_t n;
-        while ((n = ::recv(m_fd, buffer, sizeof buffer, 0)) > 0)
-            m_received += QString::fromUtf8(buffer, int(n)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        return m_received;
-    }
-    void Clear()
-    {
-        Received();
-        m_received.clear();
-    }
-    int Count(const QString& assignment) { return int(Received().count(assignment)); }
-    bool Has(const QRegularExpression& pattern)
-    {
-        const QStringList all = Received();
-        return std::any_of(all.begin(), all.end(), [&](const QString& line) { return pattern.match(line).hasMatch(); });
-    }
-
-private:
-    QString m_path;
-    int m_fd = -1;
-    bool m_bound = false;
-    QStringList m_received;
-};
 
 // "device:inode" of a file, as the service manager names the journal's stream.
 QString StreamName(const QString& path)

@@ -1,5 +1,6 @@
 #include "app/ServiceNotifier.h"
 #include "core/StationHealth.h"
+#include "tests/support/NotifySocket.h"
 
 #include <QDir>
 #include <QSemaphore>
@@ -7,9 +8,6 @@
 #include <QThread>
 #include <QtTest>
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 // The watchdog notices, with the service manager's socket played by the test: sent while the
 // logging thread answers and the windows come round, withheld while either is held.
@@ -28,19 +26,14 @@ private:
     QStringList Receive(int ms, bool windowsAnswer);
 
     QTemporaryDir m_dir;
-    int m_socket = -1;
+    std::unique_ptr<NotifySocket> m_manager;
 };
 
 void TestServiceNotifier::initTestCase()
 {
-    const QByteArray path = QFile::encodeName(m_dir.filePath(QStringLiteral("notify")));
-    m_socket = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    QVERIFY(size_t(path.size()) < sizeof address.sun_path);
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    QCOMPARE(::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    qputenv("NOTIFY_SOCKET", path);
+    m_manager = std::make_unique<NotifySocket>(m_dir.filePath(QStringLiteral("notify")));
+    QVERIFY(m_manager->IsBound());
+    qputenv("NOTIFY_SOCKET", QFile::encodeName(m_manager->Path()));
     qputenv("WATCHDOG_USEC", "400000");  // a notice every 0.2 s
 }
 
@@ -48,7 +41,7 @@ void TestServiceNotifier::cleanupTestCase()
 {
     qunsetenv("NOTIFY_SOCKET");
     qunsetenv("WATCHDOG_USEC");
-    ::close(m_socket);
+    m_manager.reset();
 }
 
 QStringList TestServiceNotifier::Receive(int ms, bool windowsAnswer)
@@ -56,15 +49,12 @@ QStringList TestServiceNotifier::Receive(int ms, bool windowsAnswer)
     QStringList received;
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < ms) {
+    do {
         if (windowsAnswer)
             StationHealth::UiLastPassMs() = StationHealth::SteadyMs();
-        char buffer[4096];
-        ssize_t n;
-        while ((n = ::recv(m_socket, buffer, sizeof buffer, 0)) > 0)
-            received += QString::fromUtf8(buffer, int(n)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        received += m_manager->TakeNew();
         QTest::qWait(20);
-    }
+    } while (timer.elapsed() < ms);
     return received;
 }
 
