@@ -83,7 +83,9 @@ void CCommsProtocol::OnRxData(int count, const char* bytes)
 
 void CCommsProtocol::HandleFrame(int result)
 {
-    m_health->NoteFrame(Clock::NowMsecs());
+    // Stamped with when its bytes were read, as its record will be; asked of the clock only when
+    // the bytes came without that time.
+    m_health->NoteFrame(m_rxArrival > 0 ? m_rxArrival : Clock::NowMsecs());
     if (result == CrcFrameComplete) {
         const int ok = CheckCrcFrame();
         m_health->Count(ok ? m_health->framesAck : m_health->framesBad);
