@@ -2,11 +2,13 @@
 
 #include "app/OutputQueue.h"
 #include "archive/QuorvelDoc.h"
+#include "core/JournalStream.h"
 #include "core/Strings.h"
 #include "events/DisplayObj.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +37,7 @@ void CHeadlessConsole::ScrollBy(int, int lines)
     if (!g_output)
         return;
     const QByteArray& prefix = LinePrefix();
+    static const QByteArray priority = JournalStream::Prefix(STDOUT_FILENO, JournalStream::Info);
     const int count = m_document.GetEventCount();
     for (int i = qMax(0, count - lines); i < count; ++i) {
         // Record texts are bytes and go out as they are, like the archive holds them; only
@@ -45,7 +48,7 @@ void CHeadlessConsole::ScrollBy(int, int lines)
             printable = PrintableText(text);
             text = printable;
         }
-        g_output->AppendLine({prefix, text});
+        g_output->AppendLine({priority, prefix, text});
     }
 }
 
@@ -82,7 +85,9 @@ const QByteArray& CHeadlessConsole::LinePrefix()
 void CHeadlessConsole::ShowConnection(int port, bool connected)
 {
     const QString text = QString::fromLatin1(connected ? Str::kPortConnectedAgain : Str::kPortNotConnected).arg(port);
-    const QByteArray line = (PrintableTitle(m_document.GetTitle()) + QStringLiteral(": ") + text).toLocal8Bit() + '\n';
+    // A line that went away is a warning; one back again, a notice.
+    const QByteArray line = JournalStream::Prefix(STDERR_FILENO, connected ? JournalStream::Notice : JournalStream::Warning)
+        + (PrintableTitle(m_document.GetTitle()) + QStringLiteral(": ") + text).toLocal8Bit() + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);
 }

@@ -53,7 +53,7 @@ void CMessageInterpreter::Interpret(CQuorvelDoc* document, const QByteArray& mes
     Forward(document, message.constData(), length);
     if (!document->HandleMessage(message.constData(), length)) {
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
-        UserMessages().MessageBox(QString::fromLatin1(Str::kFatalDiskError));
+        UserMessages().ReportError(QString::fromLatin1(Str::kFatalDiskError));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "app/OutputQueue.h"
 
+#include "core/StationHealth.h"
 #include "core/Strings.h"
 
 #include <QString>
@@ -64,6 +65,7 @@ void COutputQueue::AppendLine(std::initializer_list<QByteArrayView> parts)
     // queue, however long, so the count is always written.
     if (s.dropped > 0 || (s.unwritten > 0 && s.unwritten + size > s.bound)) {
         ++s.dropped;
+        StationHealth::StdoutLinesDropped().fetch_add(1, std::memory_order_relaxed);
         return;
     }
     const bool wake = s.pending.isEmpty();

@@ -4,20 +4,25 @@
 #include "app/DisplayProbe.h"
 #include "app/HeadlessConsole.h"
 #include "app/HeadlessViews.h"
+#include "app/MetricsFile.h"
 #include "app/MessageInterpreter.h"
 #include "app/OutputQueue.h"
 #include "app/PortMap.h"
+#include "app/ServiceNotifier.h"
 #include "app/SignalWatcher.h"
+#include "app/SilenceWatch.h"
 #include "app/StallMeter.h"
 #include "app/SingleInstance.h"
 #include "app/StartupNotices.h"
 #include "app/StationThreads.h"
 #include "app/WindowViews.h"
 #include "archive/QuorvelDoc.h"
+#include "core/Clock.h"
 #include "core/Logging.h"
 #include "core/RemovableDrives.h"
 #include "core/SettingsStore.h"
 #include "core/StartupMessage.h"
+#include "core/StationHealth.h"
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "core/ThreadCall.h"
@@ -155,10 +160,12 @@ CQuorvelApp::~CQuorvelApp()
         worker->wait();
     }
     m_reconnectTimer.stop();
+    // The manager hears no more once the station begins to go.
+    m_notifier.reset();
     CloseChannelPorts();
     // The channels' objects come back to this thread, everything they had received recorded.
     if (m_threads) {
-        std::vector<QObject*> comms, logging;
+        std::vector<QObject*> comms, logging{m_silenceWatch.get()};
         for (Channel& channel : m_channels) {
             comms.push_back(channel.interpreter.get());
             logging.push_back(channel.document.get());
@@ -166,6 +173,9 @@ CQuorvelApp::~CQuorvelApp()
         m_threads->Stop(comms, logging);
         m_threads.reset();
     }
+    m_silenceWatch.reset();
+    // The last figures, with every record counted, before the documents the names come from go.
+    m_metrics.reset();
     // Comms stacks go before the documents they feed; each document flushes its archive as it goes.
     for (Channel& channel : m_channels)
         channel.interpreter.reset();
@@ -328,6 +338,8 @@ void CQuorvelApp::OnFileNew()
         SetChannelInterpreter(n, channel.interpreter.get());
         channel.document->SetInterpreter(channel.interpreter.get());
         connect(channel.interpreter.get(), &CSerialComms::PortLost, this, [this, n] { OnPortLost(n); });
+        channel.interpreter->SetHealth(&StationHealth::Channel(n));
+        StationHealth::Channel(n).assigned = GetChannelPort(n) > 0;
         channel.document->moveToThread(m_threads->Logging());
         channel.interpreter->moveToThread(m_threads->Comms());
         if (!OpenChannelPort(n)) {
@@ -358,6 +370,47 @@ void CQuorvelApp::OnFileNew()
     if (anyFailed)
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
     SignalWatcher::SetEmergencyStop([this] { EmergencyStop(); });
+    StartSelfReport();
+}
+
+void CQuorvelApp::StartSelfReport()
+{
+    CQuorvelDoc* first = m_channels[0].document.get();
+    m_silenceWatch = std::make_unique<CSilenceWatch>(CSilenceWatch::ConfiguredMinutes());
+    for (int n = 1; n <= kChannelCount; ++n)
+        m_silenceWatch->SetDocument(n, m_channels[size_t(n - 1)].document.get());
+    m_silenceWatch->moveToThread(m_threads->Logging());
+    QMetaObject::invokeMethod(m_silenceWatch.get(), &CSilenceWatch::Start, Qt::QueuedConnection);
+
+    const bool windows = QCoreApplication::instance()->inherits("QApplication");
+    m_notifier = std::make_shared<CServiceNotifier>(first, windows, StationDir());
+    // Queued behind the reloading of today's archives: the logging thread has done those and runs.
+    QMetaObject::invokeMethod(
+        first,
+        [notifier = std::weak_ptr<CServiceNotifier>(m_notifier)] {
+            if (const auto ready = notifier.lock())
+                ready->Ready();
+        },
+        Qt::QueuedConnection);
+
+    const QString metrics = CMetricsFile::ConfiguredPath();
+    if (!metrics.isEmpty()) {
+        std::array<CQuorvelDoc*, kChannelCount> documents{};
+        for (int n = 1; n <= kChannelCount; ++n)
+            documents[size_t(n - 1)] = m_channels[size_t(n - 1)].document.get();
+        // Titles are read under the documents' own lock; the writer ends before the documents go.
+        m_metrics = std::make_unique<CMetricsFile>(
+            metrics, [documents](int n) { return documents[size_t(n - 1)]->GetTitle(); }, StationDir());
+    }
+}
+
+void CQuorvelApp::PostSystemEvent(int n, const QString& message)
+{
+    CQuorvelDoc* document = Document(n);
+    if (!document)
+        return;
+    QMetaObject::invokeMethod(
+        document, [document, text = message.toLatin1()] { document->RecordSystemEvent(text); }, Qt::QueuedConnection);
 }
 
 void CQuorvelApp::EmergencyStop()
@@ -380,6 +433,10 @@ bool CQuorvelApp::OpenChannelPort(int n)
     if (channel.interpreter->LastOpenFailure() == CSerialComms::OpenFailure::Settings)
         channel.refusedRecord = LoadPortSettings(GetChannelPort(n));
     channel.document->SetConnection(channel.interpreter->IsConnected(), n);
+    ChannelHealth& health = StationHealth::Channel(n);
+    if (channel.interpreter->IsConnected())
+        health.upSinceMs = Clock::NowMsecs();
+    health.up = channel.interpreter->IsConnected() != 0;
     if (!open)
         qCInfo(lcApp) << "channel" << n << "not connected, COM" << GetChannelPort(n);
     return open;
@@ -388,6 +445,10 @@ bool CQuorvelApp::OpenChannelPort(int n)
 void CQuorvelApp::OnPortLost(int n)
 {
     Document(n)->SetConnection(0, n);
+    StationHealth::Channel(n).up = false;
+    m_channels[size_t(n - 1)].lost = true;
+    // The archive explains its own gap.
+    PostSystemEvent(n, QString::fromLatin1(Str::kPortNotConnected).arg(GetChannelPort(n)));
     m_views->ShowConnection(n, GetChannelPort(n), false);
 }
 
@@ -409,8 +470,11 @@ void CQuorvelApp::RetryLostPorts()
             if (LoadPortSettings(GetChannelPort(n)) == *channel.refusedRecord)
                 continue;
         }
-        if (OpenChannelPort(n))
+        if (OpenChannelPort(n)) {
             m_views->ShowConnection(n, GetChannelPort(n), true);
+            if (std::exchange(channel.lost, false))
+                PostSystemEvent(n, QString::fromLatin1(Str::kPortConnectedAgain).arg(GetChannelPort(n)));
+        }
     }
 }
 
@@ -435,6 +499,7 @@ int RunQuorvel(int argc, char* argv[])
     // Whoever reads standard output or error may go away (a closed pipe, a reader that ended);
     // the listed lines and notices are then lost, but logging and archiving go on.
     std::signal(SIGPIPE, SIG_IGN);
+    StationHealth::StartMs() = QDateTime::currentMSecsSinceEpoch();
     const bool windows = UseWindows(argc, argv);
     const std::unique_ptr<QCoreApplication> application =
         windows ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);

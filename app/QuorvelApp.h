@@ -16,7 +16,10 @@
 class CMessageInterpreter;
 class IChannelViews;
 class CQuorvelDoc;
+class CMetricsFile;
 class CRemoteMonitor;
+class CServiceNotifier;
+class CSilenceWatch;
 class QWidget;
 class StationThreads;
 
@@ -74,6 +77,7 @@ private:
         // The stored record the port's device refused (or that held a value out of range): the
         // port is not tried again until the record stored differs.
         std::optional<PortSettingsRecord> refusedRecord;
+        bool lost = false;  // its line went away; coming back is an event of its archive
     };
 
     // An archive being opened for viewing: the worker has the file and the read alone until it
@@ -93,6 +97,10 @@ private:
     // thread, which is held: the program ends right after.
     void EmergencyStop();
     bool OpenChannelPort(int channel);
+    // The station reports on itself: to the service manager, in the metrics file, on silent lines.
+    void StartSelfReport();
+    // Archives a system event of the channel, on the logging thread.
+    void PostSystemEvent(int channel, const QString& message);
     void OnPortLost(int channel);
     void RetryLostPorts();
 
@@ -101,6 +109,9 @@ private:
     std::array<Channel, 16> m_channels;
     QSemaphore m_hEventLock{1};
     std::unique_ptr<CRemoteMonitor> m_pRemoteMonitor;
+    std::unique_ptr<CSilenceWatch> m_silenceWatch;  // on the logging thread
+    std::shared_ptr<CServiceNotifier> m_notifier;
+    std::unique_ptr<CMetricsFile> m_metrics;
     QStringList m_availablePorts;
     CRecentFileList m_recentFiles;
     QStringList m_openingArchives;  // being read; a request for one of them waits for it

@@ -1,20 +1,23 @@
 #include "app/StallMeter.h"
 
 #include "core/Logging.h"
+#include "core/StationHealth.h"
 
 #include <QTimerEvent>
 
 CStallMeter::CStallMeter()
+    : m_report(lcStall().isInfoEnabled())
+    , m_tickMs(m_report ? kTickMs : kCoarseTickMs)
 {
-    if (!lcStall().isInfoEnabled())
-        return;
+    // Held before its first pass counts as held too.
+    StationHealth::UiLastPassMs() = StationHealth::SteadyMs();
     m_running.start();
-    m_timer.start(kTickMs, Qt::PreciseTimer, this);
+    m_timer.start(m_tickMs, m_report ? Qt::PreciseTimer : Qt::CoarseTimer, this);
 }
 
 CStallMeter::~CStallMeter()
 {
-    if (!m_running.isValid())
+    if (!m_report)
         return;
     qCInfo(lcStall, "longest event-loop stall %.1f ms; %d passes over %d ms in %.1f s",
            double(m_longestNs) / 1e6, m_nLong, kLongMs,
@@ -26,14 +29,17 @@ void CStallMeter::timerEvent(QTimerEvent* event)
     if (event->timerId() != m_timer.timerId())
         return QObject::timerEvent(event);
     const qint64 now = m_running.nsecsElapsed();
+    StationHealth::UiLastPassMs() = StationHealth::SteadyMs();
     if (m_firstNs < 0) {
         m_firstNs = m_lastNs = now;
         return;
     }
-    const qint64 stall = now - m_lastNs - qint64(kTickMs) * 1000000;
+    const qint64 stall = now - m_lastNs - qint64(m_tickMs) * 1000000;
     m_lastNs = now;
-    if (stall > m_longestNs)
+    if (stall > m_longestNs) {
         m_longestNs = stall;
+        StationHealth::UiStallMaxNs() = stall;
+    }
     if (stall > qint64(kLongMs) * 1000000)
         ++m_nLong;
 }

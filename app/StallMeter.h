@@ -3,15 +3,18 @@
 #include <QElapsedTimer>
 #include <QObject>
 
-// Measures how responsive the user-interface thread stays: a timer due every kTickMs notes the
+// Measures how responsive the user-interface thread stays: a timer due every tick notes the
 // longest time between two of its runs beyond that interval, which is the longest pass of the
 // event loop (a paint, a burst of records). It measures from the first pass of an event loop (a
-// start-up box's or the program's), so the set-up before it does not count. Runs only while the
-// quorvel.stall category is enabled at info level, and reports there when it ends.
+// start-up box's or the program's), so the set-up before it does not count. Every run is noted in
+// the station's figures, for the watchdog and the metrics file (a tick of kCoarseTickMs is fine
+// enough there). With the quorvel.stall category enabled at info level it ticks every kTickMs
+// and reports there when it ends.
 class CStallMeter : public QObject
 {
 public:
     static constexpr int kTickMs = 10;
+    static constexpr int kCoarseTickMs = 100;
     static constexpr int kLongMs = 50;  // passes longer than this are counted
 
     CStallMeter();
@@ -21,6 +24,8 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    bool m_report = false;
+    int m_tickMs = kCoarseTickMs;
     QBasicTimer m_timer;
     QElapsedTimer m_running;
     qint64 m_firstNs = -1;  // first run of the timer

@@ -24,6 +24,11 @@ int StartupNotices::MessageBox(const QString& text, Buttons buttons, Icon icon)
     return AnswerOk;
 }
 
+void StartupNotices::ReportError(const QString& text, Icon icon)
+{
+    m_notices.append({true, Beep::Hand, text, icon, true});
+}
+
 void StartupNotices::Show()
 {
     if (!m_holding)
@@ -33,7 +38,9 @@ void StartupNotices::Show()
     // Taken first: a box runs the event loop, and whatever happens meanwhile goes straight through.
     const QList<Notice> notices = std::exchange(m_notices, {});
     for (const Notice& notice : notices) {
-        if (notice.isBox)
+        if (notice.isError)
+            m_messages->ReportError(notice.text, notice.icon);
+        else if (notice.isBox)
             m_messages->MessageBox(notice.text, Buttons::Ok, notice.icon);
         else
             m_messages->MessageBeep(notice.beep);

@@ -16,6 +16,7 @@ public:
 
     void MessageBeep(Beep kind) override;
     int MessageBox(const QString& text, Buttons buttons, Icon icon) override;
+    void ReportError(const QString& text, Icon icon) override;
 
     void Show();
 
@@ -26,6 +27,7 @@ private:
         Beep beep;
         QString text;
         Icon icon;
+        bool isError = false;
     };
 
     IUserMessages* m_messages;  // the ones shown to the person

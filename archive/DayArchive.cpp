@@ -3,6 +3,7 @@
 #include "archive/ArchiveFormat.h"
 #include "archive/DiskSpace.h"
 #include "core/Logging.h"
+#include "core/StationHealth.h"
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
@@ -62,7 +63,14 @@ void DayArchive::Close()
     if (m_file.isOpen())
         m_file.close();
     if (!text.isEmpty())
-        UserMessages().MessageBox(text);
+        ReportWriteError(text);
+}
+
+void DayArchive::ReportWriteError(const QString& text) const
+{
+    ChannelHealth& health = StationHealth::Channel(m_channel());
+    health.Count(health.archiveWriteErrors);
+    UserMessages().ReportError(text);
 }
 
 bool DayArchive::Open(const QString& dateKey, const QDateTime& now)
@@ -91,7 +99,7 @@ bool DayArchive::Open(const QString& dateKey, const QDateTime& now)
         if (!m_file.resize(0))
             qCWarning(lcArchive) << "could not empty" << path << m_file.errorString();
         m_file.close();
-        UserMessages().MessageBox(error);
+        ReportWriteError(error);
         return false;
     }
     m_pArchive = std::make_unique<CStoringArchive>(m_file);
@@ -108,7 +116,7 @@ bool DayArchive::Store(const CDisplayObj& record)
     if (m_pArchive->HasError()) {
         // The next record opens the file again, after its last whole record.
         m_strDateKey.clear();
-        UserMessages().MessageBox(WriteErrorText());
+        ReportWriteError(WriteErrorText());
         return false;
     }
     m_pArchive->EndRecord();
@@ -120,7 +128,7 @@ void DayArchive::Flush()
     if (!FlushFails())
         return;
     m_strDateKey.clear();
-    UserMessages().MessageBox(WriteErrorText());
+    ReportWriteError(WriteErrorText());
 }
 
 bool DayArchive::FlushFails()

@@ -56,6 +56,8 @@ private:
     bool KeepDiskInBounds(const QDateTime& now) const;
     bool FlushFails();
     QString WriteErrorText() const;
+    // Counted in the channel's health figures and told to the user as an error.
+    void ReportWriteError(const QString& text) const;
 
     TitleSource m_title;
     ChannelSource m_channel;

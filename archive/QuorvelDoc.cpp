@@ -115,16 +115,32 @@ void CQuorvelDoc::ClearEvents()
 
 int CQuorvelDoc::HandleMessage(const char* data, int length)
 {
+    const int recorded = Record([&] {
+        return std::unique_ptr<CDisplayObj>(length == 3
+            ? new CDisplayObj(quint8(data[0]), quint8(data[1]), quint8(data[2]), m_nChannel)
+            : new CDisplayObj(data, length, m_nChannel));
+    });
+    if (!recorded)
+        Health().Count(Health().recordsLost);
+    return recorded;
+}
+
+int CQuorvelDoc::RecordSystemEvent(const QByteArray& message)
+{
+    return Record([&] { return CDisplayObj::SystemEvent(message, m_nChannel); });
+}
+
+int CQuorvelDoc::Record(const std::function<std::unique_ptr<CDisplayObj>()>& build)
+{
     QString key;
     const QDateTime now = GetTodayKey(key);
     if (!m_day.IsOpenFor(key) && !SwitchDay(key, now))
         return 0;
 
-    std::unique_ptr<CDisplayObj> record(length == 3
-        ? new CDisplayObj(quint8(data[0]), quint8(data[1]), quint8(data[2]), m_nChannel)
-        : new CDisplayObj(data, length, m_nChannel));
+    std::unique_ptr<CDisplayObj> record = build();
     if (!m_day.Store(*record))
         return 0;
+    Health().Count(Health().records);
     const bool fault = record->IsFault();
     const bool alert = fault || record->GetKind() == CDisplayObj::KIND_ALARM;
     if (AddEvent(record.release()) && alert) {
@@ -134,6 +150,11 @@ int CQuorvelDoc::HandleMessage(const char* data, int length)
         m_nLiveAlerts.fetch_add(1, std::memory_order_release);
     }
     return 1;
+}
+
+ChannelHealth& CQuorvelDoc::Health() const
+{
+    return StationHealth::Channel(m_nChannel);
 }
 
 bool CQuorvelDoc::SwitchDay(const QString& key, const QDateTime& now)

@@ -1,6 +1,7 @@
 #pragma once
 #include "archive/ArchiveReading.h"
 #include "archive/DayArchive.h"
+#include "core/StationHealth.h"
 #include "events/EventList.h"
 
 #include <QDateTime>
@@ -71,6 +72,10 @@ public:
     int HandleMessage(const char* data, int length);
     int HandleMessage(const QByteArray& message) { return HandleMessage(message.constData(), int(message.size())); }
 
+    // Archives and lists what the station has to say about the channel (a system event record);
+    // on the document's thread. 1 when it was recorded.
+    int RecordSystemEvent(const QByteArray& message);
+
     // With 1 the pattern of all the channel's archives, with 0 the path of today's archive.
     QString BuildArchivePath(int wildcard) const;
     // Loads today's records at start-up; 1 when today's file was read.
@@ -101,6 +106,9 @@ public slots:
     void FlushArchive();
 
 private:
+    // Into the day's archive (switched first when the day has changed), then the list.
+    int Record(const std::function<std::unique_ptr<CDisplayObj>()>& build);
+    ChannelHealth& Health() const;
     bool SwitchDay(const QString& key, const QDateTime& now);
     int ReportReadOutcome(const ArchiveReading::Outcome& outcome);
     // Each record to AddEvent: listed as the display flags say now.

@@ -20,7 +20,7 @@ find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(EXISTS "${DPKG_SHLIBDEPS}")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, libqt6core6, libqt6network6, libqt6serialport6, libqt6gui6, libqt6widgets6, libqt6printsupport6, libpcre2-8-0")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, libqt6core6, libqt6network6, libqt6serialport6, libqt6gui6, libqt6widgets6, libqt6printsupport6, libqt6dbus6, libpcre2-8-0, libsystemd0")
 endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
 # The service's user is made when the package is configured.

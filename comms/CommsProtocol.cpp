@@ -1,5 +1,6 @@
 #include "comms/CommsProtocol.h"
 
+#include "core/Clock.h"
 #include "core/Logging.h"
 #include "core/Strings.h"
 
@@ -82,18 +83,24 @@ void CCommsProtocol::OnRxData(int count, const char* bytes)
 
 void CCommsProtocol::HandleFrame(int result)
 {
+    // Stamped with when its bytes were read, as its record will be; asked of the clock only when
+    // the bytes came without that time.
+    m_health->NoteFrame(m_rxArrival > 0 ? m_rxArrival : Clock::NowMsecs());
     if (result == CrcFrameComplete) {
         const int ok = CheckCrcFrame();
+        m_health->Count(ok ? m_health->framesAck : m_health->framesBad);
         m_wRxCrc = 0;
         QueueFrame(ok);  // the sender of a CRC frame expects no reply
         return;
     }
     if (m_rxFrame.length >= 2 && m_rxFrame.data[0] == 'R' && m_rxFrame.data[1] == 'U') {
+        m_health->Count(m_health->framesAck);
         SendReply(kAck);  // a probe: answered, nothing goes up
         m_rxFrame.ResetBuffer();
         return;
     }
     const int ok = CheckBlock();
+    m_health->Count(ok ? m_health->framesAck : m_health->framesNak);
     SendReply(ok ? kAck : kNak);
     QueueFrame(ok);
 }

@@ -3,6 +3,7 @@
 #include "comms/PacketComms.h"
 #include "comms/PriorityQueue.h"
 #include "comms/QueueOverflow.h"
+#include "core/StationHealth.h"
 
 #include <QBasicTimer>
 
@@ -51,6 +52,9 @@ public:
     void OnRxData(int count, const char* bytes);
     void OnRxFrame(int ok, CPriorityQueue* queue);
 
+    // Where the line's frames are counted (not owned); a channel's own entry once it has one.
+    void SetHealth(ChannelHealth* health) { m_health = health; }
+
 protected:
     bool event(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -96,6 +100,7 @@ protected:
     std::unique_ptr<CPriorityQueue> m_pFrameQueue;
 
 private:
+    ChannelHealth* m_health = &StationHealth::Channel(0);
     void HandleFrame(int result);
     void SendReply(char reply);
     void QueueFrame(int ok);

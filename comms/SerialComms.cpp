@@ -86,7 +86,7 @@ int CSerialComms::ConfigurePort()
         QString text = QString::fromLatin1(Str::kPortSetupFailed).arg(m_nPort);
         if (!refusal.setting.isEmpty())
             text += QString::fromLatin1(Str::kPortSettingRefused).arg(refusal.setting, refusal.reason);
-        UserMessages().MessageBox(text, IUserMessages::Buttons::Ok, IUserMessages::Icon::Information);
+        UserMessages().ReportError(text, IUserMessages::Icon::Information);
         return 0;
     }
     return 1;

@@ -34,6 +34,14 @@ QDateTime Clock::Now()
     return LocalTime(QDateTime::currentMSecsSinceEpoch());
 }
 
+qint64 Clock::NowMsecs()
+{
+    if (t_arrivalMsecs > 0)
+        return t_arrivalMsecs;
+    const qint64 fixed = g_fixedMsecs.load(std::memory_order_relaxed);
+    return fixed >= 0 ? fixed : QDateTime::currentMSecsSinceEpoch();
+}
+
 void Clock::SetNow(const QDateTime& fixed)
 {
     g_fixedMsecs.store(fixed.toMSecsSinceEpoch(), std::memory_order_relaxed);

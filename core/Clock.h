@@ -7,6 +7,7 @@ class Clock
 {
 public:
     static QDateTime Now();
+    static qint64 NowMsecs();  // Now() in ms since the epoch, without the time zone's cost
     static void SetNow(const QDateTime& fixed);   // tests only
     static void Reset();                           // back to the system clock
 

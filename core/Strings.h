@@ -125,6 +125,22 @@ inline constexpr char kNoDisplayAnswers[] = "No display answers at %1; the stati
 inline constexpr char kFolderCreateFailed[] = "Unable to create %1 directory %2: %3";
 inline constexpr char kPortNotConnected[] = "Port COM%1 not connected.";
 inline constexpr char kPortConnectedAgain[] = "Port COM%1 connected again.";
+// Supervision of the lines: system events in a channel's archive and list, and the notice beside them.
+inline constexpr char kSectionSupervision[] = "Supervision";
+inline constexpr char kSilenceMinutes[] = "SilenceMinutes";  // 0 or missing: silence is not watched
+inline constexpr char kLineSilent[] = "Line silent since %1";
+inline constexpr char kLineActiveAgain[] = "Line active again after %1 min";
+inline constexpr char kChannelNotice[] = "%1: %2";  // channel name, notice
+// The station's status as the service manager shows it.
+inline constexpr char kServiceStatus[] = "%1/%2 lines up, last message %3, disk %4 % free";
+inline constexpr char kLastMessageAgo[] = "%1 s ago";
+inline constexpr char kNoMessageYet[] = "none yet";
+inline constexpr char kDiskUnknown[] = "?";
+// The health figures file, in the station directory unless the settings name another; empty: none.
+inline constexpr char kSectionMetrics[] = "Metrics";
+inline constexpr char kMetricsFileKey[] = "File";
+inline constexpr char kDefaultMetricsFile[] = "metrics/quorvel.prom";
+inline constexpr char kMetricsWriteFailed[] = "Unable to write the health figures to %1: %2";
 // On standard output in place of event lines its reader did not take in time.
 inline constexpr char kEventLinesNotPrinted[] = "%1 event line(s) were not printed; the archive holds them all.";
 

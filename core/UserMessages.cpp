@@ -1,5 +1,6 @@
 #include "core/UserMessages.h"
 
+#include "core/JournalStream.h"
 #include "core/Logging.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <unistd.h>
 
 namespace {
 ConsoleMessages g_console;
@@ -31,6 +33,11 @@ public:
         return DefaultAnswer(buttons);
     }
 
+    void ReportError(const QString& text, Icon icon) override
+    {
+        Post({true, Beep::Hand, text, Buttons::Ok, icon, true});
+    }
+
     void Deliver()
     {
         // A box runs the event loop, which may come back here: the outer call goes on with the rest.
@@ -47,7 +54,9 @@ public:
                 m_waiting.pop_front();
             }
             IUserMessages& shown = g_messages ? *g_messages : g_console;
-            if (next.isBox)
+            if (next.isError)
+                shown.ReportError(next.text, next.icon);
+            else if (next.isBox)
                 shown.MessageBox(next.text, next.buttons, next.icon);
             else
                 shown.MessageBeep(next.beep);
@@ -63,6 +72,7 @@ private:
         QString text;
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::None;
+        bool isError = false;
     };
 
     void Post(Message message)
@@ -127,15 +137,34 @@ void ReportSystemError(int errorCode, IUserMessages::Icon icon)
 void ConsoleMessages::MessageBeep(Beep kind)
 {
     qCDebug(lcApp) << "beep" << int(kind);
+    m_lastBeep = kind;
+    m_beeped = true;
 }
 
-int ConsoleMessages::MessageBox(const QString& text, Buttons buttons, Icon)
+int ConsoleMessages::MessageBox(const QString& text, Buttons buttons, Icon icon)
 {
+    JournalStream::Priority priority = JournalStream::Notice;
+    if (icon == Icon::Stop || (m_beeped && m_lastBeep == Beep::Hand))
+        priority = JournalStream::Error;
+    else if (icon == Icon::Exclamation || (m_beeped && m_lastBeep == Beep::Exclamation))
+        priority = JournalStream::Warning;
+    WriteLine(text, priority);
+    return DefaultAnswer(buttons);
+}
+
+void ConsoleMessages::ReportError(const QString& text, Icon)
+{
+    WriteLine(text, JournalStream::Error);
+}
+
+void ConsoleMessages::WriteLine(const QString& text, int priority)
+{
+    m_beeped = false;
     // One line per box, whatever line ends the text holds.
-    const QByteArray line = text.simplified().toLocal8Bit() + '\n';
+    const QByteArray line = JournalStream::Prefix(STDERR_FILENO, JournalStream::Priority(priority))
+        + text.simplified().toLocal8Bit() + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);
-    return DefaultAnswer(buttons);
 }
 
 int IUserMessages::DefaultAnswer(Buttons buttons)

@@ -16,6 +16,9 @@ public:
     virtual void MessageBeep(Beep kind) = 0;
     // Returns the button pressed (an Answer).
     virtual int MessageBox(const QString& text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None) = 0;
+    // A box telling of a fault (a record lost, a disk error, settings refused): shown like any
+    // box, while a log that ranks its lines files it as an error.
+    virtual void ReportError(const QString& text, Icon icon = Icon::None) { MessageBox(text, Buttons::Ok, icon); }
     // The answer of a box's first button, its default.
     static int DefaultAnswer(Buttons buttons);
 };
@@ -33,10 +36,19 @@ void SetUserMessages(IUserMessages* messages);
 // Shows the operating system's text for an errno value in a box with the given icon.
 void ReportSystemError(int errorCode, IUserMessages::Icon icon);
 
-// Writes each box as one line on standard error and answers with the first button.
+// Writes each box as one line on standard error and answers with the first button. On the journal
+// each line carries its priority: an error for ReportError, a stop icon or a preceding error beep;
+// a warning for an exclamation icon or beep; a notice otherwise.
 class ConsoleMessages : public IUserMessages
 {
 public:
     void MessageBeep(Beep kind) override;
     int MessageBox(const QString& text, Buttons buttons, Icon icon) override;
+    void ReportError(const QString& text, Icon icon) override;
+
+private:
+    void WriteLine(const QString& text, int priority);
+
+    Beep m_lastBeep = Beep::Asterisk;  // the beep just before a box goes with it
+    bool m_beeped = false;
 };

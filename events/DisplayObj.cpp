@@ -61,6 +61,19 @@ CDisplayObj::CDisplayObj(const char* data, int length, int channel)
     SetText(FormatTextMessage());
 }
 
+std::unique_ptr<CDisplayObj> CDisplayObj::SystemEvent(const QByteArray& message, int channel)
+{
+    auto record = std::make_unique<CDisplayObj>();
+    record->m_nLength = 0;
+    record->m_crStatus = kWhite;
+    record->m_crText = kMidGreen;
+    record->m_nKind = KIND_SYSTEM;
+    record->m_bTextMessage = 1;
+    record->m_nChannel = channel;
+    record->SetText(TimeText() + ' ' + message);
+    return record;
+}
+
 void CDisplayObj::SetText(const QByteArray& text)
 {
     m_textLength = int(text.size());

@@ -34,6 +34,10 @@ public:
     CDisplayObj(quint8 status, quint8 alarm, quint8 value, int channel);
     // A text message of `length` bytes (two type bytes, then text or a line number).
     CDisplayObj(const char* data, int length, int channel);
+    // What the station itself has to say about the channel (its line lost, back, silent): a
+    // record of the system kind, drawn in the system colour, its line the time text, a blank and
+    // the message. It was built from no received message, so its message length is 0.
+    static std::unique_ptr<CDisplayObj> SystemEvent(const QByteArray& message, int channel);
     CDisplayObj(const CDisplayObj&) = delete;
     CDisplayObj& operator=(const CDisplayObj&) = delete;
 
