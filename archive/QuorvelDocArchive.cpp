@@ -2,6 +2,7 @@
 #include "archive/QuorvelDoc.h"
 
 #include "archive/ArchiveFormat.h"
+#include "archive/ArchiveSeals.h"
 #include "archive/DiskSpace.h"
 #include "archive/IDocView.h"
 #include "core/Logging.h"
@@ -76,6 +77,7 @@ bool CQuorvelDoc::SwitchDay(const QString& key, const QDateTime& now)
     if (m_file.isOpen()) {
         CloseArchive();
         ClearEvents();
+        CArchiveSeals::DayClosed(m_strArchivePath, key);
     }
     if (!KeepDiskInBounds(now))
         return false;

@@ -51,6 +51,12 @@ inline constexpr char kClockExpired[] = "MFC expires NOW! Goodbye!";            
 // Shown above the file error when a failed write took records that were listed already.
 inline constexpr char kRecordsNotArchived[] = "%1: %2 listed record(s) could not be archived.";
 inline constexpr char kInvalidArchiveSuffix[] = ".invalid";  // an invalid day archive is kept under its name plus this
+// The seals of closed day archives, one "<SHA-256>  <file name>" line each, in the Archives folder
+// (and beside the copies on a backup drive).
+inline constexpr char kSealFile[] = "SHA256SUMS";
+inline constexpr char kSealFailed[] = "Archive %1 could not be sealed: %2";
+inline constexpr char kCopyDiffers[] =
+    "The copy of %1 on the backup drive did not read back as it was written; it has been removed.";
 
 // Archive backup
 inline constexpr char kBackupTitle[] = "Backup Selected Archives ";                                    // 132
