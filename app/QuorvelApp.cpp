@@ -16,6 +16,7 @@
 #include "app/StartupNotices.h"
 #include "app/StationThreads.h"
 #include "app/WindowViews.h"
+#include "archive/ArchiveSeals.h"
 #include "archive/QuorvelDoc.h"
 #include "core/Clock.h"
 #include "core/Logging.h"
@@ -183,6 +184,7 @@ CQuorvelApp::~CQuorvelApp()
         SetChannelInterpreter(n, nullptr);
     for (Channel& channel : m_channels)
         channel.document.reset();
+    CArchiveSeals::Finish();
     SignalWatcher::MarkStationSaved();
     CQuorvelDoc::SetEventLock(nullptr);
     CMessageInterpreter::SetRemoteMonitor(nullptr);
@@ -248,8 +250,10 @@ bool CQuorvelApp::SetUpStation(const QStringList& files)
     // Made before the lines open: the logging thread archives the first record at once.
     if (!MakeStationFolder(Str::kArchivesDir) || !MakeStationFolder(Str::kPrintDir))
         return false;
-    if (files.isEmpty())
+    if (files.isEmpty()) {
         OnFileNew();
+        CArchiveSeals::SealEarlierDays();
+    }
     return true;
 }
 

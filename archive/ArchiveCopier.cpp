@@ -1,6 +1,6 @@
 #include "archive/ArchiveCopier.h"
 
-#include "archive/CopyFileWhole.h"
+#include "archive/VerifiedCopy.h"
 
 #include <QThread>
 
@@ -23,7 +23,7 @@ void CArchiveCopier::Start(const QString& source, const QString& destination)
     Q_ASSERT(!m_pThread);
     m_bCancel = false;
     m_pThread = QThread::create([this, source, destination] {
-        const int error = CopyFileWhole(source, destination, [this](qint64 copied, qint64 total) {
+        const int error = CVerifiedCopy::Copy(source, destination, [this](qint64 copied, qint64 total) {
             emit progress(copied, total);
             return !m_bCancel;
         });

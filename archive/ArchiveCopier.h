@@ -6,7 +6,7 @@
 
 class QThread;
 
-// Copies one file at a time on a thread of its own (CopyFileWhole), so that the event loop of the
+// Copies one file at a time on a thread of its own (CVerifiedCopy), so that the event loop of the
 // thread that asked, where the channels acknowledge and archive, keeps running through a copy to a
 // slow medium. Reports back on the asking thread.
 class CArchiveCopier : public QObject
@@ -24,7 +24,8 @@ public:
 
 signals:
     void progress(qint64 copied, qint64 total);
-    // 0 when the copy is in place, else the errno of the failure.
+    // 0 when the copy is in place and read back, else the errno of the failure, or
+    // CVerifiedCopy::kCopyDiffers when it did not read back as the archive (and was removed).
     void finished(int error);
 
 private:

@@ -15,22 +15,6 @@ namespace {
 
 constexpr qint64 kChunkSize = 64 * 1024;  // a diskette takes about this in two seconds
 
-// Writes all of a buffer, as far as the medium takes it; 0 or the errno.
-int WriteAll(int fd, const char* data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size_t(size));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data += written;
-        size -= written;
-    }
-    return 0;
-}
-
 int CopyBytes(int in, int out, qint64 total, const CopyProgress& progress)
 {
     QByteArray buffer(int(kChunkSize), Qt::Uninitialized);
@@ -46,7 +30,7 @@ int CopyBytes(int in, int out, qint64 total, const CopyProgress& progress)
         }
         if (got == 0)
             return 0;
-        if (const int error = WriteAll(out, buffer.constData(), got))
+        if (const int error = WriteAllBytes(out, buffer.constData(), got))
             return error;
         copied += got;
     }
@@ -65,6 +49,21 @@ void SyncFolder(const QString& path)
 }
 
 } // namespace
+
+int WriteAllBytes(int fd, const char* data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
 
 QString PartialCopyName(const QString& destination)
 {

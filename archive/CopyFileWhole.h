@@ -13,5 +13,8 @@ using CopyProgress = std::function<bool(qint64 copied, qint64 total)>;
 // Returns 0 when the copy is in place, else the errno of the failure (ECANCELED when stopped).
 int CopyFileWhole(const QString& source, const QString& destination, const CopyProgress& progress = {});
 
+// Writes all of a buffer to a file descriptor, as far as the medium takes it; 0 or the errno.
+int WriteAllBytes(int fd, const char* data, qint64 size);
+
 // The name a copy is written under until it is whole.
 QString PartialCopyName(const QString& destination);

@@ -34,6 +34,8 @@ public:
     // True when records of the day with this key go to the open file.
     bool IsOpenFor(const QString& dateKey) const { return !m_strDateKey.isEmpty() && m_strDateKey == dateKey; }
     bool IsOpen() const { return m_file.isOpen(); }
+    // The open file's path.
+    QString Path() const { return m_file.fileName(); }
 
     // Closes the day's file, if one is open.
     void Close();

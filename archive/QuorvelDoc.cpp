@@ -1,6 +1,7 @@
 #include "archive/QuorvelDoc.h"
 
 #include "archive/ArchiveFormat.h"
+#include "archive/ArchiveSeals.h"
 #include "archive/IDocView.h"
 #include "core/Logging.h"
 #include "core/SettingsStore.h"
@@ -160,8 +161,10 @@ ChannelHealth& CQuorvelDoc::Health() const
 bool CQuorvelDoc::SwitchDay(const QString& key, const QDateTime& now)
 {
     if (m_day.IsOpen()) {
+        const QString closed = m_day.Path();
         m_day.Close();
         ClearEvents();
+        CArchiveSeals::DayClosed(closed, key);
     }
     SetArchivePath(m_day.PathFor(key));
     if (!m_day.Open(key, now))

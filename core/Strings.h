@@ -64,6 +64,12 @@ inline constexpr char kRecordsNotArchived[] = "%1: %2 listed record(s) could not
 // channel's name and number, and the disk's reason.
 inline constexpr char kChannelNotArchived[] = "%1 (channel %2) cannot archive its messages: %3";
 inline constexpr char kInvalidArchiveSuffix[] = ".invalid";  // an invalid day archive is kept under its name plus this
+// The seals of closed day archives, one "<SHA-256>  <file name>" line each, in the Archives folder
+// (and beside the copies on a backup drive).
+inline constexpr char kSealFile[] = "SHA256SUMS";
+inline constexpr char kSealFailed[] = "Archive %1 could not be sealed: %2";
+inline constexpr char kCopyDiffers[] =
+    "The copy of %1 on the backup drive did not read back as it was written; it has been removed.";
 
 // Archive backup
 inline constexpr char kBackupTitle[] = "Backup Selected Archives ";                                    // 132

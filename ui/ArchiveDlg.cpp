@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveFormat.h"
 #include "archive/DiskSpace.h"
+#include "archive/VerifiedCopy.h"
 #include "core/RemovableDrives.h"
 #include "core/Station.h"
 #include "core/Strings.h"
@@ -275,6 +276,9 @@ void CArchiveDlg::OnCopyFinished(int error)
                 m_copier.Start(m_astrFiles[m_nCopying], m_strDestination);
                 return;
             }
+        } else if (error == CVerifiedCopy::kCopyDiffers) {
+            UserMessages().MessageBox(QString::fromLatin1(Str::kCopyDiffers).arg(m_astrFiles[m_nCopying]),
+                                      IUserMessages::Buttons::Ok, IUserMessages::Icon::Information);
         } else {
             // The system's reason (a full medium, say), and which archive did not get there.
             UserMessages().MessageBox(QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char('\n')

@@ -1,4 +1,5 @@
 #include "archive/ArchiveFormat.h"
+#include "archive/ArchiveSeals.h"
 #include "archive/DiskSpace.h"
 #include "archive/IDocView.h"
 #include "archive/QuorvelDoc.h"
@@ -156,6 +157,7 @@ void TestQuorvelDoc::init()
 
 void TestQuorvelDoc::cleanup()
 {
+    CArchiveSeals::WaitForDone();
     SetDiskFiguresQuery({});
     CQuorvelDoc::SetEventLock(nullptr);
     TakeStartupMessage();

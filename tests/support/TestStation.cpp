@@ -39,6 +39,12 @@ void TestStation::WriteFile(const QString& name, const QByteArray& bytes) const
         file.write(bytes);
 }
 
+QByteArray TestStation::ReadFile(const QString& name) const
+{
+    QFile file(Path(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString TestStation::SettingsFile() const
 {
     return m_dir.path() + QStringLiteral("/config/Brannock/Quorvel.ini");

@@ -14,6 +14,8 @@ public:
     QString Path(const QString& name) const;
     // Writes a file into the station directory, making folders as needed.
     void WriteFile(const QString& name, const QByteArray& bytes) const;
+    // A file's bytes, or none when it cannot be read.
+    QByteArray ReadFile(const QString& name) const;
     QString SettingsFile() const;  // the ini file the store writes
 
 private:

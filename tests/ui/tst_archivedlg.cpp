@@ -1,6 +1,7 @@
 #include "archive/ArchiveFormat.h"
 #include "archive/DiskSpace.h"
 #include "archive/QuorvelDoc.h"
+#include "archive/VerifiedCopy.h"
 #include "core/Clock.h"
 #include "core/RemovableDrives.h"
 #include "core/SettingsStore.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -339,6 +341,13 @@ void TestArchiveDlg::backup_data()
         << "measured small" << false << QStringList{"North Gate : 07/03/2006", "North Gate : 01/04/2006"}
         << QStringList{} << QStringList{"Insufficient room for file %1/North Gate 20060401.krv on disk."}
         << QStringList{gate0307} << QStringList{};
+    // The medium loses a byte of one copy: it is found when read back, and removed with its seal.
+    QTest::newRow("medium that does not keep a copy")
+        << "corrupting" << false << QStringList{"North Gate : 01/04/2006", "East Yard : 07/03/2006"}
+        << QStringList{gate0401}
+        << QStringList{"The copy of %1/North Gate 20060401.krv on the backup drive did not read back as it was "
+                       "written; it has been removed."}
+        << QStringList{yard} << QStringList{};
     QTest::newRow("archive a live channel holds")
         << "folder" << true << QStringList{"Channel 1 : 06/05/2024", "North Gate : 07/03/2006"} << QStringList{}
         << QStringList{"Unable to find archive %1/Channel 1 20240506.krv."} << QStringList{gate0307}
@@ -366,6 +375,16 @@ void TestArchiveDlg::backup()
     if (medium == QLatin1String("measured small"))
         SetDiskFiguresQuery([](const QString&) { return DiskFigures{true, 1000, 1440000}; });
     const auto restoreFigures = qScopeGuard([] { SetDiskFiguresQuery({}); });
+    if (medium == QLatin1String("corrupting")) {
+        CVerifiedCopy::SetReadBackHook([](const QString& copy) {
+            QFile file(copy);
+            if (copy.endsWith(QLatin1String("North Gate 20060401.krv")) && file.open(QIODevice::ReadWrite)) {
+                file.seek(100);
+                file.write("?");
+            }
+        });
+    }
+    const auto restoreHook = qScopeGuard([] { CVerifiedCopy::SetReadBackHook({}); });
     const QByteArray old("an older copy");
     for (const QString& title : before) {
         QFile file(drive + QLatin1Char('/') + title + QStringLiteral(".krv"));
@@ -398,12 +417,30 @@ void TestArchiveDlg::backup()
     QStringList expected;
     for (const QString& title : copied + kept)
         expected.append(title + QStringLiteral(".krv"));
+    // The seals of the archives copied, all of a closed day's.
+    if (!copied.isEmpty())
+        expected.append(QLatin1String(Str::kSealFile));
     expected.sort();
     QCOMPARE(station.OnMedium(drive), expected);
     for (const QString& title : copied)
         QCOMPARE(ReadAll(drive + QLatin1Char('/') + title + QStringLiteral(".krv")), ReadAll(station.ArchivePath(title)));
     for (const QString& title : kept)
         QCOMPARE(ReadAll(drive + QLatin1Char('/') + title + QStringLiteral(".krv")), old);
+    if (copied.isEmpty())
+        return;
+    // The medium is checked with nothing but coreutils.
+    QProcess check;
+    check.setWorkingDirectory(drive);
+    check.start(QStringLiteral("sha256sum"), {QStringLiteral("-c"), QLatin1String(Str::kSealFile)});
+    QVERIFY(check.waitForFinished(10000));
+    QCOMPARE(check.exitCode(), 0);
+    const QByteArray output = check.readAllStandardOutput();
+    QCOMPARE(output.count('\n'), copied.size());
+    for (const QString& title : copied)
+        QVERIFY2(output.contains((title + QStringLiteral(".krv: OK\n")).toUtf8()), output.constData());
+    const QByteArray stationSeals = ReadAll(StationPath(QStringLiteral("Archives/")) + QLatin1String(Str::kSealFile));
+    for (const QByteArray& line : ReadAll(drive + QLatin1Char('/') + QLatin1String(Str::kSealFile)).split('\n'))
+        QVERIFY(stationSeals.contains(line));
 }
 
 void TestArchiveDlg::retry_data()
@@ -467,7 +504,8 @@ void TestArchiveDlg::retry()
 
     QCOMPARE(station.windows.messages.texts, QStringList{box});
     QCOMPARE(station.windows.messages.beeps, QList<IUserMessages::Beep>{IUserMessages::Beep::Asterisk});
-    const QStringList expected = copied ? QStringList{QStringLiteral("North Gate 20060307.krv")} : QStringList{};
+    const QStringList expected = copied ? QStringList{QStringLiteral("North Gate 20060307.krv"), QLatin1String(Str::kSealFile)}
+                                        : QStringList{};
     QCOMPARE(station.OnMedium(drive), expected);
     if (copied)
         QCOMPARE(ReadAll(drive + QStringLiteral("/North Gate 20060307.krv")),

@@ -8,6 +8,9 @@ inline constexpr char kHelp[] =
     "       quorvel-archive show FILE.krv [--format text|csv|json]\n"
     "       quorvel-archive search STATION [--channel NAME]... [--from DATE] [--to DATE]\n"
     "                              [--kind KIND]... [--text REGEX] [--format text|csv|json]\n"
+    "       quorvel-archive verify STATION|FILE.krv...\n"
+    "       quorvel-archive stats STATION [--channel NAME]... [--from DATE] [--to DATE]\n"
+    "                             [--format text|csv|json]\n"
     "\n"
     "Lists, shows and searches the daily archives of a Quorvel station (STATION/Archives).\n"
     "\n"
@@ -15,6 +18,12 @@ inline constexpr char kHelp[] =
     "  show     the records of one archive in the order they were written\n"
     "  search   the records of all the station's archives that meet every condition given,\n"
     "           archive by archive in date order (channels of one day by name)\n"
+    "  verify   each archive against its seal in the SHA256SUMS beside it, every record read:\n"
+    "           ok, changed, damaged (its records no longer read whole) or not sealed;\n"
+    "           exit status 0 when every sealed archive is ok, 1 when one is changed or damaged\n"
+    "  stats    per channel and day the records by kind and status; per channel the alarm\n"
+    "           floods (more than 10 alarms in 10 minutes), the ten most frequent alarm texts\n"
+    "           and the longest time without a frame\n"
     "\n"
     "Options:\n"
     "  --format F      text (default), csv (RFC 4180, a header line) or json (one object a line),\n"
@@ -89,6 +98,26 @@ inline constexpr char kStateDamaged[] = "damaged";
 inline constexpr char kStateNotArchive[] = "not an archive";
 inline constexpr char kStateUnreadable[] = "unreadable: %1";
 inline constexpr char kStateInUse[] = " (in use)";
+
+// verify
+inline constexpr char kVerifyArguments[] = "'verify' takes one or more STATION or FILE.";
+inline constexpr char kVerifyOk[] = "ok";
+inline constexpr char kVerifyChanged[] = "changed";
+inline constexpr char kVerifyDamaged[] = "damaged";
+inline constexpr char kVerifyNotSealed[] = "not sealed";
+inline constexpr char kNoSuchFile[] = "no such file or folder";
+
+// stats
+inline constexpr char kStatsDayHeading[] =
+    "  date        records   alarm   fault   event  system   other       L       R       S       X    text\n";
+inline constexpr char kStatsFloodHeading[] = "  floods (more than 10 alarms in 10 minutes): %1\n";
+inline constexpr char kStatsFloodLine[] = "    %1 to %2: %3 alarms, at most %4 in 10 minutes\n";
+inline constexpr char kStatsTopHeading[] = "  most frequent alarm texts (of %1 alarms):\n";
+inline constexpr char kStatsGapLine[] = "  longest time without a frame: %1, from %2 to %3\n";
+inline constexpr char kStatsNoGap[] = "  longest time without a frame: fewer than two records\n";
+inline constexpr char kStatsCsvHeading[] =
+    "section,channel,date,records,alarm,fault,event,system,other,L,R,S,X,text_messages,start,end,count,peak,rank,"
+    "text,share,seconds";
 
 // record fields
 inline constexpr const char* kKindNames[4] = {"alarm", "event", "system", "other"};  // by kind number

@@ -54,6 +54,8 @@ QList<const QCommandLineOption*> OptionsOf(const QString& command, const Options
         return {&o.format};
     if (command == QLatin1String("search"))
         return {&o.format, &o.channel, &o.from, &o.to, &o.kind, &o.text};
+    if (command == QLatin1String("stats"))
+        return {&o.format, &o.channel, &o.from, &o.to};
     return {};
 }
 
@@ -108,9 +110,13 @@ int main(int argc, char* argv[])
     if (args.isEmpty())
         return UsageError(QString::fromLatin1(Tool::kNoCommand));
     const QString command = args.first();
-    if (command != QLatin1String("list") && command != QLatin1String("show") && command != QLatin1String("search"))
+    const QStringList commands{QStringLiteral("list"), QStringLiteral("show"), QStringLiteral("search"),
+                               QStringLiteral("verify"), QStringLiteral("stats")};
+    if (!commands.contains(command))
         return UsageError(QString::fromLatin1(Tool::kUnknownCommand).arg(command));
-    if (args.size() != 2)
+    if (command == QLatin1String("verify") && args.size() < 2)
+        return UsageError(QString::fromLatin1(Tool::kVerifyArguments));
+    if (command != QLatin1String("verify") && args.size() != 2)
         return UsageError(QString::fromLatin1(Tool::kWrongArguments)
                               .arg(command, QLatin1String(command == QLatin1String("show") ? "FILE" : "STATION")));
     for (const QCommandLineOption* option : {&o.format, &o.from, &o.to, &o.text}) {
@@ -131,12 +137,15 @@ int main(int argc, char* argv[])
         status = RunList(args.at(1));
     } else if (command == QLatin1String("show")) {
         status = RunShow(args.at(1), format);
+    } else if (command == QLatin1String("verify")) {
+        status = RunVerify(args.mid(1));
     } else {
         SearchCriteria criteria;
         QString error;
         if (!ReadCriteria(parser, o, criteria, error))
             return UsageError(error);
-        status = RunSearch(args.at(1), criteria, format);
+        status = command == QLatin1String("stats") ? RunStats(args.at(1), criteria, format)
+                                                   : RunSearch(args.at(1), criteria, format);
     }
     return FinishOutput(status);
 }
