@@ -80,6 +80,7 @@ bool DayArchive::Open(const QString& dateKey, const QDateTime& now)
         return false;
 
     const QString path = PathFor(dateKey);
+    m_strPath = path;
     m_file.setFileName(path);
     QString error;
     if (!OpenArchiveFile(m_file, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered, LOCK_EX, error)) {

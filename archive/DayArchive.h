@@ -35,7 +35,7 @@ public:
     bool IsOpenFor(const QString& dateKey) const { return !m_strDateKey.isEmpty() && m_strDateKey == dateKey; }
     bool IsOpen() const { return m_file.isOpen(); }
     // The open file's path.
-    QString Path() const { return m_file.fileName(); }
+    QString Path() const { return m_strPath; }
 
     // Closes the day's file, if one is open.
     void Close();
@@ -64,6 +64,7 @@ private:
     TitleSource m_title;
     ChannelSource m_channel;
     QFile m_file;
+    QString m_strPath;  // the file opened by its descriptor keeps no name of its own
     QString m_strDateKey;  // empty while no file takes records
     std::unique_ptr<CStoringArchive> m_pArchive;
 };
