@@ -275,11 +275,12 @@ void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
         const int top = rowTop(row);
         if (exposes(top)) {
             painter.setPen(FromColorRef(record.GetTextColor()));
-            painter.drawText(QPoint(0, top + ascent), record.GetDisplayText().mid(m_nFirstColumn));
+            painter.drawStaticText(QPoint(0, top), m_lineTexts.Text(events, i, record, m_nFirstColumn, painter.font()));
         }
         if (record.IsFault() && i >= m_nFaultsFrom)
             m_bFlash = 1;
     }
+    m_lineTexts.KeepOnly(m_nFirstLine, m_nVisibleLines);
     if (!wasFlash && m_bFlash)
         StartFlash();
 }

@@ -2,6 +2,7 @@
 #include "archive/IDocView.h"
 #include "archive/QuorvelDoc.h"
 #include "ui/ChannelNameSource.h"
+#include "ui/LineTextCache.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -95,6 +96,7 @@ private:
     int m_nVisibleLines = 0;
     int m_nFirstLine = 0;
     int m_nFirstColumn = 0;
+    LineTextCache m_lineTexts;  // the lines on screen, shaped once
     int m_bFlash = 0;          // a fault line was drawn since the flash was last stopped or reset
     int m_nPort = 0;           // the channel's COM number, from ShowConnection
     int m_nFaultsFrom = 0;     // fault lines before this index were seen by the user
