@@ -4,10 +4,6 @@
 #include <cstring>
 #include <limits>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 template <typename Block>
 void CEventList::BlockTable<Block>::Add(Block* block)
 {
@@ -30,20 +26,7 @@ int CEventList::ListedKind(int kind)
 
 CEventList::CEventList() = default;
 
-CEventList::~CEventList()
-{
-    const size_t blocks = m_entryBlocks.size() + m_textBlocks.size();
-    m_entryBlocks.clear();
-    m_textBlocks.clear();
-    // The blocks lie among the allocations made beside them while the list was read, where the
-    // allocator keeps the freed pages for itself: a closed archive of a few gigabytes would leave
-    // its memory taken. Handing the free pages back costs a pass over the heap, worth it for a
-    // large list only.
-#ifdef __GLIBC__
-    if (blocks >= kTrimAfterBlocks)
-        ::malloc_trim(0);
-#endif
-}
+CEventList::~CEventList() = default;
 
 CListedEvent CEventList::At(int index) const
 {
@@ -60,16 +43,17 @@ CListedEvent CEventList::At(int index) const
 const char* CEventList::PlaceText(QByteArrayView text, quint32& block, quint32& offset)
 {
     const quint32 length = quint32(text.size());
-    if (m_textBlocks.empty() || kTextBlockSize - m_textUsed < length) {
+    if (!m_lastText || m_textSize - m_textUsed < length) {
         // A line longer than a block has a block of its own.
-        const quint32 size = std::max(kTextBlockSize, length);
-        m_textBlocks.push_back(std::make_unique<char[]>(size));
-        m_textTable.Add(m_textBlocks.back().get());
+        m_textSize = std::max(kTextBlockSize, length);
+        m_lastText = m_memory.Carve(m_textSize);
+        m_textTable.Add(m_lastText);
+        ++m_textBlocks;
         m_textUsed = 0;
     }
-    block = quint32(m_textBlocks.size() - 1);
+    block = m_textBlocks - 1;
     offset = m_textUsed;
-    char* at = m_textBlocks.back().get() + m_textUsed;
+    char* at = m_lastText + m_textUsed;
     if (length > 0)
         std::memcpy(at, text.data(), length);
     m_textUsed += length;
@@ -83,10 +67,10 @@ void CEventList::Append(const CDisplayObj& record)
     if (count == std::numeric_limits<int>::max() || quint64(text.size()) > std::numeric_limits<quint32>::max())
         return;
     if ((count & (kEntriesPerBlock - 1)) == 0) {
-        m_entryBlocks.push_back(std::make_unique<Entry[]>(kEntriesPerBlock));
-        m_entryTable.Add(m_entryBlocks.back().get());
+        m_lastEntries = reinterpret_cast<Entry*>(m_memory.Carve(sizeof(Entry) * kEntriesPerBlock));
+        m_entryTable.Add(m_lastEntries);
     }
-    Entry& entry = m_entryBlocks.back()[size_t(count & (kEntriesPerBlock - 1))];
+    Entry& entry = m_lastEntries[size_t(count & (kEntriesPerBlock - 1))];
     PlaceText(text, entry.block, entry.offset);
     entry.length = quint32(text.size());
     entry.colorAndFlags = (record.GetTextColor() & 0x00FFFFFF) | quint32(ListedKind(record.GetKind())) << 24

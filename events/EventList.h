@@ -1,5 +1,6 @@
 #pragma once
 #include "events/DisplayObj.h"
+#include "events/ListMemory.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -76,8 +77,6 @@ private:
     static constexpr int kEntryBits = 12;
     static constexpr int kEntriesPerBlock = 1 << kEntryBits;
     static constexpr quint32 kTextBlockSize = 64 * 1024;
-    // A list of this many 64 KB blocks or more (16 MB) hands the memory it frees back to the system.
-    static constexpr size_t kTrimAfterBlocks = 256;
 
     struct Entry
     {
@@ -93,7 +92,10 @@ private:
     std::atomic<int> m_count{0};
     BlockTable<Entry> m_entryTable;
     BlockTable<char> m_textTable;
-    std::vector<std::unique_ptr<Entry[]>> m_entryBlocks;  // appending thread only, as are these
-    std::vector<std::unique_ptr<char[]>> m_textBlocks;
+    ListMemory m_memory;  // appending thread only, as are these
+    Entry* m_lastEntries = nullptr;
+    char* m_lastText = nullptr;
+    quint32 m_textBlocks = 0;
+    quint32 m_textSize = 0;  // of the last text block
     quint32 m_textUsed = 0;  // in the last text block
 };

@@ -715,6 +715,8 @@ void TestQuorvelDoc::writeErrors()
         }
         QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 202405%1.krv").arg(d, 2, 10, QLatin1Char('0')))),
                  ArchiveHeader() + StoredRecords(expected));
+        // A closed day is being sealed, which reads it under a shared lock.
+        CArchiveSeals::WaitForDone();
         CQuorvelDoc reloaded(QStringLiteral("North Gate"));
         QCOMPARE(reloaded.ReloadToday(), 1);
         QCOMPARE(reloaded.GetEventCount(), expected.size());
