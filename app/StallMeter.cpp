@@ -3,7 +3,10 @@
 #include "core/Logging.h"
 #include "core/StationHealth.h"
 
+#include <QDateTime>
 #include <QTimerEvent>
+
+#include <algorithm>
 
 CStallMeter::CStallMeter()
     : m_report(lcStall().isInfoEnabled())
@@ -31,7 +34,7 @@ void CStallMeter::timerEvent(QTimerEvent* event)
     const qint64 now = m_running.nsecsElapsed();
     StationHealth::UiLastPassMs() = StationHealth::SteadyMs();
     if (m_firstNs < 0) {
-        m_firstNs = m_lastNs = now;
+        m_firstNs = m_lastNs = m_secondStartNs = now;
         return;
     }
     const qint64 stall = now - m_lastNs - qint64(m_tickMs) * 1000000;
@@ -42,4 +45,17 @@ void CStallMeter::timerEvent(QTimerEvent* event)
     }
     if (stall > qint64(kLongMs) * 1000000)
         ++m_nLong;
+    if (m_report)
+        ReportSecond(now, stall);
+}
+
+void CStallMeter::ReportSecond(qint64 now, qint64 stall)
+{
+    m_secondLongestNs = std::max(m_secondLongestNs, stall);
+    if (now - m_secondStartNs < 1000000000)
+        return;
+    qCInfo(lcStall, "second to %lld: longest pass %.1f ms", QDateTime::currentMSecsSinceEpoch(),
+           double(m_secondLongestNs) / 1e6);
+    m_secondStartNs = now;
+    m_secondLongestNs = 0;
 }

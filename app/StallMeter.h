@@ -8,8 +8,10 @@
 // event loop (a paint, a burst of records). It measures from the first pass of an event loop (a
 // start-up box's or the program's), so the set-up before it does not count. Every run is noted in
 // the station's figures, for the watchdog and the metrics file (a tick of kCoarseTickMs is fine
-// enough there). With the quorvel.stall category enabled at info level it ticks every kTickMs
-// and reports there when it ends.
+// enough there). With the quorvel.stall category enabled at info level it ticks every kTickMs,
+// reports each second's longest pass with the wall-clock time the second ended (so a benchmark
+// can take the figure over the span it measures, leaving start-up out), and the whole run's when
+// it ends.
 class CStallMeter : public QObject
 {
 public:
@@ -24,6 +26,8 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    void ReportSecond(qint64 now, qint64 stall);
+
     bool m_report = false;
     int m_tickMs = kCoarseTickMs;
     QBasicTimer m_timer;
@@ -32,4 +36,6 @@ private:
     qint64 m_lastNs = 0;
     qint64 m_longestNs = 0;
     int m_nLong = 0;
+    qint64 m_secondStartNs = 0;
+    qint64 m_secondLongestNs = 0;
 };
