@@ -34,24 +34,44 @@ void CMessageInterpreter::OnRxMessage(int, CPriorityQueue* queue)
     const int length = TakeEntry(queue, entry, nullptr, &arrival);
     if (length < 0 || !m_pDocument)
         return;
-    QByteArray message(entry, length);
     CQuorvelDoc* document = m_pDocument;
     if (document->thread() == thread()) {
-        Interpret(document, message, arrival);
+        Interpret(document, entry, length, arrival);
         return;
     }
+    HandOver(MessageHandOver::Kind::Message, entry, length, arrival);
+}
+
+void CMessageInterpreter::PostSystemEvent(const QByteArray& text)
+{
+    if (m_pDocument)
+        HandOver(MessageHandOver::Kind::SystemEvent, text.constData(), int(text.size()), 0);
+}
+
+void CMessageInterpreter::HandOver(MessageHandOver::Kind kind, const char* data, int length, qint64 arrival)
+{
+    if (!m_handOver->Add(kind, data, length, arrival))
+        return;  // the batch's delivery is on its way
     // Queued in arrival order; a document gone meanwhile takes the call with it.
+    CQuorvelDoc* document = m_pDocument;
     QMetaObject::invokeMethod(
-        document, [document, message = std::move(message), arrival] { Interpret(document, message, arrival); },
+        document,
+        [document, handOver = m_handOver] {
+            handOver->Deliver([document](MessageHandOver::Kind kind, const char* data, int length, qint64 arrival) {
+                if (kind == MessageHandOver::Kind::SystemEvent)
+                    document->RecordSystemEvent(QByteArray(data, length));
+                else
+                    Interpret(document, data, length, arrival);
+            });
+        },
         Qt::QueuedConnection);
 }
 
-void CMessageInterpreter::Interpret(CQuorvelDoc* document, const QByteArray& message, qint64 arrival)
+void CMessageInterpreter::Interpret(CQuorvelDoc* document, const char* message, int length, qint64 arrival)
 {
     const Clock::ArrivalScope arrived(arrival);
-    const int length = int(message.size());
-    Forward(document, message.constData(), length);
-    if (!document->HandleMessage(message.constData(), length)) {
+    Forward(document, message, length);
+    if (!document->HandleMessage(message, length)) {
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().ReportError(QString::fromLatin1(Str::kFatalDiskError));
     }

@@ -410,11 +410,9 @@ void CQuorvelApp::StartSelfReport()
 
 void CQuorvelApp::PostSystemEvent(int n, const QString& message)
 {
-    CQuorvelDoc* document = Document(n);
-    if (!document)
-        return;
-    QMetaObject::invokeMethod(
-        document, [document, text = message.toLatin1()] { document->RecordSystemEvent(text); }, Qt::QueuedConnection);
+    // Behind the messages the line delivered before, so the archive tells them in their order.
+    if (CMessageInterpreter* interpreter = GetChannelInterpreter(n))
+        interpreter->PostSystemEvent(message.toLatin1());
 }
 
 void CQuorvelApp::EmergencyStop()
