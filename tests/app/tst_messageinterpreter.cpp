@@ -1,6 +1,7 @@
 #include "app/MessageInterpreter.h"
 #include "archive/DiskSpace.h"
 #include "archive/QuorvelDoc.h"
+#include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "events/DisplayObj.h"
 #include "tests/events/AlarmFixture.h"
@@ -12,6 +13,8 @@
 #include "tools/quorvel-sim/SimFrames.h"
 
 #include <QDir>
+#include <QSemaphore>
+#include <QThread>
 #include <QtTest>
 
 // The top of a channel's stack, fed as the link layer feeds it (no port: the replies go nowhere).
@@ -27,6 +30,7 @@ private slots:
     void reenteredHandlerKeepsItsOwnMessage();
     void emptyQueueDoesNothing();
     void commsErrorLeavesTheQueue();
+    void lineEventsKeepTheirPlaceAcrossThreads();
 
 private:
     // Feeds one message in a block-check frame and lets the stack work through it.
@@ -155,6 +159,32 @@ void TestMessageInterpreter::commsErrorLeavesTheQueue()
     QVERIFY(m_messages->texts.isEmpty());
     Feed(QByteArray::fromHex("010707"));
     QCOMPARE(m_doc->GetEventCount(), 1);
+}
+
+// With the document on a thread of its own that is busy, messages wait there in one batch; what
+// the station says about the line between two of them must still come between them.
+void TestMessageInterpreter::lineEventsKeepTheirPlaceAcrossThreads()
+{
+    // System lines listed too.
+    WriteProfileInt(QString::fromLatin1(Str::kSectionSettings), QString::fromLatin1(Str::kFlagSystem), 1);
+    QThread logging;
+    logging.start();
+    m_doc->moveToThread(&logging);
+    QSemaphore held;
+    QMetaObject::invokeMethod(m_doc.get(), [&held] { held.acquire(); }, Qt::QueuedConnection);
+
+    Feed(QByteArray::fromHex("010707"));
+    m_interpreter->PostSystemEvent("Port COM4 not connected.");
+    Feed(QByteArray::fromHex("8400") + "Tamper cleared");
+    held.release();
+    QTRY_COMPARE(m_doc->GetEventCount(), 3);
+    logging.quit();
+    logging.wait();
+
+    const QByteArrayList lines = Listed();
+    QVERIFY(lines[0].endsWith(" R A Event 007: Door open "));
+    QVERIFY(lines[1].endsWith(" Port COM4 not connected."));
+    QVERIFY(lines[2].endsWith(" Alarm Clear: Tamper cleared"));
 }
 
 QTEST_GUILESS_MAIN(TestMessageInterpreter)
