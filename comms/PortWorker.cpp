@@ -395,8 +395,8 @@ void CPortWorker::ClosePort()
 
 void CPortWorker::Post(const QByteArray& bytes)
 {
-    QCoreApplication::postEvent(m_receiver, new CCommsEvent(WM_RX_DATA, int(bytes.size()), bytes,
-                                                            ::Clock::Now().toMSecsSinceEpoch()));
+    QCoreApplication::postEvent(m_receiver,
+                                new CCommsEvent(WM_RX_DATA, int(bytes.size()), bytes, ::Clock::NowMsecs()));
 }
 
 void CPortWorker::PostError(int code)
