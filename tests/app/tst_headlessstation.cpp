@@ -217,7 +217,7 @@ void TestHeadlessStation::unpluggedLineComesBack()
     one.reset();
     QVERIFY(QFile::remove(plug));
     send(two, 3);
-    QTest::qWait(500);
+    QTRY_VERIFY_WITH_TIMEOUT(station.Errors().contains(QStringLiteral("Channel 1: Port COM1 not connected.")), 10000);
     send(two, 4);
 
     // Plug a new device in under the same name: the channel logs again within seconds.

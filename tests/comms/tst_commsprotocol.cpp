@@ -1,7 +1,8 @@
 #include "comms/CommsEvent.h"
-#include "comms/Crc16.h"
 #include "core/Strings.h"
 #include "tests/comms/RecordingProtocol.h"
+#include "tests/support/FrameVectors.h"
+#include "tools/quorvel-sim/SimFrames.h"
 
 #include <QtTest>
 
@@ -24,26 +25,10 @@ void Drain()
         QCoreApplication::sendPostedEvents();
 }
 
-// A spoiled frame carries a check that is one bit off.
-QByteArray BlockFrame(const QByteArray& data, bool spoiled = false)
-{
-    char check = spoiled ? 1 : 0;
-    for (char ch : data)
-        check ^= ch;
-    return '\x02' + data + '\x03' + check + '\x0D';
-}
-
-// A CRC frame as the far end sends it: CRC high byte first, every FF doubled.
-QByteArray CrcFrame(const QByteArray& data, bool spoiled = false)
-{
-    quint16 crc = spoiled ? 1 : 0;
-    for (char ch : data)
-        crc = Crc16::Update(crc, quint8(ch));
-    const QByteArray body = data + char(crc >> 8) + char(crc & 0xFF);
-    return Hex("FF02") + QByteArray(body).replace('\xFF', Hex("FFFF")) + Hex("FF03");
-}
-
 } // namespace
+
+using SimFrames::BlockFrame;
+using SimFrames::CrcFrame;
 
 class TestCommsProtocol : public QObject
 {
@@ -60,33 +45,35 @@ void TestCommsProtocol::delivery_data()
     QTest::addColumn<QByteArrayList>("blocks");
     QTest::addColumn<QByteArrayList>("messages");
 
-    QTest::newRow("block frame") << QByteArrayList{Hex("02414203030D")} << QByteArrayList{"AB"};
-    QTest::newRow("block check fails") << QByteArrayList{Hex("02414203040D")} << QByteArrayList{};
-    QTest::newRow("probe, then a frame") << QByteArrayList{Hex("02525503070D" "02414203030D")} << QByteArrayList{"AB"};
-    QTest::newRow("CRC frame") << QByteArrayList{Hex("FF026162639DD6FF03")} << QByteArrayList{"abc"};
-    QTest::newRow("CRC fails") << QByteArrayList{Hex("FF02616263D69DFF03")} << QByteArrayList{};
-    QTest::newRow("CRC of nothing: empty message") << QByteArrayList{Hex("FF020000FF03")} << QByteArrayList{""};
-    QTest::newRow("no CRC: nothing") << QByteArrayList{Hex("FF02FF03")} << QByteArrayList{};
-    QTest::newRow("frame split over two blocks") << QByteArrayList{Hex("024142"), Hex("03030D")} << QByteArrayList{"AB"};
+    // Every frame of the shared set on its own, then pieces and runs of them.
+    for (const FrameVector& vector : FrameVectors::All()) {
+        if (vector.ToStation())
+            QTest::newRow(qPrintable(vector.name))
+                << QByteArrayList{vector.bytes} << (vector.delivered ? QByteArrayList{vector.data} : QByteArrayList{});
+    }
+    const QByteArray block = FrameVectors::Bytes(QStringLiteral("block frame"));
+    const QByteArray crc = FrameVectors::Bytes(QStringLiteral("CRC frame"));
+    const QByteArray escaped = FrameVectors::Bytes(QStringLiteral("CRC frame with FF doubled"));
+    QTest::newRow("probe, then a frame")
+        << QByteArrayList{FrameVectors::Bytes(QStringLiteral("probe")) + block} << QByteArrayList{"AB"};
+    QTest::newRow("frame split over two blocks") << QByteArrayList{block.left(3), block.mid(3)} << QByteArrayList{"AB"};
     QTest::newRow("CRC frame split inside its escape")
-        << QByteArrayList{Hex("FF0206FF"), Hex("FF41E9"), Hex("BAFF"), Hex("03")} << QByteArrayList{Hex("06FF41")};
-    QTest::newRow("two frames in one block")
-        << QByteArrayList{Hex("FF026162639DD6FF03" "02414203030D")} << QByteArrayList{"abc", "AB"};
+        << QByteArrayList{escaped.left(4), escaped.mid(4, 3), escaped.mid(7, 2), escaped.mid(9)}
+        << QByteArrayList{Hex("06FF41")};
+    QTest::newRow("two frames in one block") << QByteArrayList{crc + block} << QByteArrayList{"abc", "AB"};
     QByteArrayList bytes;
-    for (char ch : Hex("FF026162639DD6FF03" "02414203030D"))
+    for (char ch : crc + block)
         bytes.append(QByteArray(1, ch));
     QTest::newRow("byte by byte") << bytes << QByteArrayList{"abc", "AB"};
 
     // Frames longer than the 128-byte receive buffer lose their tail, so the bytes the check reads
     // are data bytes; when they match by chance the frame must still fail.
     const QByteArray kept(126, 'L');
-    quint16 keptCrc = 0;
-    for (char ch : kept)
-        keptCrc = Crc16::Update(keptCrc, quint8(ch));
+    const quint16 keptCrc = SimFrames::Crc16(kept);
     QTest::newRow("overlong block frame, check matches by chance")
-        << QByteArrayList{BlockFrame(kept + "x" + '\0' + "yz")} << QByteArrayList{};
+        << QByteArrayList{BlockFrame(kept + "x" + '\0' + "yz", false)} << QByteArrayList{};
     QTest::newRow("overlong CRC frame, CRC matches by chance")
-        << QByteArrayList{CrcFrame(kept + char(keptCrc >> 8) + char(keptCrc & 0xFF) + "yz")} << QByteArrayList{};
+        << QByteArrayList{CrcFrame(kept + char(keptCrc >> 8) + char(keptCrc & 0xFF) + "yz", false)} << QByteArrayList{};
 
     // Frames waiting together leave the frame queue by first byte, not in arrival order: each must
     // keep its own check result. Good ones come up highest first byte first.
@@ -99,21 +86,22 @@ void TestCommsProtocol::delivery_data()
     QTest::newRow("block: good, then bad, separate reads")
         << QByteArrayList{good1011, bad2021} << QByteArrayList{Hex("1011")};
     QTest::newRow("CRC: good, then spoiled, one read")
-        << QByteArrayList{CrcFrame("ab") + CrcFrame("xy", true)} << QByteArrayList{"ab"};
+        << QByteArrayList{CrcFrame("ab", false) + CrcFrame("xy", true)} << QByteArrayList{"ab"};
     QTest::newRow("CRC: good, then spoiled, separate reads")
-        << QByteArrayList{CrcFrame("ab"), CrcFrame("xy", true)} << QByteArrayList{"ab"};
+        << QByteArrayList{CrcFrame("ab", false), CrcFrame("xy", true)} << QByteArrayList{"ab"};
     QTest::newRow("CRC: spoiled, then good, separate reads")
-        << QByteArrayList{CrcFrame("ab", true), CrcFrame("xy")} << QByteArrayList{"xy"};
+        << QByteArrayList{CrcFrame("ab", true), CrcFrame("xy", false)} << QByteArrayList{"xy"};
     QTest::newRow("both forms mixed, one read")
-        << QByteArrayList{BlockFrame("AB") + CrcFrame("zz", true) + CrcFrame("mn") + BlockFrame("QR", true)
-                          + BlockFrame("\x05\x06") + CrcFrame("\x7F\x01", true)}
+        << QByteArrayList{BlockFrame("AB", false) + CrcFrame("zz", true) + CrcFrame("mn", false)
+                          + BlockFrame("QR", true) + BlockFrame("\x05\x06", false) + CrcFrame("\x7F\x01", true)}
         << QByteArrayList{"mn", "AB", "\x05\x06"};
     QTest::newRow("both forms mixed, separate reads")
-        << QByteArrayList{BlockFrame("AB"), CrcFrame("zz", true), CrcFrame("mn"), BlockFrame("QR", true),
-                          BlockFrame("\x05\x06"), CrcFrame("\x7F\x01", true)}
+        << QByteArrayList{BlockFrame("AB", false), CrcFrame("zz", true), CrcFrame("mn", false), BlockFrame("QR", true),
+                          BlockFrame("\x05\x06", false), CrcFrame("\x7F\x01", true)}
         << QByteArrayList{"mn", "AB", "\x05\x06"};
     QTest::newRow("same first byte, bad between good ones")
-        << QByteArrayList{BlockFrame("M1") + CrcFrame("M2", true) + CrcFrame("M3") + BlockFrame("M4", true)}
+        << QByteArrayList{BlockFrame("M1", false) + CrcFrame("M2", true) + CrcFrame("M3", false)
+                          + BlockFrame("M4", true)}
         << QByteArrayList{"M1", "M3"};
 }
 
@@ -140,7 +128,7 @@ void TestCommsProtocol::burstWhileBusyArrivesWholeAndInOrder()
     for (int i = 0; i < 1000; ++i) {
         const QByteArray data = 'M' + QByteArray::number(i).rightJustified(4, '0');
         sent.append(data);
-        stream += i % 2 ? CrcFrame(data) : BlockFrame(data);
+        stream += i % 2 ? CrcFrame(data, false) : BlockFrame(data, false);
     }
     for (qsizetype at = 0; at < stream.size(); at += 80)
         PostData(&stack, stream.mid(at, 80));

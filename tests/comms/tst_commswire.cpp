@@ -2,6 +2,7 @@
 #include "comms/PortSettings.h"
 #include "core/Strings.h"
 #include "tests/comms/RecordingProtocol.h"
+#include "tests/support/FrameVectors.h"
 #include "tests/support/Pty.h"
 #include "tests/support/TestStation.h"
 
@@ -32,8 +33,10 @@ QByteArray ReadReplies(Pty& line, int want, int timeoutMs)
     return out;
 }
 
-const QByteArray kAckFrame = Hex("FF0206C660FF03");
-const QByteArray kNakFrame = Hex("FF02159442FF03");
+const QByteArray kAckFrame = FrameVectors::Bytes(QStringLiteral("terminal ACK"));
+const QByteArray kNakFrame = FrameVectors::Bytes(QStringLiteral("terminal NAK"));
+const QByteArray kBlockFrame = FrameVectors::Bytes(QStringLiteral("block frame"));  // AB
+const QByteArray kCrcFrame = FrameVectors::Bytes(QStringLiteral("CRC frame"));      // abc
 
 } // namespace
 
@@ -82,23 +85,29 @@ void TestCommsWire::exchange_data()
     QTest::addColumn<QByteArray>("replies");
     QTest::addColumn<QByteArrayList>("messages");
 
-    QTest::newRow("block frame") << QByteArrayList{Hex("02414203030D")} << kAckFrame << QByteArrayList{"AB"};
-    QTest::newRow("check fails") << QByteArrayList{Hex("02414203040D")} << kNakFrame << QByteArrayList{};
-    QTest::newRow("probe") << QByteArrayList{Hex("02525503070D")} << kAckFrame << QByteArrayList{};
-    QTest::newRow("probe, then a frame") << QByteArrayList{Hex("02525503070D"), Hex("02414203030D")}
+    // Every frame of the shared set on its own, then pieces and runs of them.
+    for (const FrameVector& vector : FrameVectors::All()) {
+        if (!vector.ToStation())
+            continue;
+        const QByteArray reply = vector.reply == QLatin1String("ack")   ? kAckFrame
+                                 : vector.reply == QLatin1String("nak") ? kNakFrame
+                                                                        : QByteArray();
+        const QByteArrayList messages = vector.delivered ? QByteArrayList{vector.data} : QByteArrayList{};
+        QTest::newRow(qPrintable(vector.name)) << QByteArrayList{vector.bytes} << reply << messages;
+    }
+    QTest::newRow("probe, then a frame") << QByteArrayList{FrameVectors::Bytes(QStringLiteral("probe")), kBlockFrame}
                                          << kAckFrame + kAckFrame << QByteArrayList{"AB"};
-    QTest::newRow("CRC frame") << QByteArrayList{Hex("FF026162639DD6FF03")} << QByteArray() << QByteArrayList{"abc"};
-    QTest::newRow("block frame in two writes") << QByteArrayList{Hex("024142"), Hex("03030D")} << kAckFrame
+    QTest::newRow("block frame in two writes") << QByteArrayList{kBlockFrame.left(3), kBlockFrame.mid(3)} << kAckFrame
                                                << QByteArrayList{"AB"};
-    QTest::newRow("two frames in one write") << QByteArrayList{Hex("FF026162639DD6FF03" "02414203030D")} << kAckFrame
+    QTest::newRow("two frames in one write") << QByteArrayList{kCrcFrame + kBlockFrame} << kAckFrame
                                              << QByteArrayList{"abc", "AB"};
 
     QByteArrayList blockBytes;
-    for (char ch : Hex("02414203030D"))
+    for (char ch : kBlockFrame)
         blockBytes.append(QByteArray(1, ch));
     QTest::newRow("block frame byte by byte") << blockBytes << kAckFrame << QByteArrayList{"AB"};
     QByteArrayList crcBytes;
-    for (char ch : Hex("FF0206FFFF41E9BAFF03"))
+    for (char ch : FrameVectors::Bytes(QStringLiteral("CRC frame with FF doubled")))
         crcBytes.append(QByteArray(1, ch));
     QTest::newRow("CRC frame byte by byte") << crcBytes << QByteArray() << QByteArrayList{Hex("06FF41")};
 }
@@ -109,15 +118,16 @@ void TestCommsWire::exchange()
     QFETCH(QByteArray, replies);
     QFETCH(QByteArrayList, messages);
 
-    for (const QByteArray& bytes : writes) {
+    // A probe follows the frames: the terminal answers in order, so its ACK comes after every
+    // answer to them, and a reply that should not come at all shows without waiting for it.
+    for (const QByteArray& bytes : writes + QByteArrayList{FrameVectors::Bytes(QStringLiteral("probe"))}) {
         QVERIFY(m_pty->Write(bytes));
         QTest::qWait(20);  // each write reaches the stack as a block of its own
     }
+    const QByteArray written = ReadReplies(*m_pty, int(replies.size() + kAckFrame.size()), 5000);
+    QCOMPARE(written.toHex(' '), (replies + kAckFrame).toHex(' '));
     QTRY_COMPARE_WITH_TIMEOUT(m_stack->messages.size(), messages.size(), 5000);
     QCOMPARE(m_stack->messages, messages);
-    // What the terminal wrote back; a little longer for a reply that should not come at all.
-    const QByteArray written = ReadReplies(*m_pty, int(replies.size()), replies.isEmpty() ? 300 : 5000);
-    QCOMPARE(written.toHex(' '), replies.toHex(' '));
     QCOMPARE(ReadReplies(*m_pty, 0, 100).toHex(' '), QByteArray());
     QCOMPARE(m_stack->IsConnected(), 1);
 }
@@ -125,7 +135,7 @@ void TestCommsWire::exchange()
 void TestCommsWire::unansweredPollIsResentThenReported()
 {
     // Both limits 3: the poll and three resends 128 ms apart, then the resend limit is reported.
-    const QByteArray poll = Hex("FF0251008E3DFF03");
+    const QByteArray poll = FrameVectors::Bytes(QStringLiteral("terminal poll"));
     QCOMPARE(m_stack->Send("", 0), 1);
     QCOMPARE(m_stack->m_nTxState, 1);
     QTRY_COMPARE_WITH_TIMEOUT(m_stack->errors, QByteArrayList{Str::kTxResendLimit}, 10000);
@@ -145,10 +155,9 @@ void TestCommsWire::repliesHeldByXoffPastTheirTimeAreDiscarded()
     QCOMPARE(m_stack->OpenPort(kPort), 1);
     QVERIFY(m_pty->Write("\x13"));
     QTRY_VERIFY_WITH_TIMEOUT(!m_pty->SlaveMaySend(), 5000);
-    const QByteArray frame = Hex("02414203030D");
     const int writes = 200;
     for (int i = 0; i < writes; ++i) {
-        QVERIFY(m_pty->Write(frame + frame + frame));
+        QVERIFY(m_pty->Write(kBlockFrame.repeated(3)));
         QTest::qWait(10);
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_stack->messages.size(), 3 * writes, 10000);
@@ -166,8 +175,8 @@ void TestCommsWire::frameSplitAroundAHeldThreadIsKept_data()
     QTest::addColumn<QByteArray>("replies");
     QTest::addColumn<QByteArray>("message");
     QTest::addColumn<int>("heldMs");  // longer than the frame may take at 256000 baud
-    QTest::newRow("CRC frame") << Hex("FF026162") << Hex("639DD6FF03") << QByteArray() << QByteArray("abc") << 300;
-    QTest::newRow("block frame") << Hex("024142") << Hex("03030D") << kAckFrame << QByteArray("AB") << 3600;
+    QTest::newRow("CRC frame") << kCrcFrame.left(4) << kCrcFrame.mid(4) << QByteArray() << QByteArray("abc") << 300;
+    QTest::newRow("block frame") << kBlockFrame.left(3) << kBlockFrame.mid(3) << kAckFrame << QByteArray("AB") << 3600;
 }
 
 void TestCommsWire::frameSplitAroundAHeldThreadIsKept()

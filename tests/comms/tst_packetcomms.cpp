@@ -1,5 +1,7 @@
 #include "comms/Crc16.h"
 #include "comms/PacketComms.h"
+#include "tests/support/FrameVectors.h"
+#include "tools/quorvel-sim/SimFrames.h"
 
 #include <QtTest>
 
@@ -48,6 +50,8 @@ QByteArray Hex(const char* hex)
 
 } // namespace
 
+Q_DECLARE_METATYPE(FrameVector)
+
 class TestPacketComms : public QObject
 {
     Q_OBJECT
@@ -56,6 +60,8 @@ private slots:
     void crc();
     void receive_data();
     void receive();
+    void sharedFrames_data();
+    void sharedFrames();
     void blockFrameWithAnyDataByte_data();
     void blockFrameWithAnyDataByte();
     void buildFrame_data();
@@ -94,21 +100,10 @@ void TestPacketComms::receive_data()
     QTest::addColumn<QByteArray>("lastData");
     QTest::addColumn<int>("endState");
 
-    QTest::newRow("CRC frame, FF doubled") << Hex("FF0206FFFF41E9BAFF03") << QList<int>{0} << 1 << Hex("06FF41") << 0;
-    QTest::newRow("CRC received high byte first") << Hex("FF026162639DD6FF03") << QList<int>{0} << 1 << Hex("616263") << 0;
-    QTest::newRow("CRC low byte first fails") << Hex("FF02616263D69DFF03") << QList<int>{0} << 0 << Hex("616263") << 0;
-    QTest::newRow("CRC of no data passes, no data") << Hex("FF020000FF03") << QList<int>{0} << 1 << QByteArray() << 0;
-    QTest::newRow("no CRC at all fails") << Hex("FF02FF03") << QList<int>{0} << 0 << QByteArray() << 0;
-    QTest::newRow("bad byte after FF drops the frame") << Hex("FF0241FF42") << QList<int>{} << 0 << QByteArray() << 0;
+    // Single frames are in the shared set (sharedFrames); here what goes on between and around them.
     QTest::newRow("FF FF 02 starts a block frame") << Hex("FFFF02") << QList<int>{} << 0 << QByteArray() << 5;
-    QTest::newRow("block frame") << Hex("02414203030D") << QList<int>{1} << 1 << Hex("4142") << 0;
-    QTest::newRow("check byte compared unsigned") << Hex("02C14203830D") << QList<int>{1} << 1 << Hex("C142") << 0;
-    QTest::newRow("no CR after check byte: more data")
-        << Hex("024103000503410D") << QList<int>{1} << 0 << Hex("41030005") << 0;
     QTest::newRow("failed check at a CR that can be the next check byte: waits")
         << Hex("020E0303" "0D") << QList<int>{} << 0 << QByteArray() << 7;
-    QTest::newRow("then a CR ends the longer reading")
-        << Hex("020E0303" "0D0D") << QList<int>{1} << 1 << Hex("0E03") << 0;
     QTest::newRow("two frames in a row") << Hex("02414203030DFF026162639DD6FF03") << QList<int>{1, 0} << 1
                                          << Hex("616263") << 0;
     // A frame starts clean: nothing of what came before runs into it.
@@ -150,6 +145,37 @@ void TestPacketComms::receive()
         QCOMPARE(framer.m_rxFrame.length, 0);
 }
 
+void TestPacketComms::sharedFrames_data()
+{
+    QTest::addColumn<FrameVector>("vector");
+    for (const FrameVector& vector : FrameVectors::All()) {
+        if (vector.ToStation())
+            QTest::newRow(qPrintable(vector.name)) << vector;
+    }
+}
+
+void TestPacketComms::sharedFrames()
+{
+    // A valid frame completes as its form with its data; a broken one completes failing its check
+    // (with the data it carried), or not at all. Either way the receiver is ready for the next.
+    QFETCH(FrameVector, vector);
+    Framer framer;
+    const QList<Framer::Frame> frames = framer.Feed(vector.bytes);
+    QVERIFY(frames.size() <= 1);
+    if (vector.valid)
+        QCOMPARE(frames.size(), 1);
+    if (!frames.isEmpty()) {
+        const int form = vector.form == QLatin1String("crc") ? CPacketComms::CrcFrameComplete
+                                                              : CPacketComms::BlockFrameComplete;
+        QCOMPARE(frames[0].result, form);
+        QCOMPARE(frames[0].ok, int(vector.valid));
+        QCOMPARE(frames[0].data.toHex(), vector.data.toHex());
+    }
+    QCOMPARE(framer.m_nFrameState, 0);
+    if (frames.isEmpty())
+        QCOMPARE(framer.m_rxFrame.length, 0);
+}
+
 void TestPacketComms::blockFrameWithAnyDataByte_data()
 {
     QTest::addColumn<QByteArray>("message");
@@ -168,12 +194,8 @@ void TestPacketComms::blockFrameWithAnyDataByte_data()
 void TestPacketComms::blockFrameWithAnyDataByte()
 {
     QFETCH(QByteArray, message);
-    char check = 0;
-    for (char ch : message)
-        check ^= ch;
-    const QByteArray frame = QByteArray(1, 0x02) + message + QByteArray(1, 0x03) + QByteArray(1, check) + QByteArray(1, 0x0D);
     Framer framer;
-    const QList<Framer::Frame> frames = framer.Feed(frame);
+    const QList<Framer::Frame> frames = framer.Feed(SimFrames::BlockFrame(message, false));
     QCOMPARE(frames.size(), 1);
     QCOMPARE(frames[0].result, int(CPacketComms::BlockFrameComplete));
     QCOMPARE(frames[0].ok, 1);
@@ -185,8 +207,10 @@ void TestPacketComms::buildFrame_data()
 {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QByteArray>("frame");
-    QTest::newRow("ACK") << Hex("06") << Hex("FF0206C660FF03");
-    QTest::newRow("NAK") << Hex("15") << Hex("FF02159442FF03");
+    for (const FrameVector& vector : FrameVectors::All()) {
+        if (vector.form == QLatin1String("station"))
+            QTest::newRow(qPrintable(vector.name)) << vector.data << vector.bytes;
+    }
     QTest::newRow("FF doubled, CRC low byte first") << Hex("51FF") << Hex("FF0251FFFF7E23FF03");
     QTest::newRow("abc") << QByteArray("abc") << Hex("FF02616263D69DFF03");
     QTest::newRow("nothing") << QByteArray() << Hex("FF020000FF03");

@@ -4,7 +4,7 @@
 #include "comms/SerialComms.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
-#include "tests/comms/LineProbe.h"
+#include "tests/support/LineProbe.h"
 #include "tests/support/PortHolder.h"
 #include "tests/support/Pty.h"
 #include "tests/support/ScriptedMessages.h"

@@ -1,5 +1,6 @@
 // Writes the seed corpus of the fuzz targets, one folder per target, from the program's own
-// encoders: line frames as the simulator sends them and as the link layer builds them, archives
+// encoders: line frames as the simulator sends them, as the link layer builds them and as the
+// shared set of frames has them, archives
 // written by a channel document and by CStoringArchive, the test alarm file, port maps, and
 // messages of every form. Usage: fuzz-seeds DIR
 #include "archive/ArchiveFormat.h"
@@ -11,6 +12,7 @@
 #include "tests/events/AlarmFixture.h"
 #include "tests/fuzz/RxBlocks.h"
 #include "tests/fuzz/SampleAlarms.h"
+#include "tests/support/FrameVectors.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TestStation.h"
 #include "tools/quorvel-sim/SimFrames.h"
@@ -18,6 +20,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <cstdio>
@@ -88,6 +91,11 @@ void WriteFramerSeeds(SeedWriter& seeds)
     stream += SimFrames::BlockFrame("AB", true) + SimFrames::CrcFrame("xy", true);
     stream += builder.Build(QByteArray(1, CCommsProtocol::kAck)) + builder.Build("\x51\xFF");
     stream += SimFrames::BlockFrame(QByteArray(130, 'L'), false);  // longer than the receive buffer
+    for (const FrameVector& vector : FrameVectors::All()) {
+        stream += vector.bytes;
+        const QString name = QString(vector.name).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), "-");
+        seeds.Write("framer", QStringLiteral("frame-") + name, EncodeRxBlocks(SplitIntoBlocks(vector.bytes, 80)));
+    }
 
     const int sizes[] = {80, 7, 1};
     for (int size : sizes)

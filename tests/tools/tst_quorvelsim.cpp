@@ -4,8 +4,10 @@
 #include "remote/RemoteMonitor.h"
 #include "remote/RemotePort.h"
 #include "remote/RemoteStartup.h"
+#include "tests/support/FrameVectors.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TestStation.h"
+#include "tools/quorvel-sim/SimFrames.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -147,6 +149,43 @@ class QuorvelSimTest : public QObject
     Q_OBJECT
 
 private slots:
+    // The simulator's frames are the shared set's: every valid frame of the far end, the
+    // terminal's answers and the monitor's acknowledgement, byte for byte.
+    void buildsTheSharedFrames_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("bytes");
+        for (const FrameVector& vector : FrameVectors::All()) {
+            // The station's own frames other than its one-byte answers are not the simulator's to send.
+            if (vector.valid && (vector.form != QLatin1String("station") || vector.data.size() == 1))
+                QTest::newRow(qPrintable(vector.name)) << vector.form << vector.data << vector.bytes;
+        }
+    }
+
+    void buildsTheSharedFrames()
+    {
+        QFETCH(QString, form);
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, bytes);
+        QByteArray built;
+        if (form == QLatin1String("block")) {
+            built = SimFrames::BlockFrame(data, false);
+            QVERIFY(SimFrames::BlockFrameIsDelimited(built));
+        } else if (form == QLatin1String("crc")) {
+            built = SimFrames::CrcFrame(data, false);
+        } else if (form == QLatin1String("monitor")) {
+            built = SimFrames::MonitorAck(quint8(data.at(0)));
+        } else if (data == QByteArray(1, SimFrames::kAckByte)) {
+            built = SimFrames::TerminalAck();
+        } else if (data == QByteArray(1, SimFrames::kNakByte)) {
+            built = SimFrames::TerminalNak();
+        } else {
+            QFAIL("a one-byte answer the terminal does not give");
+        }
+        QCOMPARE(built.toHex(' '), bytes.toHex(' '));
+    }
+
     void playsLinesAndSummarises()
     {
         TestStation station;
@@ -175,8 +214,8 @@ private slots:
         LineEnd channel1(portMap.Value(devices, "COM1", {}));
         LineEnd channel2(portMap.Value(devices, "COM2", {}));
         QVERIFY(channel1.IsOpen() && channel2.IsOpen());
-        const QByteArray ack = QByteArray::fromHex("FF0206C660FF03");
-        const QByteArray nak = QByteArray::fromHex("FF021594 42FF03");
+        const QByteArray ack = FrameVectors::Bytes(QStringLiteral("terminal ACK"));
+        const QByteArray nak = FrameVectors::Bytes(QStringLiteral("terminal NAK"));
         int blocks[3] = {}, corruptBlocks[3] = {};
         QList<QByteArray> goodMessages;
         for (int i = 0; i < 6; ++i) {
@@ -267,7 +306,7 @@ private slots:
             QVERIFY2(!frame.isEmpty(), "a frame from the simulator");
             sent << MessageOf(frame);
             if (frame.at(0) == char(0x02))
-                channel1.Write(QByteArray::fromHex("FF0206C660FF03"));
+                channel1.Write(FrameVectors::Bytes(QStringLiteral("terminal ACK")));
         }
 
         QList<QByteArray> forwarded = sent;

@@ -4,6 +4,7 @@
 #include "ui/MainFrm.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,10 +45,11 @@ void Click(QAbstractButton* button)
 bool Choose(QComboBox* list, const QString& entry)
 {
     list->setFocus();
-    // A pause first: what is typed after one is a new search, not the end of the last. Typing
-    // again covers a loaded machine that paused between two keys for longer than that.
+    // What is typed must be a new search, not the end of the last: an empty search starts one, as
+    // a pause in typing would. Typing again covers a loaded machine that paused between two keys
+    // for longer than the keyboard's input interval.
     for (int attempt = 0; attempt < 5 && list->currentText() != entry; ++attempt) {
-        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        list->view()->keyboardSearch(QString());
         QTest::keyClicks(list, entry);
     }
     return list->currentText() == entry;

@@ -4,7 +4,7 @@
 #include "core/Clock.h"
 #include "core/Strings.h"
 #include "core/SettingsStore.h"
-#include "tests/comms/LineProbe.h"
+#include "tests/support/LineProbe.h"
 #include "tests/events/AlarmFixture.h"
 #include "tests/support/Pty.h"
 #include "tests/support/ScriptedMessages.h"

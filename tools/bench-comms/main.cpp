@@ -8,10 +8,10 @@
 #include "comms/CommsEvent.h"
 #include "comms/CommsProtocol.h"
 #include "comms/ComPortDevices.h"
-#include "comms/Crc16.h"
 #include "comms/PortSettings.h"
 #include "core/SettingsStore.h"
 #include "tools/bench-common/BenchLine.h"
+#include "tools/quorvel-sim/SimFrames.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -28,6 +28,9 @@
 #include <unistd.h>
 
 namespace {
+
+using SimFrames::BlockFrame;
+using SimFrames::CrcFrame;
 
 constexpr int kPort = 1;
 
@@ -55,25 +58,6 @@ struct Stream
     qint64 frames = 0;
     qint64 valid = 0;
 };
-
-QByteArray BlockFrame(const QByteArray& data, bool corrupt)
-{
-    char check = 0;
-    for (char ch : data)
-        check ^= ch;
-    return '\x02' + data + '\x03' + char(corrupt ? check ^ 0x55 : check) + '\x0D';
-}
-
-QByteArray CrcFrame(const QByteArray& data, bool corrupt)
-{
-    quint16 crc = 0;
-    for (char ch : data)
-        crc = Crc16::Update(crc, quint8(ch));
-    if (corrupt)
-        crc ^= 0x0100;
-    QByteArray body = data + char(crc >> 8) + char(crc & 0xFF);
-    return "\xFF\x02" + body.replace("\xFF", QByteArray("\xFF\xFF", 2)) + "\xFF\x03";
-}
 
 // Alarm-sized messages mostly, some longer CRC frames, a few corrupt frames, probes and noise.
 Stream MakeStream(qint64 frames)

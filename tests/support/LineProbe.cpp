@@ -1,4 +1,4 @@
-#include "tests/comms/LineProbe.h"
+#include "tests/support/LineProbe.h"
 
 // The kernel's own termios2 carries the speed as a number; glibc's <termios.h> cannot be mixed in.
 #include <asm/ioctls.h>
