@@ -1,7 +1,7 @@
 // Opening an archive window, offscreen: writes yesterday's archive of a channel with the given
 // number of records of typical length, then opens it as the program does (read on a worker
 // thread, window made, first paint) and prints how long the user-interface thread was held by
-// each step.
+// each step, and the longest wait for an ACK on a busy line of the station meanwhile.
 //   bench-archive-open [records]
 #include "app/QuorvelApp.h"
 #include "app/WindowViews.h"
@@ -10,6 +10,7 @@
 #include "core/Station.h"
 #include "ui/ChildFrm.h"
 #include "ui/MainFrm.h"
+#include "tools/bench-common/BenchChannel.h"
 #include "ui/QuorvelView.h"
 
 #include <QApplication>
@@ -22,6 +23,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+constexpr int kPhases = 2;
+const char* const kPhaseNames[kPhases] = {"idle", "opening"};
+
+void Wait(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -55,6 +69,11 @@ int main(int argc, char** argv)
     views->Frame().resize(1600, 1000);
     views->Frame().show();
 
+    BenchChannel channel;
+    if (!channel.IsRunning())
+        return 1;
+    Wait(1000);
+
     QElapsedTimer timer;
     timer.start();
     CQuorvelDoc reader;
@@ -64,6 +83,7 @@ int main(int argc, char** argv)
     // The records are read beside the event loop: what holds the user-interface thread is the
     // call itself, then each turn of the loop until the window is there (the longest of them hands
     // the records over and makes the window).
+    channel.SetPhase(1);
     timer.restart();
     QElapsedTimer wall;
     wall.start();
@@ -81,6 +101,10 @@ int main(int argc, char** argv)
     timer.restart();
     window->View()->viewport()->grab();
     const double paintMs = timer.nsecsElapsed() / 1e6;
+    Wait(200);
+    channel.SetPhase(0);
+    Wait(300);
+    channel.Stop();
 
     std::printf("document read alone: %.1f ms (%d records listed)\n", readMs, reader.GetEventCount());
     std::printf("OpenDocumentFile (checks, read started): %.1f ms\n", openMs);
@@ -89,5 +113,6 @@ int main(int argc, char** argv)
     std::printf("first paint of the window: %.1f ms\n", paintMs);
     std::printf("user-interface thread held at most: %.1f ms at once\n",
                 std::max({openMs, longestTurnMs, paintMs}));
+    channel.Report(kPhaseNames, kPhases);
     return 0;
 }
