@@ -28,13 +28,6 @@ namespace {
 constexpr int kPhases = 2;
 const char* const kPhaseNames[kPhases] = {"idle", "opening"};
 
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -72,7 +65,7 @@ int main(int argc, char** argv)
     BenchChannel channel;
     if (!channel.IsRunning())
         return 1;
-    Wait(1000);
+    ProcessEventsFor(1000);
 
     QElapsedTimer timer;
     timer.start();
@@ -101,9 +94,9 @@ int main(int argc, char** argv)
     timer.restart();
     window->View()->viewport()->grab();
     const double paintMs = timer.nsecsElapsed() / 1e6;
-    Wait(200);
+    ProcessEventsFor(200);
     channel.SetPhase(0);
-    Wait(300);
+    ProcessEventsFor(300);
     channel.Stop();
 
     std::printf("document read alone: %.1f ms (%d records listed)\n", readMs, reader.GetEventCount());

@@ -8,6 +8,7 @@
 #include "tools/bench-common/BenchLine.h"
 #include "tools/quorvel-sim/SimFrames.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <atomic>
@@ -131,4 +132,12 @@ void BenchChannel::Report(const char* const phaseNames[], int phases) const
                     qint64(m_farEnd->sent[p]), m_farEnd->maxWaitUs[p] / 1000.0,
                     m_farEnd->maxWaitUs[p] / 1000 > kFrameTimerMs ? "  PAST THE FRAME TIMER" : "");
     std::printf("frames without ACK: %lld\n", qint64(m_farEnd->lost));
+}
+
+void ProcessEventsFor(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
 }

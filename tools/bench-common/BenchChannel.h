@@ -35,3 +35,6 @@ private:
     bool m_running = false;
     bool m_stopped = false;
 };
+
+// Runs the calling thread's event loop for `ms` milliseconds, as the program's windows would.
+void ProcessEventsFor(int ms);

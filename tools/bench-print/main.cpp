@@ -56,13 +56,6 @@ long ResidentKb()
     return 0;
 }
 
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-}
 
 } // namespace
 
@@ -88,7 +81,7 @@ int main(int argc, char* argv[])
     for (int i = 0; i < lines; ++i)
         window.AddEvent(new CDisplayObj(alarm.constData(), int(alarm.size()), 2));
 
-    Wait(1000);
+    ProcessEventsFor(1000);
 
     channel.SetPhase(1);
     QPrinter printer(QPrinter::HighResolution);
@@ -123,7 +116,7 @@ int main(int argc, char* argv[])
     const long previewKb = ResidentKb() - before;
 
     channel.SetPhase(0);
-    Wait(500);
+    ProcessEventsFor(500);
     channel.Stop();
 
     std::printf("%d lines\n", lines);
