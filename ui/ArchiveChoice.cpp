@@ -4,7 +4,6 @@
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
-#include "ui/MainFrm.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -49,13 +48,13 @@ QString ChooseArchive(QWidget* owner, const ArchiveDialogRequest& request)
 
 } // namespace
 
-void OnViewArchives(CMainFrame& frame)
+QString ChooseArchiveToView(QWidget* owner)
 {
-    const QString path = ChooseArchive(&frame, {QString::fromLatin1(Str::kViewArchiveTitle),
+    const QString path = ChooseArchive(owner, {QString::fromLatin1(Str::kViewArchiveTitle),
                                                 QString::fromLatin1(Str::kViewArchiveFilter),
                                                 StationPath(QString::fromLatin1(Str::kArchivesDir))});
     if (path.isEmpty())
-        return;
+        return {};
     // The name only: a folder named after today passes here and is refused when the file is opened.
     QString key;
     GetTodayKey(key);
@@ -63,17 +62,15 @@ void OnViewArchives(CMainFrame& frame)
     if (name.contains(key)) {
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveAlreadyOpen).arg(name));
-        return;
+        return {};
     }
-    emit frame.openDocumentFile(path);
+    return path;
 }
 
-void OnFileOpen(CMainFrame& frame)
+QString ChooseFileToOpen(QWidget* owner)
 {
-    const QString path = ChooseArchive(&frame, {QString::fromLatin1(Str::kOpenTitle),
-                                                QString::fromLatin1(Str::kOpenFilter), QDir::currentPath()});
-    if (!path.isEmpty())
-        emit frame.openDocumentFile(path);
+    return ChooseArchive(owner, {QString::fromLatin1(Str::kOpenTitle), QString::fromLatin1(Str::kOpenFilter),
+                                 QDir::currentPath()});
 }
 
 void SetArchiveChooser(ArchiveChooser chooser)

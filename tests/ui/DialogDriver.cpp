@@ -4,6 +4,7 @@
 #include "ui/MainFrm.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -68,6 +69,7 @@ bool RunCommand(CMainFrame& frame, int id, const std::function<void(QDialog*)>& 
         person(dialog);
         return true;
     });
-    frame.OnCommand(id);
+    if (QAction* command = frame.CommandAction(id))
+        command->trigger();
     return acted && owned;
 }

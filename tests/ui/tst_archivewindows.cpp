@@ -46,7 +46,7 @@ void OpenByRoute(const QString& route, CMainFrame& frame, CQuorvelApp& app, cons
 {
     if (route == QLatin1String("View Archives")) {
         SetArchiveChooser([path](QWidget*, const ArchiveDialogRequest&) { return path; });
-        frame.OnCommand(ID_FILE_OPEN);
+        frame.CommandAction(ID_FILE_OPEN)->trigger();
         SetArchiveChooser({});
     } else if (route == QLatin1String("recent file")) {
         emit frame.openDocumentFile(path);
@@ -124,7 +124,7 @@ public:
             lastRequest = request;
             return answer;
         });
-        Frame().OnCommand(ID_FILE_OPEN);
+        Frame().CommandAction(ID_FILE_OPEN)->trigger();
     }
 
     ScriptedMessages messages;
@@ -283,14 +283,14 @@ void TestArchiveWindows::closeArchive()
 
     // In a live channel window: a beep, and the window stays.
     station.Frame().MdiArea()->setActiveSubWindow(station.views->Window(4));
-    station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
+    station.Frame().CommandAction(ID_CLOSE_ARCHIVE)->trigger();
     QCOMPARE(station.messages.beeps, QList<IUserMessages::Beep>{IUserMessages::Beep::Asterisk});
     QCOMPARE(station.Frame().ChildFrames().size(), 17);
 
     // In the archive window: it closes with its document, and nothing else does; the window
     // active before it is active again.
     station.Frame().MdiArea()->setActiveSubWindow(archive);
-    station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
+    station.Frame().CommandAction(ID_CLOSE_ARCHIVE)->trigger();
     QTRY_VERIFY(archive.isNull());
     QVERIFY(document.isNull());
     QCOMPARE(station.Frame().ChildFrames().size(), 16);
@@ -495,7 +495,7 @@ void TestArchiveWindows::startedWithAFile()
     QCOMPARE(station.Frame().windowTitle(),
              QStringLiteral("Quorvel - viewing archives - Channel 1 %1.krv").arg(DateKey(-1)));
 
-    station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
+    station.Frame().CommandAction(ID_CLOSE_ARCHIVE)->trigger();
     QTRY_COMPARE(station.Frame().ChildFrames().size(), 0);
     QCOMPARE(station.Frame().windowTitle(), QStringLiteral("Quorvel - viewing archives"));
     station.ChooseArchive(second);
@@ -641,7 +641,8 @@ void TestArchiveWindows::closingLetsGoOfTheRecords()
     std::weak_ptr<const CEventList> records = window->GetDocument()->Events();
     QCOMPARE(records.lock()->Count(), 5000);
 
-    window->View()->OnCommand(ID_CLOSE_ARCHIVE);
+    station.Frame().MdiArea()->setActiveSubWindow(window);
+    station.Frame().CommandAction(ID_CLOSE_ARCHIVE)->trigger();
     QVERIFY(SpinUntil([&] { return station.ArchiveWindows().isEmpty() && records.expired(); }, 10000));
 }
 

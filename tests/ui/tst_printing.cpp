@@ -88,7 +88,7 @@ QStringList PrintedPages(ChannelWindows& windows, ScriptedPrintDialogs& dialogs,
         }
         return true;
     };
-    windows.Frame().OnCommand(ID_FILE_PRINT);
+    windows.Frame().CommandAction(ID_FILE_PRINT)->trigger();
     return PdfPages(pdf);
 }
 
@@ -253,7 +253,7 @@ void TestPrinting::previewShowsEveryPage()
         printer.setOutputFileName(pdf);
         paint(printer);
     };
-    windows.Frame().OnCommand(ID_FILE_PRINT_PREVIEW);
+    windows.Frame().CommandAction(ID_FILE_PRINT_PREVIEW)->trigger();
     QCOMPARE(dialogs.previews, 1);
     const QStringList printed = PdfPages(pdf);
     QCOMPARE(printed.size(), 3);
@@ -269,14 +269,14 @@ void TestPrinting::setupIsKeptForLaterPrints()
         printer.setPageOrientation(QPageLayout::Landscape);
         return true;
     };
-    windows.Frame().OnCommand(ID_FILE_PRINT_SETUP);
+    windows.Frame().CommandAction(ID_FILE_PRINT_SETUP)->trigger();
     QCOMPARE(dialogs.setupDialogs, 1);
     QPageLayout::Orientation seen = QPageLayout::Portrait;
     dialogs.onPrint = [&](QPrinter& printer) {
         seen = printer.pageLayout().orientation();
         return false;
     };
-    windows.Frame().OnCommand(ID_FILE_PRINT);
+    windows.Frame().CommandAction(ID_FILE_PRINT)->trigger();
     QCOMPARE(seen, QPageLayout::Landscape);
 }
 
@@ -288,7 +288,7 @@ void TestPrinting::cancelledPrintDialogPrintsNothing()
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("none.pdf"));
     AnswerWithPdf(dialogs, pdf, kPageLines, false);
-    windows.Frame().OnCommand(ID_FILE_PRINT);
+    windows.Frame().CommandAction(ID_FILE_PRINT)->trigger();
     QCOMPARE(dialogs.printDialogs, 1);
     QVERIFY(!QFile::exists(pdf));
 }
@@ -316,7 +316,7 @@ void TestPrinting::stoppedPdfLeavesNoFile()
         }
     });
     watch.start(20);
-    windows.Frame().OnCommand(ID_FILE_PRINT);
+    windows.Frame().CommandAction(ID_FILE_PRINT)->trigger();
     QVERIFY(cancelled);
     QVERIFY(!QFile::exists(pdf));
 }
@@ -356,7 +356,7 @@ void TestPrinting::printToFileOffers()
     ChannelWindows windows(1);
     ScriptedPrintDialogs dialogs;
     windows.Doc(1).SetTitle(title);
-    windows.Frame().OnCommand(ID_PRINT_TO_FILE);
+    windows.Frame().CommandAction(ID_PRINT_TO_FILE)->trigger();
     QCOMPARE(dialogs.saveRequests.size(), 1);
     const IPrintDialogs::SaveFileRequest& request = dialogs.saveRequests[0];
     QCOMPARE(request.fileName, offered);
@@ -396,7 +396,7 @@ void TestPrinting::printToFileWrites()
         file.write(before);
         file.close();
     }
-    windows.Frame().OnCommand(ID_PRINT_TO_FILE);
+    windows.Frame().CommandAction(ID_PRINT_TO_FILE)->trigger();
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), Lines(events, zone));
     QVERIFY(windows.messages.texts.isEmpty());
@@ -423,7 +423,7 @@ void TestPrinting::printToFileRefuses()
     AddZones(windows.Doc(1), events);
     QVERIFY(QDir().mkpath(StationPath(QStringLiteral("Print"))));
     dialogs.savePath = QDir(StationDir()).absoluteFilePath(path);
-    windows.Frame().OnCommand(ID_PRINT_TO_FILE);
+    windows.Frame().CommandAction(ID_PRINT_TO_FILE)->trigger();
     if (message.contains(QLatin1String("%1")))
         message = message.arg(QDir(StationDir()).absolutePath());
     QCOMPARE(windows.messages.texts, QStringList{message});
@@ -460,7 +460,7 @@ void TestPrinting::printToFileFullDisk()
         std::unique_ptr<FileSizeLimit> limit;
         if (room >= 0)
             limit = std::make_unique<FileSizeLimit>(room);
-        windows.Frame().OnCommand(ID_PRINT_TO_FILE);
+        windows.Frame().CommandAction(ID_PRINT_TO_FILE)->trigger();
     }
     const QString expected = QStringLiteral("An error occurred while writing %1: %2")
                                  .arg(QDir::toNativeSeparators(dialogs.savePath), QString::fromLocal8Bit(std::strerror(error)));

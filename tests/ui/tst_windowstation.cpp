@@ -248,7 +248,7 @@ void TestWindowStation::quitQuestion()
         window->installEventFilter(&watch);
 
     messages.answers = {answer};
-    station.Frame().OnCommand(ID_APP_EXIT);
+    station.Frame().CommandAction(ID_APP_EXIT)->trigger();
     QCOMPARE(messages.texts, QStringList{QStringLiteral("Do you really want to quit?")});
     if (!quits) {
         QCOMPARE(watch.closes, 0);
