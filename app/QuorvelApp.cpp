@@ -34,7 +34,7 @@
 #include "remote/RemotePort.h"
 #include "remote/RemoteSettings.h"
 #include "remote/RemoteStartup.h"
-#include "ui/WindowMessages.h"
+#include "ui/WindowDialogs.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -507,9 +507,9 @@ int RunQuorvel(int argc, char* argv[])
         windows ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication& app = *application;
     // Windows show their messages in boxes; without them they go to standard error.
-    CWindowMessages windowMessages;
+    CWindowDialogs windowDialogs;
     if (windows)
-        SetUserMessages(&windowMessages);
+        SetUserDialogs(&windowDialogs);
     QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
 
@@ -585,7 +585,7 @@ int RunQuorvel(int argc, char* argv[])
             std::fprintf(stderr, "%s\n", Str::kViewingFailed);
     }
     CHeadlessConsole::SetOutput(nullptr);
-    SetUserMessages(nullptr);
+    SetUserDialogs(nullptr);
     ProfileStore().sync();
     standardOutput.WaitWritten(kLastOutputTime);
     return result;

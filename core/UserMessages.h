@@ -30,7 +30,8 @@ public:
 IUserMessages& UserMessages();
 // On the user-interface thread: shows what other threads handed over, in the order they did.
 void DeliverPostedMessages();
-// Installs messages (not owned); nullptr restores the console instance.
+// Installs messages (not owned); nullptr restores the console instance. The windowed program
+// installs its dialogs, boxes included, with SetUserDialogs, which comes here for the boxes.
 void SetUserMessages(IUserMessages* messages);
 
 // Shows the operating system's text for an errno value in a box with the given icon.

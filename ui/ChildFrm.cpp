@@ -3,7 +3,6 @@
 #include "archive/QuorvelDoc.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
-#include "ui/MainFrm.h"
 #include "ui/NoCloseBoxStyle.h"
 #include "ui/QuorvelView.h"
 
@@ -27,6 +26,7 @@ CChildFrame::CChildFrame(CQuorvelDoc* document, ChannelNameSource channelNames, 
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(m_pView);
     connect(m_pView, &CQuorvelView::documentTitleChanged, this, &CChildFrame::UpdateTitle);
+    connect(m_pView, &CQuorvelView::propertiesRequested, this, &CChildFrame::OnProperties);
     connect(m_pView, &CQuorvelView::flashToggled, this, [this](bool highlighted) {
         m_bFlashHighlighted = highlighted;
         UpdateTitle();
@@ -43,8 +43,7 @@ void CChildFrame::UpdateTitle()
 void CChildFrame::OnProperties()
 {
     m_nChannel = m_pDocument ? m_pDocument->GetChannel() : 0;
-    if (auto* mainFrame = qobject_cast<CMainFrame*>(window()))
-        emit mainFrame->openChannelProperties(m_nChannel);
+    emit openChannelProperties(m_nChannel);
 }
 
 bool CChildFrame::IsChannelName(const QString& title) const

@@ -18,12 +18,16 @@ public:
     CQuorvelView* View() const { return m_pView; }
     CQuorvelDoc* GetDocument() const { return m_pDocument; }
 
-    // The "Properites" command: the channel property sheet of this window's channel.
+    // The "Properites" command: asks for the channel property sheet of this window's channel.
     void OnProperties();
     // The document's title, marked while the window flashes.
     void UpdateTitle();
     // Lets the program's end close channel windows too.
     void SetProgramEnding() { m_bProgramEnding = true; }
+
+signals:
+    // The property sheet of this window's channel is asked for (-1 for an archive).
+    void openChannelProperties(int channel);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

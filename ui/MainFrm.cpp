@@ -8,7 +8,9 @@
 #include "ui/ArchiveChoice.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
+#include "ui/DialogCommands.h"
 #include "ui/MdiTiling.h"
+#include "ui/PrintToFile.h"
 #include "ui/QuorvelView.h"
 #include "ui/ViewPrinting.h"
 #include "ui/SendMail.h"
@@ -35,8 +37,9 @@ CMainFrame::CMainFrame(ChannelNameSource channelNames, QWidget* parent)
 {
     setCentralWidget(m_pMdiArea);
     setAcceptDrops(true);
-    m_childMenus = BuildMenus(ChildMenus(), m_childActions);
-    m_frameMenus = BuildMenus(FrameMenus(), m_frameActions);
+    ConnectCommands();
+    m_childMenus = m_commands.BuildMenus(ChildMenus(), this);
+    m_frameMenus = m_commands.BuildMenus(FrameMenus(), this);
     for (QMenu* menu : m_childMenus) {
         if (menu->title() == QLatin1String(Str::kMenuWindow))
             m_pWindowMenu = menu;
@@ -69,25 +72,61 @@ CMainFrame::~CMainFrame()
         window->disconnect(this);
 }
 
-QList<QMenu*> CMainFrame::BuildMenus(const std::vector<MenuDef>& defs, ActionTable& actions)
+void CMainFrame::ConnectCommands()
 {
-    QList<QMenu*> menus;
-    for (const MenuDef& def : defs) {
-        auto* menu = new QMenu(QString::fromLatin1(def.title), this);
-        for (const MenuItem& item : def.items) {
-            if (!item.id) {
-                menu->addSeparator();
-                continue;
-            }
-            QAction* action = menu->addAction(QString::fromLatin1(item.text));
-            action->setStatusTip(PromptText(item.prompt));
-            const int id = item.id;
-            connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-            actions.insert(id, action);
-        }
-        menus.append(menu);
-    }
-    return menus;
+    // The frame's windows.
+    m_commands.SetHandler(ID_WINDOW_CASCADE, [this] { m_pMdiArea->cascadeSubWindows(); });
+    m_commands.SetHandler(ID_WINDOW_TILE_HORZ, [this] { MDITile(Qt::Horizontal); });
+    m_commands.SetHandler(ID_WINDOW_TILE_VERT, [this] { MDITile(Qt::Vertical); });
+    m_commands.SetHandler(ID_WINDOW_ARRANGE, [this] { ArrangeIcons(); });
+    m_commands.SetHandler(ID_RESTORE_WINDOWS, [this] { RestoreChannelWindows(); });
+    // Windows are made from channel 16 down to 1, so the next channel's window is the one made before.
+    m_commands.SetHandler(ID_NEXT_PANE, [this] { m_pMdiArea->activatePreviousSubWindow(); });
+    m_commands.SetHandler(ID_PREV_PANE, [this] { m_pMdiArea->activateNextSubWindow(); });
+    m_commands.SetHandler(ID_CLOSE_ARCHIVE, [this] {
+        if (CChildFrame* frame = ActiveChildFrame())
+            CloseChild(frame);
+    });
+    m_commands.SetHandler(ID_PROPERTIES, [this] {
+        if (CChildFrame* frame = ActiveChildFrame())
+            frame->OnProperties();
+    });
+    m_commands.SetHandler(ID_VIEW_STATUS_BAR, [this] {
+        statusBar()->setVisible(Commands::Find(m_frameMenus, ID_VIEW_STATUS_BAR)->isChecked());
+    });
+    m_commands.SetHandler(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    m_commands.SetHandler(ID_APP_EXIT, [this] { close(); });
+    m_commands.SetHandler(ID_APP_ABOUT, [this] {
+        CAboutDlg about(this);
+        about.exec();
+    });
+
+    // The active window's document, with the window's view as the owner of what they show.
+    m_commands.SetHandler(ID_FILE_PRINT, [this] {
+        if (CChildFrame* frame = ActiveChildFrame())
+            OnFilePrint(frame->GetDocument(), Printer(), frame->View());
+    });
+    m_commands.SetHandler(ID_FILE_PRINT_PREVIEW, [this] {
+        if (CChildFrame* frame = ActiveChildFrame())
+            OnFilePrintPreview(frame->GetDocument(), Printer(), frame->View());
+    });
+    m_commands.SetHandler(ID_PRINT_TO_FILE, [this] {
+        if (CChildFrame* frame = ActiveChildFrame())
+            OnPrintToFile(frame->GetDocument(), frame->View());
+    });
+    m_commands.SetHandler(ID_FILE_SEND_MAIL, [this] {
+        if (const CChildFrame* frame = ActiveChildFrame(); frame && frame->GetDocument())
+            OnFileSendMail(frame->GetDocument()->GetArchivePath());
+    });
+    m_commands.SetHandler(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(Printer(), this); });
+
+    // The dialogs of the Tools menu and the backup.
+    m_commands.SetHandler(ID_EVENT_VIEW, [this] { OnEventView(this); });
+    m_commands.SetHandler(ID_REMOTE_MONITORING, [this] { OnRemoteMonitoring(AvailablePorts(), this); });
+    m_commands.SetHandler(ID_BACKUP_ARCHIVES, [this] {
+        if (CChildFrame* frame = ActiveChildFrame())
+            OnBackupArchives(frame->View());
+    });
 }
 
 void CMainFrame::CreateStatusBar()
@@ -98,7 +137,7 @@ void CMainFrame::CreateStatusBar()
     m_pDatePane->setObjectName(QStringLiteral("datePane"));
     m_pDatePane->setTextFormat(Qt::PlainText);
     statusBar()->addPermanentWidget(m_pDatePane);
-    QAction* toggle = m_frameActions.value(ID_VIEW_STATUS_BAR);
+    QAction* toggle = Commands::Find(m_frameMenus, ID_VIEW_STATUS_BAR);
     toggle->setCheckable(true);
     toggle->setChecked(true);
     // The date turns at midnight within a refresh, whatever the clock was set to.
@@ -122,6 +161,7 @@ CChildFrame* CMainFrame::CreateChannelWindow(CQuorvelDoc* document)
     auto* frame = new CChildFrame(document, m_channelNames);
     m_pMdiArea->addSubWindow(frame);
     connect(frame, &QWidget::windowTitleChanged, this, &CMainFrame::UpdateTitle);
+    connect(frame, &CChildFrame::openChannelProperties, this, &CMainFrame::openChannelProperties);
     frame->show();
     frame->View()->UpdateAllViews();
     return frame;
@@ -186,7 +226,7 @@ void CMainFrame::SetBackupAvailable(bool available)
 
 QAction* CMainFrame::CommandAction(int id) const
 {
-    return (m_bChildMenusShown ? m_childActions : m_frameActions).value(id);
+    return Commands::Find(m_bChildMenusShown ? m_childMenus : m_frameMenus, id);
 }
 
 void CMainFrame::UpdateMenus()
@@ -198,20 +238,20 @@ void CMainFrame::UpdateMenus()
             menuBar()->addMenu(menu);
         m_bChildMenusShown = child;
     }
-    m_childActions.value(ID_BACKUP_ARCHIVES)->setEnabled(m_bBackupAvailable);
-    m_childActions.value(ID_FILE_SEND_MAIL)->setEnabled(!FindSendProgram().isEmpty());
+    Commands::Find(m_childMenus, ID_BACKUP_ARCHIVES)->setEnabled(m_bBackupAvailable);
+    Commands::Find(m_childMenus, ID_FILE_SEND_MAIL)->setEnabled(!FindSendProgram().isEmpty());
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& files)
 {
     m_recentFiles = files;
-    FillRecentFiles(m_childActions, m_childRecentEntries);
-    FillRecentFiles(m_frameActions, m_frameRecentEntries);
+    FillRecentFiles(m_childMenus, m_childRecentEntries);
+    FillRecentFiles(m_frameMenus, m_frameRecentEntries);
 }
 
-void CMainFrame::FillRecentFiles(ActionTable& actions, QList<QAction*>& entries)
+void CMainFrame::FillRecentFiles(const QList<QMenu*>& menus, QList<QAction*>& entries)
 {
-    QAction* placeholder = actions.value(ID_FILE_MRU_FILE1);
+    QAction* placeholder = Commands::Find(menus, ID_FILE_MRU_FILE1);
     auto* menu = qobject_cast<QMenu*>(placeholder->parent());
     qDeleteAll(entries);
     entries.clear();
@@ -300,40 +340,20 @@ void CMainFrame::FillWindowMenu()
 void CMainFrame::OnAccelerator(int id)
 {
     if (id == ID_NEXT_PANE || id == ID_PREV_PANE) {
-        OnCommand(id);
+        m_commands.Run(id);
         return;
     }
     // Like a menu item, an accelerator does nothing while its command is disabled or not offered.
-    const QAction* action = CommandAction(id);
-    if (action && action->isEnabled())
-        OnCommand(id);
+    if (QAction* action = CommandAction(id); action && action->isEnabled())
+        action->trigger();
 }
 
-void CMainFrame::OnCommand(int id)
+void CMainFrame::OnFileOpen()
 {
-    if (CChildFrame* frame = ActiveChildFrame(); frame && frame->View()->OnCommand(id))
-        return;
-    switch (id) {
-    case ID_WINDOW_CASCADE: m_pMdiArea->cascadeSubWindows(); break;
-    case ID_WINDOW_ARRANGE: ArrangeIcons(); break;
-    // Windows are made from channel 16 down to 1, so the next channel's window is the one made before.
-    case ID_NEXT_PANE: m_pMdiArea->activatePreviousSubWindow(); break;
-    case ID_PREV_PANE: m_pMdiArea->activateNextSubWindow(); break;
-    case ID_VIEW_STATUS_BAR: statusBar()->setVisible(m_frameActions.value(id)->isChecked()); break;
-    case ID_APP_EXIT: close(); break;
-    case ID_APP_ABOUT: {
-        CAboutDlg about(this);
-        about.exec();
-        break;
-    }
-    case ID_FILE_PRINT_SETUP: OnFilePrintSetup(Printer(), this); break;
-    case ID_FILE_OPEN: OnFileOpen(*this); break;
-    case ID_FILE_SEND_MAIL:
-        if (const CChildFrame* frame = ActiveChildFrame(); frame && frame->GetDocument())
-            OnFileSendMail(frame->GetDocument()->GetArchivePath());
-        break;
-    default: break;
-    }
+    // With a window active the command is View Archives; without, Open.
+    const QString path = ActiveChildFrame() ? ChooseArchiveToView(this) : ChooseFileToOpen(this);
+    if (!path.isEmpty())
+        emit openDocumentFile(path);
 }
 
 QPrinter& CMainFrame::Printer()

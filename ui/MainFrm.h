@@ -1,8 +1,7 @@
 #pragma once
 #include "ui/ChannelNameSource.h"
-#include "ui/MenuTable.h"
+#include "ui/Commands.h"
 
-#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
@@ -51,10 +50,9 @@ public:
     QMdiArea* MdiArea() const { return m_pMdiArea; }
     CChildFrame* ActiveChildFrame() const;
     QList<CChildFrame*> ChildFrames() const;
-    // The item of the menus now shown with that command; nullptr when they have none.
+    // The item of the menus now shown with that command (named after its id); nullptr when they
+    // have none. Triggering it runs the command as the menu does.
     QAction* CommandAction(int id) const;
-    // Runs a menu or accelerator command: the active view first, then the frame.
-    void OnCommand(int id);
     // The COM ports offered for the remote monitor: the application's list of ports free at start-up.
     void SetAvailablePorts(std::function<QStringList()> source) { m_availablePorts = std::move(source); }
     QStringList AvailablePorts() const { return m_availablePorts ? m_availablePorts() : QStringList(); }
@@ -81,9 +79,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    using ActionTable = QHash<int, QAction*>;
-
-    QList<QMenu*> BuildMenus(const std::vector<MenuDef>& defs, ActionTable& actions);
+    void ConnectCommands();
     void CreateStatusBar();
     void OnUpdateDate();
     void OnAccelerator(int id);
@@ -91,14 +87,14 @@ private:
     void UpdateTitle();
     void FillWindowMenu();
     void ArrangeIcons();
-    void FillRecentFiles(ActionTable& actions, QList<QAction*>& entries);
+    void OnFileOpen();
+    void FillRecentFiles(const QList<QMenu*>& menus, QList<QAction*>& entries);
 
     ChannelNameSource m_channelNames;
     QMdiArea* m_pMdiArea;
     QList<QMenu*> m_childMenus;   // menu 129
     QList<QMenu*> m_frameMenus;   // menu 128
-    ActionTable m_childActions;
-    ActionTable m_frameActions;
+    Commands m_commands;
     QMenu* m_pWindowMenu = nullptr;
     QList<QAction*> m_windowList;
     QStringList m_recentFiles;

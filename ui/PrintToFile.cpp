@@ -5,9 +5,9 @@
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "events/DisplayObj.h"
-#include "ui/PrintDialogs.h"
 #include "ui/SteppedJob.h"
 #include "ui/UiLogging.h"
+#include "ui/UserDialogs.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,13 +56,13 @@ void OnPrintToFile(CQuorvelDoc* document, QWidget* parent)
 {
     if (!document)
         return;
-    IPrintDialogs::SaveFileRequest request;
+    IUserDialogs::SaveFileRequest request;
     request.title = QString::fromLatin1(Str::kPrintToFileTitle);
     request.folder = StationPath(QLatin1String(Str::kPrintDir));
     request.fileName = PrintFileTitle(document->GetTitle());
     request.filter = QString::fromLatin1(Str::kPrintToFileFilter);
     request.defaultSuffix = QString::fromLatin1(Str::kPrintToFileExtension);
-    const QString path = PrintDialogs().GetSaveFileName(parent, request);
+    const QString path = UserDialogs().GetSaveFileName(parent, request);
     if (path.isEmpty())
         return;
 

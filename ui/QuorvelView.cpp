@@ -3,24 +3,14 @@
 #include "archive/QuorvelDoc.h"
 #include "core/Strings.h"
 #include "events/DisplayObj.h"
-#include "ui/ArchiveDlg.h"
-#include "ui/ArchiveChoice.h"
-#include "ui/ChildFrm.h"
-#include "ui/CommandIds.h"
-#include "ui/EventDialog.h"
 #include "ui/LoMetric.h"
-#include "ui/MainFrm.h"
-#include "ui/RemoteMonDlg.h"
-#include "ui/PrintToFile.h"
 #include "ui/UiLogging.h"
-#include "ui/ViewPrinting.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QPainter>
-#include <QPrinter>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
 #include <QThread>
@@ -382,78 +372,6 @@ void CQuorvelView::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
     const QAction* properties = menu.addAction(QString::fromLatin1(Str::kItemChannelProperties));
-    if (menu.exec(event->globalPos()) == properties) {
-        if (CChildFrame* frame = ParentFrame())
-            frame->OnProperties();
-    }
-}
-
-CChildFrame* CQuorvelView::ParentFrame() const
-{
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
-        if (auto* frame = qobject_cast<CChildFrame*>(w))
-            return frame;
-    }
-    return nullptr;
-}
-
-bool CQuorvelView::OnCommand(int id)
-{
-    auto* mainFrame = qobject_cast<CMainFrame*>(window());
-    switch (id) {
-    case ID_FILE_OPEN:
-        if (mainFrame)
-            OnViewArchives(*mainFrame);
-        return true;
-    case ID_CLOSE_ARCHIVE:
-        if (CChildFrame* frame = ParentFrame(); frame && mainFrame)
-            mainFrame->CloseChild(frame);
-        else if (frame)
-            frame->close();
-        return true;
-    case ID_WINDOW_TILE_HORZ:
-    case ID_WINDOW_TILE_VERT:
-        if (mainFrame)
-            mainFrame->MDITile(id == ID_WINDOW_TILE_HORZ ? Qt::Horizontal : Qt::Vertical);
-        return true;
-    case ID_RESTORE_WINDOWS:
-        if (mainFrame)
-            mainFrame->RestoreChannelWindows();
-        return true;
-    // The settings dialogs of the Tools menu, owned by the main window.
-    case ID_EVENT_VIEW: {
-        EventDialog dialog(window());
-        dialog.exec();
-        return true;
-    }
-    case ID_REMOTE_MONITORING: {
-        RemoteMonDlg dialog(mainFrame ? mainFrame->AvailablePorts() : QStringList(), window());
-        dialog.exec();
-        return true;
-    }
-    case ID_BACKUP_ARCHIVES: {
-        CArchiveDlg dialog(this);
-        dialog.DoModal();
-        return true;
-    }
-    case ID_PROPERTIES:
-        if (CChildFrame* frame = ParentFrame())
-            frame->OnProperties();
-        return true;
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_PREVIEW: {
-        std::unique_ptr<QPrinter> own;  // for a view outside the main window
-        QPrinter* printer = mainFrame ? &mainFrame->Printer() : (own = std::make_unique<QPrinter>()).get();
-        if (id == ID_FILE_PRINT)
-            OnFilePrint(m_pDocument, *printer, this);
-        else
-            OnFilePrintPreview(m_pDocument, *printer, this);
-        return true;
-    }
-    case ID_PRINT_TO_FILE:
-        OnPrintToFile(m_pDocument, this);
-        return true;
-    default:
-        return false;
-    }
+    if (menu.exec(event->globalPos()) == properties)
+        emit propertiesRequested();
 }

@@ -11,7 +11,6 @@
 
 #include <atomic>
 
-class CChildFrame;
 class QPainter;
 
 // The view of a channel or archive window: the document's event list as lines of text, oldest at
@@ -48,9 +47,6 @@ public:
     // not-connected line with the channel's COM number.
     void ShowConnection(int port, bool connected);
 
-    // Runs a command of the child window's menu; false when the view does not handle it.
-    bool OnCommand(int id);
-
     int FirstLine() const { return m_nFirstLine; }
     int FirstColumn() const { return m_nFirstColumn; }
     int VisibleLines() const { return m_nVisibleLines; }
@@ -65,6 +61,8 @@ signals:
     // fault, and the newest of them.
     void alertLines(int count, bool fault, const QString& last);
     void documentTitleChanged();
+    // "Properites" was chosen from the view's context menu.
+    void propertiesRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -88,7 +86,6 @@ private:
     void OnScrollAction(int action);
     void StartFlash();
     void StopFlash();
-    CChildFrame* ParentFrame() const;
 
     QPointer<CQuorvelDoc> m_pDocument;
     ChannelNameSource m_channelNames;

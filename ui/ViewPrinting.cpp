@@ -4,10 +4,10 @@
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "ui/PagePrinter.h"
-#include "ui/PrintDialogs.h"
 #include "ui/PrintToFile.h"
 #include "ui/SteppedJob.h"
 #include "ui/UiLogging.h"
+#include "ui/UserDialogs.h"
 
 #include <QFile>
 #include <QPaintEngine>
@@ -67,7 +67,7 @@ void OnFilePrint(CQuorvelDoc* document, QPrinter& printer, QWidget* parent)
     if (!document)
         return;
     PreparePrinter(printer, *document);
-    if (PrintDialogs().ExecPrintDialog(printer, parent))
+    if (UserDialogs().ExecPrintDialog(printer, parent))
         PrintDocument(document, printer, parent);
 }
 
@@ -76,12 +76,12 @@ void OnFilePrintPreview(CQuorvelDoc* document, QPrinter& printer, QWidget* paren
     if (!document)
         return;
     PreparePrinter(printer, *document);
-    PrintDialogs().ExecPreview(printer, parent, [document, parent](QPrinter& target) {
+    UserDialogs().ExecPreview(printer, parent, [document, parent](QPrinter& target) {
         PrintDocument(document, target, parent);
     });
 }
 
 void OnFilePrintSetup(QPrinter& printer, QWidget* parent)
 {
-    PrintDialogs().ExecPrintSetup(printer, parent);
+    UserDialogs().ExecPrintSetup(printer, parent);
 }

@@ -1,6 +1,6 @@
 #pragma once
-#include "tests/support/ScriptedMessages.h"
 #include "tests/support/TestStation.h"
+#include "tests/ui/ScriptedDialogs.h"
 
 #include <QByteArray>
 
@@ -13,7 +13,8 @@ class CQuorvelDoc;
 class CQuorvelView;
 
 // A station's windows as start-up makes them: the channel names from the store, documents from
-// `channels` down to 1, a window for each, tiled, channel 1 active. Boxes are answered by script.
+// `channels` down to 1, a window for each, tiled, channel 1 active. Boxes and dialogs are answered by
+// script.
 // The alarm file knows alarm 1 as a FAULT, 2 as an ALARM and 3 as an EVENT.
 class ChannelWindows
 {
@@ -29,7 +30,8 @@ public:
     void Add(int channel, const QByteArray& message);
     void SetConnected(int channel, bool connected);
 
-    ScriptedMessages messages;
+    ScriptedDialogs dialogs;
+    ScriptedMessages& messages = dialogs.boxes;
 
 private:
     TestStation m_station;

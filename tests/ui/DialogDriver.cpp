@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -70,6 +71,7 @@ bool RunCommand(CMainFrame& frame, int id, const std::function<void(QDialog*)>& 
         person(dialog);
         return true;
     });
-    frame.OnCommand(id);
+    if (QAction* command = frame.CommandAction(id))
+        command->trigger();
     return acted && owned;
 }

@@ -2,7 +2,6 @@
 
 #include "app/QuorvelApp.h"
 #include "app/WindowViews.h"
-#include "core/UserMessages.h"
 #include "tests/events/AlarmFixture.h"
 #include "tests/support/SpinUntil.h"
 #include "tests/ui/TextRecorder.h"
@@ -10,6 +9,7 @@
 #include "ui/ChildFrm.h"
 #include "ui/MainFrm.h"
 #include "ui/QuorvelView.h"
+#include "ui/UserDialogs.h"
 
 #include <QApplication>
 #include <QDate>
@@ -46,7 +46,7 @@ WindowStation::WindowStation(const std::map<int, Pty*>& lines, int mappedChannel
 WindowStation::~WindowStation()
 {
     app.reset();
-    SetUserMessages(nullptr);
+    SetUserDialogs(nullptr);
 }
 
 QString WindowStation::LinePath(int channel) const

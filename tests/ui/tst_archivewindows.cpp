@@ -6,13 +6,12 @@
 #include "core/Clock.h"
 #include "tests/events/AlarmFixture.h"
 #include "tests/support/Pty.h"
-#include "tests/support/ScriptedMessages.h"
 #include "tests/support/SpinUntil.h"
 #include "tests/support/TestStation.h"
+#include "tests/ui/ScriptedDialogs.h"
 #include "tests/ui/TextRecorder.h"
 #include "tests/ui/WindowStation.h"
 #include "tools/quorvel-sim/SimFrames.h"
-#include "ui/ArchiveChoice.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrm.h"
@@ -42,12 +41,13 @@ QString DateKey(int daysFromToday)
 }
 
 // Asks for an archive as a person does: "View Archives", "recent file" or "second copy".
-void OpenByRoute(const QString& route, CMainFrame& frame, CQuorvelApp& app, const QString& path)
+void OpenByRoute(const QString& route, CMainFrame& frame, CQuorvelApp& app, ScriptedDialogs& dialogs,
+                 const QString& path)
 {
     if (route == QLatin1String("View Archives")) {
-        SetArchiveChooser([path](QWidget*, const ArchiveDialogRequest&) { return path; });
-        frame.OnCommand(ID_FILE_OPEN);
-        SetArchiveChooser({});
+        dialogs.openPath = path;
+        frame.CommandAction(ID_FILE_OPEN)->trigger();
+        dialogs.openPath.clear();
     } else if (route == QLatin1String("recent file")) {
         emit frame.openDocumentFile(path);
     } else {
@@ -75,7 +75,6 @@ public:
     }
     ~ArchiveStation()
     {
-        SetArchiveChooser({});
         app.reset();
     }
 
@@ -120,19 +119,21 @@ public:
     // `answer` (empty: cancelled).
     void ChooseArchive(const QString& answer)
     {
-        SetArchiveChooser([this, answer](QWidget*, const ArchiveDialogRequest& request) {
-            lastRequest = request;
-            return answer;
-        });
-        Frame().OnCommand(ID_FILE_OPEN);
+        dialogs.openPath = answer;
+        Frame().CommandAction(ID_FILE_OPEN)->trigger();
+    }
+    // What the last file dialog was shown with.
+    IUserDialogs::OpenFileRequest LastRequest() const
+    {
+        return dialogs.openRequests.isEmpty() ? IUserDialogs::OpenFileRequest() : dialogs.openRequests.constLast();
     }
 
-    ScriptedMessages messages;
+    ScriptedDialogs dialogs;
+    ScriptedMessages& messages = dialogs.boxes;
     TestStation station;
     std::unique_ptr<CQuorvelApp> app;
     CWindowViews* views = nullptr;
     bool started = false;
-    ArchiveDialogRequest lastRequest;
 };
 
 // 300,000 copies of a record the channel's own writer wrote yesterday: an archive that takes a
@@ -216,7 +217,7 @@ void TestArchiveWindows::viewArchives()
     station.ChooseArchive(path);
     const bool opens = !path.isEmpty() && boxes.isEmpty();
     QVERIFY(station.WaitForArchiveWindows(opens ? 1 : 0));
-    QCOMPARE(station.lastRequest.folder, station.station.Path(QStringLiteral("Archives")));
+    QCOMPARE(station.LastRequest().folder, station.station.Path(QStringLiteral("Archives")));
     // A refusal may come from the reader's thread, after the window count was seen.
     QTRY_COMPARE(station.messages.texts, boxes);
     QCOMPARE(station.messages.beeps,
@@ -284,14 +285,14 @@ void TestArchiveWindows::closeArchive()
 
     // In a live channel window: a beep, and the window stays.
     station.Frame().MdiArea()->setActiveSubWindow(station.views->Window(4));
-    station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
+    station.Frame().CommandAction(ID_CLOSE_ARCHIVE)->trigger();
     QCOMPARE(station.messages.beeps, QList<IUserMessages::Beep>{IUserMessages::Beep::Asterisk});
     QCOMPARE(station.Frame().ChildFrames().size(), 17);
 
     // In the archive window: it closes with its document, and nothing else does; the window
     // active before it is active again.
     station.Frame().MdiArea()->setActiveSubWindow(archive);
-    station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
+    station.Frame().CommandAction(ID_CLOSE_ARCHIVE)->trigger();
     QTRY_VERIFY(archive.isNull());
     QVERIFY(document.isNull());
     QCOMPARE(station.Frame().ChildFrames().size(), 16);
@@ -496,13 +497,13 @@ void TestArchiveWindows::startedWithAFile()
     QCOMPARE(station.Frame().windowTitle(),
              QStringLiteral("Quorvel - viewing archives - Channel 1 %1.krv").arg(DateKey(-1)));
 
-    station.Frame().OnCommand(ID_CLOSE_ARCHIVE);
+    station.Frame().CommandAction(ID_CLOSE_ARCHIVE)->trigger();
     QTRY_COMPARE(station.Frame().ChildFrames().size(), 0);
     QCOMPARE(station.Frame().windowTitle(), QStringLiteral("Quorvel - viewing archives"));
     station.ChooseArchive(second);
     QVERIFY(station.WaitForArchiveWindows(1));
-    QCOMPARE(station.lastRequest.title, QStringLiteral("Open"));
-    QCOMPARE(station.lastRequest.folder, QDir::currentPath());
+    QCOMPARE(station.LastRequest().title, QStringLiteral("Open"));
+    QCOMPARE(station.LastRequest().folder, QDir::currentPath());
     QCOMPARE(station.Frame().ChildFrames().size(), 1);
     QCOMPARE(station.Frame().ActiveChildFrame()->windowTitle(), QStringLiteral("Channel 2 %1.krv").arg(DateKey(-2)));
     QCOMPARE(ArchiveStation::Shown(station.Frame().ActiveChildFrame()).size(), 3);
@@ -585,7 +586,8 @@ void TestArchiveWindows::notAFileThatCanBeViewed()
     Pty line;
     QVERIFY(line.IsOpen());
     WindowStation station({{1, &line}});
-    ScriptedMessages messages;
+    ScriptedDialogs dialogs;
+    const ScriptedMessages& messages = dialogs.boxes;
     QVERIFY(station.Start());
     const QString pipe = station.station.Path(QStringLiteral("Archives/pipe"));
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
@@ -599,7 +601,7 @@ void TestArchiveWindows::notAFileThatCanBeViewed()
     else
         path = QStringLiteral("/dev/zero");
 
-    OpenByRoute(route, station.Frame(), *station.app, path);
+    OpenByRoute(route, station.Frame(), *station.app, dialogs, path);
     const QString refusal = QStringLiteral("%1 is not a file that can be viewed").arg(path);
     QVERIFY(SpinUntil([&] { return messages.texts.contains(refusal); }, 5000));
     QVERIFY(SendAlarm(line, 1));
@@ -621,7 +623,7 @@ void TestArchiveWindows::goneArchiveIsNamed()
     ArchiveStation station;
     const QString path = station.WriteArchive(QStringLiteral("Channel 1"), -2, {1});
     QVERIFY(QFile::remove(path));
-    OpenByRoute(route, station.Frame(), *station.app, path);
+    OpenByRoute(route, station.Frame(), *station.app, station.dialogs, path);
     QVERIFY(SpinUntil([&] { return !station.messages.texts.isEmpty(); }, 10000));
     QCOMPARE(station.messages.texts,
              QStringList{QStringLiteral("Failed to open document.\n%1: No such file or directory").arg(path)});
@@ -642,7 +644,8 @@ void TestArchiveWindows::closingLetsGoOfTheRecords()
     std::weak_ptr<const CEventList> records = window->GetDocument()->Events();
     QCOMPARE(records.lock()->Count(), 5000);
 
-    window->View()->OnCommand(ID_CLOSE_ARCHIVE);
+    station.Frame().MdiArea()->setActiveSubWindow(window);
+    station.Frame().CommandAction(ID_CLOSE_ARCHIVE)->trigger();
     QVERIFY(SpinUntil([&] { return station.ArchiveWindows().isEmpty() && records.expired(); }, 10000));
 }
 

@@ -16,6 +16,7 @@
 #include "ui/MainFrm.h"
 #include "ui/PropertySheet.h"
 #include "ui/QuorvelView.h"
+#include "ui/UserDialogs.h"
 
 #include <QAbstractButton>
 #include <QPushButton>
@@ -80,7 +81,7 @@ public:
     ~Station()
     {
         app.reset();
-        SetUserMessages(nullptr);
+        SetUserDialogs(nullptr);
     }
 
     CMainFrame& Frame() const { return views->Frame(); }

@@ -3,10 +3,8 @@
 #include "core/Clock.h"
 #include "core/Strings.h"
 #include "tests/ui/ChannelWindows.h"
-#include "tests/ui/ScriptedPrintDialogs.h"
 #include "ui/AboutDlg.h"
 #include "ui/ArchiveDlg.h"
-#include "ui/ArchiveChoice.h"
 #include "ui/ChildFrm.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrm.h"
@@ -17,7 +15,6 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -150,7 +147,6 @@ void TestMainFrame::accelerators()
     QFETCH(QString, dialog);
     QFETCH(int, activeAfter);
     ChannelWindows windows(3);
-    ScriptedPrintDialogs printDialogs;
     windows.Frame().SetBackupAvailable(backupAvailable);
     // Ctrl+B opens the backup dialog (tst_archivedlg takes it further); here it is cancelled at once.
     QTimer closer;
@@ -160,15 +156,12 @@ void TestMainFrame::accelerators()
     });
     closer.start(10);
     // The file dialog is cancelled.
-    QStringList dialogs;
-    SetArchiveChooser([&dialogs](QWidget*, const ArchiveDialogRequest& request) {
-        dialogs.append(request.title);
-        return QString();
-    });
-    const auto restoreDialog = qScopeGuard([] { SetArchiveChooser({}); });
     QTest::keySequence(windows.View(1), keys);
-    QCOMPARE(printDialogs.printDialogs, keys == QKeySequence(Qt::CTRL | Qt::Key_P) ? 1 : 0);
+    QCOMPARE(windows.dialogs.printDialogs, keys == QKeySequence(Qt::CTRL | Qt::Key_P) ? 1 : 0);
     QCOMPARE(windows.messages.texts, QStringList());
+    QStringList dialogs;
+    for (const IUserDialogs::OpenFileRequest& request : windows.dialogs.openRequests)
+        dialogs.append(request.title);
     QCOMPARE(dialogs, dialog.isEmpty() ? QStringList() : QStringList{dialog});
     QTRY_COMPARE(windows.Frame().ActiveChildFrame(), windows.Window(activeAfter));
 }

@@ -5,10 +5,9 @@
 #include "events/DisplayObj.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/ui/ChannelWindows.h"
-#include "tests/ui/ScriptedPrintDialogs.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrm.h"
-#include "ui/PrintDialogs.h"
+#include "ui/WindowDialogs.h"
 #include "ui/QuorvelView.h"
 
 #include <QApplication>
@@ -53,7 +52,7 @@ void SetUpPdf(QPrinter& printer, const QString& path, int lines)
 }
 
 // The print dialog answers OK (accept) or Cancel, having set the printer up as SetUpPdf does.
-void AnswerWithPdf(ScriptedPrintDialogs& dialogs, const QString& path, int lines, bool accept)
+void AnswerWithPdf(ScriptedDialogs& dialogs, const QString& path, int lines, bool accept)
 {
     dialogs.onPrint = [path, lines, accept](QPrinter& printer) {
         SetUpPdf(printer, path, lines);
@@ -76,7 +75,7 @@ QStringList PdfPages(const QString& path)
 
 // The pages the Print command makes of the window's list, on a PDF page `pageLines` line
 // spacings high; from and to give the dialog's page range, 0 for all pages.
-QStringList PrintedPages(ChannelWindows& windows, ScriptedPrintDialogs& dialogs, int pageLines, int from = 0, int to = 0)
+QStringList PrintedPages(ChannelWindows& windows, ScriptedDialogs& dialogs, int pageLines, int from = 0, int to = 0)
 {
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("pages.pdf"));
@@ -88,7 +87,7 @@ QStringList PrintedPages(ChannelWindows& windows, ScriptedPrintDialogs& dialogs,
         }
         return true;
     };
-    windows.Frame().OnCommand(ID_FILE_PRINT);
+    windows.Frame().CommandAction(ID_FILE_PRINT)->trigger();
     return PdfPages(pdf);
 }
 
@@ -156,7 +155,7 @@ void TestPrinting::initTestCase()
     // are laid out in it.
     Clock::SetNow(kNow);
     ChannelWindows windows(1);
-    ScriptedPrintDialogs dialogs;
+    ScriptedDialogs& dialogs = windows.dialogs;
     AddZones(windows.Doc(1), 200);
     const QStringList printed = PrintedPages(windows, dialogs, kPageLines);
     QVERIFY(!printed.isEmpty());
@@ -197,7 +196,7 @@ void TestPrinting::printedPages()
     QFETCH(QList<int>, pages);
     QFETCH(QList<QList<int>>, zones);
     ChannelWindows windows(1);
-    ScriptedPrintDialogs dialogs;
+    ScriptedDialogs& dialogs = windows.dialogs;
     AddZones(windows.Doc(1), events);
     const QStringList printed = PrintedPages(windows, dialogs, kPageLines, from, to);
     QCOMPARE(dialogs.printDialogs, 1);
@@ -228,7 +227,7 @@ void TestPrinting::pageTooShortForThreeLines()
     QFETCH(int, pageLines);
     QFETCH(bool, linesOnPaper);
     ChannelWindows windows(1);
-    ScriptedPrintDialogs dialogs;
+    ScriptedDialogs& dialogs = windows.dialogs;
     AddZones(windows.Doc(1), 3);
     const QStringList printed = PrintedPages(windows, dialogs, pageLines);
     QCOMPARE(printed.size(), 4);
@@ -243,7 +242,7 @@ void TestPrinting::previewShowsEveryPage()
 {
     // A page range chosen for one print does not narrow the next preview.
     ChannelWindows windows(1);
-    ScriptedPrintDialogs dialogs;
+    ScriptedDialogs& dialogs = windows.dialogs;
     AddZones(windows.Doc(1), 2 * m_nLines + 22);
     QCOMPARE(PrintedPages(windows, dialogs, kPageLines, 2, 2).size(), 1);
     QTemporaryDir dir;
@@ -253,7 +252,7 @@ void TestPrinting::previewShowsEveryPage()
         printer.setOutputFileName(pdf);
         paint(printer);
     };
-    windows.Frame().OnCommand(ID_FILE_PRINT_PREVIEW);
+    windows.Frame().CommandAction(ID_FILE_PRINT_PREVIEW)->trigger();
     QCOMPARE(dialogs.previews, 1);
     const QStringList printed = PdfPages(pdf);
     QCOMPARE(printed.size(), 3);
@@ -264,31 +263,31 @@ void TestPrinting::previewShowsEveryPage()
 void TestPrinting::setupIsKeptForLaterPrints()
 {
     ChannelWindows windows(1);
-    ScriptedPrintDialogs dialogs;
+    ScriptedDialogs& dialogs = windows.dialogs;
     dialogs.onSetup = [](QPrinter& printer) {
         printer.setPageOrientation(QPageLayout::Landscape);
         return true;
     };
-    windows.Frame().OnCommand(ID_FILE_PRINT_SETUP);
+    windows.Frame().CommandAction(ID_FILE_PRINT_SETUP)->trigger();
     QCOMPARE(dialogs.setupDialogs, 1);
     QPageLayout::Orientation seen = QPageLayout::Portrait;
     dialogs.onPrint = [&](QPrinter& printer) {
         seen = printer.pageLayout().orientation();
         return false;
     };
-    windows.Frame().OnCommand(ID_FILE_PRINT);
+    windows.Frame().CommandAction(ID_FILE_PRINT)->trigger();
     QCOMPARE(seen, QPageLayout::Landscape);
 }
 
 void TestPrinting::cancelledPrintDialogPrintsNothing()
 {
     ChannelWindows windows(1);
-    ScriptedPrintDialogs dialogs;
+    ScriptedDialogs& dialogs = windows.dialogs;
     AddZones(windows.Doc(1), 3);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("none.pdf"));
     AnswerWithPdf(dialogs, pdf, kPageLines, false);
-    windows.Frame().OnCommand(ID_FILE_PRINT);
+    windows.Frame().CommandAction(ID_FILE_PRINT)->trigger();
     QCOMPARE(dialogs.printDialogs, 1);
     QVERIFY(!QFile::exists(pdf));
 }
@@ -297,7 +296,7 @@ void TestPrinting::cancelledPrintDialogPrintsNothing()
 void TestPrinting::stoppedPdfLeavesNoFile()
 {
     ChannelWindows windows(1);
-    ScriptedPrintDialogs dialogs;
+    ScriptedDialogs& dialogs = windows.dialogs;
     AddZones(windows.Doc(1), 60000);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("stopped.pdf"));
@@ -316,7 +315,7 @@ void TestPrinting::stoppedPdfLeavesNoFile()
         }
     });
     watch.start(20);
-    windows.Frame().OnCommand(ID_FILE_PRINT);
+    windows.Frame().CommandAction(ID_FILE_PRINT)->trigger();
     QVERIFY(cancelled);
     QVERIFY(!QFile::exists(pdf));
 }
@@ -325,7 +324,7 @@ void TestPrinting::stoppedPdfLeavesNoFile()
 // them, without a word on standard error.
 void TestPrinting::pageSetupWithoutSystemPrinterIsQuiet()
 {
-    SetPrintDialogs(nullptr);
+    CWindowDialogs dialogs;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     QTest::failOnWarning(QRegularExpression(QStringLiteral("QPageSetupDialog")));
@@ -335,7 +334,7 @@ void TestPrinting::pageSetupWithoutSystemPrinterIsQuiet()
         shown = true;
         QApplication::activeModalWidget()->close();
     });
-    QVERIFY(!PrintDialogs().ExecPrintSetup(printer, nullptr));
+    QVERIFY(!dialogs.ExecPrintSetup(printer, nullptr));
     QVERIFY(shown);
 }
 
@@ -354,11 +353,11 @@ void TestPrinting::printToFileOffers()
     QFETCH(QString, title);
     QFETCH(QString, offered);
     ChannelWindows windows(1);
-    ScriptedPrintDialogs dialogs;
+    ScriptedDialogs& dialogs = windows.dialogs;
     windows.Doc(1).SetTitle(title);
-    windows.Frame().OnCommand(ID_PRINT_TO_FILE);
+    windows.Frame().CommandAction(ID_PRINT_TO_FILE)->trigger();
     QCOMPARE(dialogs.saveRequests.size(), 1);
-    const IPrintDialogs::SaveFileRequest& request = dialogs.saveRequests[0];
+    const IUserDialogs::SaveFileRequest& request = dialogs.saveRequests[0];
     QCOMPARE(request.fileName, offered);
     QCOMPARE(request.title, QStringLiteral("Print to File"));
     QCOMPARE(QDir::cleanPath(QDir(StationDir()).absoluteFilePath(request.folder)),
@@ -386,7 +385,7 @@ void TestPrinting::printToFileWrites()
     QFETCH(QByteArray, zone);
     QFETCH(QByteArray, before);
     ChannelWindows windows(1);
-    ScriptedPrintDialogs dialogs;
+    ScriptedDialogs& dialogs = windows.dialogs;
     AddZones(windows.Doc(1), events, zone);
     QVERIFY(QDir().mkpath(StationPath(QStringLiteral("Print"))));
     dialogs.savePath = StationPath(QStringLiteral("Print/Channel 1.txt"));
@@ -396,7 +395,7 @@ void TestPrinting::printToFileWrites()
         file.write(before);
         file.close();
     }
-    windows.Frame().OnCommand(ID_PRINT_TO_FILE);
+    windows.Frame().CommandAction(ID_PRINT_TO_FILE)->trigger();
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), Lines(events, zone));
     QVERIFY(windows.messages.texts.isEmpty());
@@ -419,11 +418,11 @@ void TestPrinting::printToFileRefuses()
     QFETCH(QString, path);
     QFETCH(QString, message);
     ChannelWindows windows(1);
-    ScriptedPrintDialogs dialogs;
+    ScriptedDialogs& dialogs = windows.dialogs;
     AddZones(windows.Doc(1), events);
     QVERIFY(QDir().mkpath(StationPath(QStringLiteral("Print"))));
     dialogs.savePath = QDir(StationDir()).absoluteFilePath(path);
-    windows.Frame().OnCommand(ID_PRINT_TO_FILE);
+    windows.Frame().CommandAction(ID_PRINT_TO_FILE)->trigger();
     if (message.contains(QLatin1String("%1")))
         message = message.arg(QDir(StationDir()).absolutePath());
     QCOMPARE(windows.messages.texts, QStringList{message});
@@ -452,7 +451,7 @@ void TestPrinting::printToFileFullDisk()
     if (path.startsWith(QLatin1String("/dev/")) && !QFileInfo(path).isWritable())
         QSKIP("no such device here");
     ChannelWindows windows(1);
-    ScriptedPrintDialogs dialogs;
+    ScriptedDialogs& dialogs = windows.dialogs;
     AddZones(windows.Doc(1), 5000);
     QVERIFY(QDir().mkpath(StationPath(QStringLiteral("Print"))));
     dialogs.savePath = QDir(StationDir()).absoluteFilePath(path);
@@ -460,7 +459,7 @@ void TestPrinting::printToFileFullDisk()
         std::unique_ptr<FileSizeLimit> limit;
         if (room >= 0)
             limit = std::make_unique<FileSizeLimit>(room);
-        windows.Frame().OnCommand(ID_PRINT_TO_FILE);
+        windows.Frame().CommandAction(ID_PRINT_TO_FILE)->trigger();
     }
     const QString expected = QStringLiteral("An error occurred while writing %1: %2")
                                  .arg(QDir::toNativeSeparators(dialogs.savePath), QString::fromLocal8Bit(std::strerror(error)));

@@ -15,7 +15,7 @@
 #include "ui/CommandIds.h"
 #include "ui/MainFrm.h"
 #include "ui/QuorvelView.h"
-#include "ui/WindowMessages.h"
+#include "ui/WindowDialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -248,7 +248,7 @@ void TestWindowStation::quitQuestion()
         window->installEventFilter(&watch);
 
     messages.answers = {answer};
-    station.Frame().OnCommand(ID_APP_EXIT);
+    station.Frame().CommandAction(ID_APP_EXIT)->trigger();
     QCOMPARE(messages.texts, QStringList{QStringLiteral("Do you really want to quit?")});
     if (!quits) {
         QCOMPARE(watch.closes, 0);
@@ -272,8 +272,8 @@ void TestWindowStation::channelOneLogsWhileThePortMapBoxIsOpen()
     Pty one;
     // Channel 1 alone is in the port map.
     WindowStation station({{1, &one}}, 1);
-    CWindowMessages messages;
-    SetUserMessages(&messages);
+    CWindowDialogs messages;
+    SetUserDialogs(&messages);
 
     bool frameShownFirst = false;
     bool acknowledged = false;
@@ -315,8 +315,8 @@ void TestWindowStation::floodOfOneMessageOpensOneBox()
     WindowStation station({{1, &one}, {17, monitor.get()}}, 16,
                           "[RemoteMonitorSettings]\nEnableDisable=1\nPort=17\nBaudRate=5\nDataBits=3\nParity=0\n"
                           "StopBits=0\nFlowControl=0\n");
-    CWindowMessages messages;
-    SetUserMessages(&messages);
+    CWindowDialogs messages;
+    SetUserDialogs(&messages);
     QVERIFY(station.Start());
     QTRY_VERIFY_WITH_TIMEOUT(monitor->PeerOpen(), 10000);
 
@@ -333,7 +333,7 @@ void TestWindowStation::floodOfOneMessageOpensOneBox()
     QElapsedTimer waiting;
     waiting.start();
     Ticker person([&] {
-        mostOpen = std::max(mostOpen, messages.OpenBoxes());
+        mostOpen = std::max(mostOpen, messages.Boxes().OpenBoxes());
         QMessageBox* box = OpenBox();
         if (!box)
             return false;
@@ -353,7 +353,7 @@ void TestWindowStation::floodOfOneMessageOpensOneBox()
     QTest::qWait(1000);
     QVERIFY(!OpenBox());
     QCOMPARE(mostOpen, 1);
-    QCOMPARE(messages.NotShownCount(), 0);
+    QCOMPARE(messages.Boxes().NotShownCount(), 0);
 }
 
 QTEST_MAIN(TestWindowStation)

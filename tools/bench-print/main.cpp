@@ -9,7 +9,7 @@
 #include "core/Station.h"
 #include "events/DisplayObj.h"
 #include "tools/bench-common/BenchChannel.h"
-#include "ui/PrintDialogs.h"
+#include "ui/UserDialogs.h"
 #include "ui/PrintToFile.h"
 #include "ui/ViewPrinting.h"
 
@@ -31,16 +31,25 @@ namespace {
 constexpr int kPhases = 4;
 const char* const kPhaseNames[kPhases] = {"idle", "printing to PDF", "print to file", "print preview"};
 
-class SaveTo : public IPrintDialogs
+// Answers every dialog at once; boxes go to standard error.
+class SaveTo : public IUserDialogs
 {
 public:
     explicit SaveTo(QString path) : m_path(std::move(path)) {}
+    void MessageBeep(Beep kind) override { m_console.MessageBeep(kind); }
+    int MessageBox(const QString& text, Buttons buttons, Icon icon) override
+    {
+        return m_console.MessageBox(text, buttons, icon);
+    }
+    void ReportError(const QString& text, Icon icon) override { m_console.ReportError(text, icon); }
     bool ExecPrintDialog(QPrinter&, QWidget*) override { return true; }
     bool ExecPrintSetup(QPrinter&, QWidget*) override { return true; }
     void ExecPreview(QPrinter&, QWidget*, const std::function<void(QPrinter&)>&) override {}
     QString GetSaveFileName(QWidget*, const SaveFileRequest&) override { return m_path; }
+    QString GetOpenFileName(QWidget*, const OpenFileRequest&) override { return {}; }
 
 private:
+    ConsoleMessages m_console;
     QString m_path;
 };
 
@@ -96,11 +105,11 @@ int main(int argc, char* argv[])
     channel.SetPhase(2);
     const QString text = station.filePath(QStringLiteral("Print/Channel 2.txt"));
     SaveTo dialogs(text);
-    SetPrintDialogs(&dialogs);
+    SetUserDialogs(&dialogs);
     clock.start();
     OnPrintToFile(&window, nullptr);
     const double fileSeconds = clock.nsecsElapsed() / 1e9;
-    SetPrintDialogs(nullptr);
+    SetUserDialogs(nullptr);
 
     // The preview keeps every page it made; the growth of the resident set is its memory.
     channel.SetPhase(3);
