@@ -422,8 +422,9 @@ bool CQuorvelView::OnCommand(int id)
         return true;
     // The settings dialogs of the Tools menu, owned by the main window.
     case ID_EVENT_VIEW: {
-        EventDialog dialog(window());
-        dialog.exec();
+        EventDialog dialog(EventViewFlags::Load(), window());
+        if (dialog.exec() == QDialog::Accepted)
+            dialog.Flags().Store();
         return true;
     }
     case ID_REMOTE_MONITORING: {
