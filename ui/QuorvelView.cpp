@@ -428,8 +428,9 @@ bool CQuorvelView::OnCommand(int id)
         return true;
     }
     case ID_REMOTE_MONITORING: {
-        RemoteMonDlg dialog(mainFrame ? mainFrame->AvailablePorts() : QStringList(), window());
-        dialog.exec();
+        RemoteMonDlg dialog(LoadRemoteSettings(), mainFrame ? mainFrame->AvailablePorts() : QStringList(), window());
+        if (dialog.exec() == QDialog::Accepted)
+            ApplyRemoteSettings(dialog.Settings());
         return true;
     }
     case ID_BACKUP_ARCHIVES: {
