@@ -31,11 +31,12 @@ public:
     void Select(const SerialListPositions& positions);
     SerialListPositions Chosen() const;
     void SetListsEnabled(bool enabled);
-    QList<QComboBox*> Lists() const;
     // The form of the lists, for rows a dialog shows with them.
     QFormLayout* Form() const { return m_pForm; }
 
 private:
+    QList<QComboBox*> Lists() const;
+
     QFormLayout* m_pForm;
     QComboBox* m_pBaud;
     QComboBox* m_pDataBits;
