@@ -7,6 +7,8 @@
 
 #include <QSerialPort>
 
+#include <utility>
+
 namespace {
 
 QString SectionFor(int port)
@@ -64,15 +66,35 @@ PortSettingsRecord LoadPortSettings(int port)
     return record;
 }
 
-void WritePortSettings(int port, const PortSettingsRecord& record)
+namespace {
+
+// Writes "Port" and the five settings in the record's order; with keepUnchosen false a negative
+// value (a list without a selection) leaves the stored one as it is.
+void WriteRecord(int port, const PortSettingsRecord& record, bool keepUnchosen)
 {
     const QString section = SectionFor(port);
     WriteProfileInt(section, QStringLiteral("Port"), record.port);
-    WriteProfileInt(section, QStringLiteral("Baud"), record.line.baud);
-    WriteProfileInt(section, QStringLiteral("Data"), record.line.dataBits);
-    WriteProfileInt(section, QStringLiteral("Stop"), record.line.stopBits);
-    WriteProfileInt(section, QStringLiteral("Parity"), record.line.parity);
-    WriteProfileInt(section, QStringLiteral("Shake"), record.line.shake);
+    const std::pair<const char*, int> values[] = {{"Baud", record.line.baud},
+                                                  {"Data", record.line.dataBits},
+                                                  {"Stop", record.line.stopBits},
+                                                  {"Parity", record.line.parity},
+                                                  {"Shake", record.line.shake}};
+    for (const auto& [key, value] : values) {
+        if (value >= 0 || keepUnchosen)
+            WriteProfileInt(section, QString::fromLatin1(key), value);
+    }
+}
+
+} // namespace
+
+void WritePortSettings(int port, const PortSettingsRecord& record)
+{
+    WriteRecord(port, record, true);
+}
+
+void WriteChosenPortSettings(int port, const LineSettings& chosen)
+{
+    WriteRecord(port, PortSettingsRecord{port, chosen}, false);
 }
 
 namespace {

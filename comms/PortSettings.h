@@ -51,6 +51,9 @@ struct PortSettingsRecord
 // A value that is not a number fitting an int reads as -1: out of range, like any value beyond its table.
 PortSettingsRecord LoadPortSettings(int port);
 void WritePortSettings(int port, const PortSettingsRecord& record);
+// Stores what the COM page chose for a port: "Port" and every value that is not negative; a list
+// without a selection (-1) leaves its stored value as it is.
+void WriteChosenPortSettings(int port, const LineSettings& chosen);
 
 // A setting the device refused, named as the COM page names it ("Data Bits 7"), and the
 // system's reason.

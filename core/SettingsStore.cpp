@@ -135,3 +135,13 @@ int GetLineCount(int channel)
         counts[size_t(channel)] = GetProfileInt(QString::fromLatin1(Str::kSectionLines), QString::number(channel), 64);
     return counts[size_t(channel)];
 }
+
+int StoredLineCount(int channel)
+{
+    return GetProfileInt(QString::fromLatin1(Str::kSectionLines), QString::number(channel), -1);
+}
+
+void StoreLineCount(int channel, int count)
+{
+    WriteProfileInt(QString::fromLatin1(Str::kSectionLines), QString::number(channel), count);
+}

@@ -24,3 +24,8 @@ void ReadEventViewSettings(int& call, int& fault, int& normal, int& system);
 
 // Lines of the remote system on channel n (section "Lines", key n); 64 when nothing is stored.
 int GetLineCount(int channel);
+
+// The line count stored for channel n as the Line Count page reads it: -1 when nothing, -1 or no
+// number is stored.
+int StoredLineCount(int channel);
+void StoreLineCount(int channel, int count);

@@ -307,15 +307,6 @@ inline constexpr char kDialogCancel[] = "Cancel";
 inline constexpr char kRemoteMonTitle[] = "Dialog";                                                    // 144
 inline constexpr char kRemoteEnableBox[] = "Enable Remote monitoring output";                          // 1057
 inline constexpr char kRemotePortLabel[] = "&ComPort:";                                                // 1058
-inline constexpr char kRemoteBaudLabel[] = "&Baud Rate:";                                              // 1038
-inline constexpr char kRemoteDataLabel[] = "&Data Bits:";                                              // 1039
-inline constexpr char kRemoteParityLabel[] = "&Parity:";                                               // 1040
-inline constexpr char kRemoteStopLabel[] = "&Stop Bits:";                                              // 1041
-inline constexpr char kRemoteFlowLabel[] = "&Flow Control:";                                           // 1042
-// The lists of the remote monitoring dialog, in the order of the stored positions.
-inline constexpr const char* kParityNames[] = {"None", "Odd", "Even", "Mark", "Space"};
-inline constexpr const char* kStopBitsNames[] = {"1", "1.5", "2"};
-inline constexpr const char* kFlowControlNames[] = {"None", "Hardware", "Xon / Xoff"};
 inline constexpr char kRestartToTakeEffect[] = "The application must be restarted to take effect.";
 
 } // namespace Str

@@ -2,6 +2,8 @@
 
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
+#include "core/UserMessages.h"
+#include "remote/RemotePort.h"
 
 std::atomic<int> g_nRemoteMonitorEnabled{0};
 
@@ -64,4 +66,21 @@ int IsRemoteConfigured()
     // the record to be configured, rather than monitoring staying off without a word.
     bool readable = true;
     return ReadKey(Str::kRemoteEnable, &readable) != kMissing || !readable ? 1 : 0;
+}
+
+RemoteMonitorSettings LoadRemoteSettings()
+{
+    RemoteMonitorSettings s;
+    ReadRemoteSettings(s.enabled, s.port, s.baud, s.dataBits, s.parity, s.stopBits, s.flowControl);
+    return s;
+}
+
+void ApplyRemoteSettings(const RemoteMonitorSettings& s)
+{
+    WriteRemoteSettings(s.enabled, s.port, s.baud, s.dataBits, s.parity, s.stopBits, s.flowControl);
+    // Off takes effect at once: the interpreter forwards nothing more.
+    if (s.enabled == 0 && RemotePort().IsOpen())
+        RemotePort().Close(0);
+    if (s.enabled != 0 && !RemotePort().IsOpen())
+        UserMessages().MessageBox(QString::fromLatin1(Str::kRestartToTakeEffect));
 }

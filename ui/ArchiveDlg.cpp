@@ -13,9 +13,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cerrno>
@@ -64,22 +66,12 @@ int MeasureFreeSpace(const QString& root, quint64& available)
 
 CArchiveDlg::CArchiveDlg(QWidget* parent)
     : QDialog(parent)
-    , m_pList(new QListWidget(this))
-    , m_pProgress(new QProgressBar(this))
-    , m_pSave(new QPushButton(QString::fromLatin1(Str::kBackupSave), this))
+    , m_pList(new QListWidget)
+    , m_pProgress(new QProgressBar)
+    , m_pSave(new QPushButton(QString::fromLatin1(Str::kBackupSave)))
 {
     setWindowTitle(QString::fromLatin1(Str::kBackupTitle));
-    // Laid out in dialog units: a quarter of the font's average character width, an eighth of its height.
-    const QFontMetrics metrics(font());
-    const double unitX = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"))
-        / 52.0 / 4.0;
-    const double unitY = metrics.height() / 8.0;
-    const auto place = [unitX, unitY](QWidget* widget, int x, int y, int width, int height) {
-        widget->setGeometry(qRound(x * unitX), qRound(y * unitY), qRound(width * unitX), qRound(height * unitY));
-    };
-    setFixedSize(qRound(352 * unitX), qRound(161 * unitY));
-
-    auto* cancel = new QPushButton(QString::fromLatin1(Str::kBackupCancel), this);
+    auto* cancel = new QPushButton(QString::fromLatin1(Str::kBackupCancel));
     m_pSave->setDefault(true);
     connect(m_pSave, &QPushButton::clicked, this, &CArchiveDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CArchiveDlg::reject);
@@ -87,10 +79,31 @@ CArchiveDlg::CArchiveDlg(QWidget* parent)
     m_pList->setSelectionMode(QAbstractItemView::MultiSelection);
     m_pProgress->setTextVisible(false);
     m_pProgress->setValue(0);
-    place(m_pSave, 288, 10, 57, 14);
-    place(cancel, 288, 27, 57, 14);
-    place(m_pList, 9, 10, 271, 134);
-    place(m_pProgress, 45, 150, 200, 6);
+
+    // Sized in dialog units, a quarter of the font's average character width and an eighth of its
+    // height, as the dialog has always been: a list for a few dozen archives, buttons of one width,
+    // a thin bar under the list.
+    const QFontMetrics metrics(font());
+    const double unitX = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"))
+        / 52.0 / 4.0;
+    const double unitY = metrics.height() / 8.0;
+    const auto size = [unitX, unitY](int width, int height) { return QSize(qRound(width * unitX), qRound(height * unitY)); };
+    m_pList->setMinimumSize(size(271, 134));
+    m_pProgress->setFixedSize(size(200, 6));
+    for (QPushButton* button : {m_pSave, cancel})
+        button->setMinimumSize(size(57, 14));
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_pSave);
+    buttons->addWidget(cancel);
+    buttons->addStretch(1);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(m_pList, 0, 0);
+    layout->addLayout(buttons, 0, 1);
+    layout->addWidget(m_pProgress, 1, 0, Qt::AlignHCenter);
+    layout->setColumnStretch(0, 1);
+    layout->setRowStretch(0, 1);
     setTabOrder(m_pList, m_pSave);
     setTabOrder(m_pSave, cancel);
 

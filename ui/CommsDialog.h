@@ -1,22 +1,25 @@
 #pragma once
+#include "comms/PortSettings.h"
 #include "ui/PropertyPage.h"
 
-class CSerialComms;
-class QComboBox;
-struct LineRefusal;
+class SerialSettingLists;
 
-// The COM Settings page: the line settings stored for the channel's COM port. Confirmed after a
-// warning, it gives the open port its new rate, data bits, parity and stop bits at once and stores
-// them, unless the port refuses them; the flow control is only stored and reaches the port when
-// it is next opened.
+// The COM Settings page: the line settings stored for the channel's COM port. Confirmed, it asks
+// the person to accept the interruption of logging first; only then does it give its choice, which
+// the caller puts on the open line and stores.
 class CCommsDialog : public CPropertyPage
 {
     Q_OBJECT
 public:
-    // comms: the channel's comms stack, nullptr when it has none.
-    CCommsDialog(int channel, int port, CSerialComms* comms, QWidget* parent = nullptr);
+    // stored: the settings stored for the port, shown when the page is first shown.
+    CCommsDialog(int channel, int port, const LineSettings& stored, QWidget* parent = nullptr);
 
     void OnOK() override;
+    // True once the sheet was confirmed with this page shown and the warning accepted.
+    bool Confirmed() const { return m_bConfirmed; }
+    // The positions chosen, the flow control as handshake bits (0, 3 or 4); -1 for a list
+    // without a selection.
+    LineSettings Chosen() const;
 
     int m_nPort;
     int m_nChannel;
@@ -26,14 +29,8 @@ protected:
 
 private:
     bool HasPort() const { return m_nPort >= 1; }
-    // Puts the chosen format on the open line; false, with the setting refused, when the device
-    // refuses it (the line runs on as it was).
-    bool ApplyToPort(int baud, int data, int stop, int parity, LineRefusal* refusal);
 
-    CSerialComms* m_pComms;
-    QComboBox* m_cbFlow;
-    QComboBox* m_cbStop;
-    QComboBox* m_cbParity;
-    QComboBox* m_cbData;
-    QComboBox* m_cbBaud;
+    LineSettings m_stored;
+    bool m_bConfirmed = false;
+    SerialSettingLists* m_pLists;
 };

@@ -1,6 +1,5 @@
 #include "ui/EventDialog.h"
 
-#include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "ui/OkCancelColumn.h"
 
@@ -11,39 +10,20 @@
 
 namespace {
 
-QString Section()
-{
-    return QString::fromLatin1(Str::kSectionSettings);
-}
-
-// Each box shows the flag the lists follow now, as the documents read it: their defaults when
-// nothing (or no number) is stored, and a stored value other than 0 (only a hand-edited store has
-// one) as set.
-QCheckBox* FlagBox(const char* text, int inForce)
+QCheckBox* FlagBox(const char* text, bool set)
 {
     auto* box = new QCheckBox(QString::fromLatin1(text));
-    box->setChecked(inForce != 0);
+    box->setChecked(set);
     return box;
-}
-
-struct FlagsInForce
-{
-    int call = 0, fault = 0, normal = 0, system = 0;
-    FlagsInForce() { ReadEventViewSettings(call, fault, normal, system); }
-};
-
-void WriteFlag(const char* flag, const QCheckBox* box)
-{
-    WriteProfileInt(Section(), QString::fromLatin1(flag), box->isChecked() ? 1 : 0);
 }
 
 } // namespace
 
-EventDialog::EventDialog(QWidget* parent)
+EventDialog::EventDialog(const EventViewFlags& flags, QWidget* parent)
     : QDialog(parent)
-    , m_pShowFault(FlagBox(Str::kShowFault, FlagsInForce().fault))
-    , m_pShowNormal(FlagBox(Str::kShowNormal, FlagsInForce().normal))
-    , m_pShowCall(FlagBox(Str::kShowCall, FlagsInForce().call))
+    , m_pShowFault(FlagBox(Str::kShowFault, flags.fault))
+    , m_pShowNormal(FlagBox(Str::kShowNormal, flags.normal))
+    , m_pShowCall(FlagBox(Str::kShowCall, flags.call))
 {
     setWindowTitle(QString::fromLatin1(Str::kEventViewTitle));
 
@@ -56,13 +36,14 @@ EventDialog::EventDialog(QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(display);
     layout->addSpacing(24);
-    layout->addLayout(OkCancelColumn(this, [this] { OnOK(); }));
+    layout->addLayout(OkCancelColumn(this, [this] { accept(); }));
 }
 
-void EventDialog::OnOK()
+EventViewFlags EventDialog::Flags() const
 {
-    WriteFlag(Str::kFlagCall, m_pShowCall);
-    WriteFlag(Str::kFlagFault, m_pShowFault);
-    WriteFlag(Str::kFlagNormal, m_pShowNormal);
-    accept();
+    EventViewFlags flags;
+    flags.call = m_pShowCall->isChecked();
+    flags.fault = m_pShowFault->isChecked();
+    flags.normal = m_pShowNormal->isChecked();
+    return flags;
 }

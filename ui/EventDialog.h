@@ -1,21 +1,22 @@
 #pragma once
+#include "core/EventViewFlags.h"
+
 #include <QDialog>
 
 class QCheckBox;
 
-// Which kinds of events enter the channels' lists from now on: the display flags "Call", "Fault"
-// and "Normal" of section "Settings". Each box shows the flag in force, set when none is stored.
-// OK stores the three boxes; the next record any document adds is tested against them. Lists
-// are not rebuilt: what is listed stays. "System" is not offered and stays as stored.
+// Which kinds of events enter the channels' lists from now on: Fault Conditions, Warnings and
+// Call Events, one box each, showing the flags it is given. Flags() answers the boxes as they
+// stand; the caller stores them when the dialog is accepted.
 class EventDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit EventDialog(QWidget* parent = nullptr);
+    explicit EventDialog(const EventViewFlags& flags, QWidget* parent = nullptr);
+
+    EventViewFlags Flags() const;
 
 private:
-    void OnOK();
-
     QCheckBox* m_pShowFault;
     QCheckBox* m_pShowNormal;
     QCheckBox* m_pShowCall;

@@ -1,6 +1,5 @@
 #include "ui/NumLinesDialog.h"
 
-#include "core/SettingsStore.h"
 #include "core/Strings.h"
 
 #include <QButtonGroup>
@@ -8,9 +7,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-NumLinesDialog::NumLinesDialog(int channel, QWidget* parent)
+NumLinesDialog::NumLinesDialog(int channel, int lineCount, QWidget* parent)
     : CPropertyPage(QString::fromLatin1(Str::kLineCountPage), parent)
     , m_nChannel(channel)
+    , m_nLineCount(lineCount)
     , m_p64Line(new QRadioButton(QString::fromLatin1(Str::k64Line)))
     , m_p40Line(new QRadioButton(QString::fromLatin1(Str::k40Line)))
 {
@@ -33,14 +33,7 @@ NumLinesDialog::NumLinesDialog(int channel, QWidget* parent)
 
 void NumLinesDialog::OnInitDialog()
 {
-    const QString section = QString::fromLatin1(Str::kSectionLines);
-    const QString key = QString::number(m_nChannel);
-    int count = GetProfileInt(section, key, -1);
-    if (count == -1) {
-        count = 64;
-        WriteProfileInt(section, key, count);
-    }
-    (count == 64 ? m_p64Line : m_p40Line)->setChecked(true);
+    (m_nLineCount == 64 ? m_p64Line : m_p40Line)->setChecked(true);
 }
 
 int NumLinesDialog::SelectedLineCount() const

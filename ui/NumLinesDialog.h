@@ -3,13 +3,14 @@
 
 class QRadioButton;
 
-// The Line Count page: whether the remote system of the channel has 64 or 40 lines. Shown for the
-// first time on a channel with no count stored, it stores 64 at once.
+// The Line Count page: whether the remote system of the channel has 64 or 40 lines. It shows
+// "64 Line" for a count of 64 and "40 Line" for any other.
 class NumLinesDialog : public CPropertyPage
 {
     Q_OBJECT
 public:
-    explicit NumLinesDialog(int channel, QWidget* parent = nullptr);
+    // lineCount: the count to show when the page is first shown.
+    NumLinesDialog(int channel, int lineCount, QWidget* parent = nullptr);
 
     // The count the selection stands for: 64 or 40.
     int SelectedLineCount() const;
@@ -21,6 +22,7 @@ protected:
     void OnInitDialog() override;
 
 private:
+    int m_nLineCount;
     QRadioButton* m_p64Line;
     QRadioButton* m_p40Line;
 };

@@ -11,5 +11,6 @@ void CPropertyPage::Initialise()
     if (m_bInitialised)
         return;
     m_bInitialised = true;
+    emit FirstShown();
     OnInitDialog();
 }

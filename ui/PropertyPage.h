@@ -21,6 +21,10 @@ public:
     // The sheet was confirmed; called only on pages that were shown.
     virtual void OnOK() {}
 
+signals:
+    // The page is being shown for the first time, just before it fills its controls.
+    void FirstShown();
+
 protected:
     // Fills the controls from the settings or the members.
     virtual void OnInitDialog() {}

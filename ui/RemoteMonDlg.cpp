@@ -1,40 +1,16 @@
 #include "ui/RemoteMonDlg.h"
 
-#include "comms/PortSettings.h"
 #include "core/Strings.h"
-#include "core/UserMessages.h"
-#include "remote/RemotePort.h"
-#include "remote/RemoteSettings.h"
 #include "ui/OkCancelColumn.h"
+#include "ui/SerialSettingLists.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QVBoxLayout>
 
 namespace {
-
-template <size_t N>
-void AddTexts(QComboBox* list, const char* const (&texts)[N])
-{
-    for (const char* text : texts)
-        list->addItem(QString::fromLatin1(text));
-}
-
-template <size_t N>
-void AddNumbers(QComboBox* list, const int (&numbers)[N])
-{
-    for (int number : numbers)
-        list->addItem(QString::number(number));
-}
-
-// A position outside the list selects nothing: it is never taken as an index.
-void Select(QComboBox* list, int position)
-{
-    list->setCurrentIndex(position >= 0 && position < list->count() ? position : -1);
-}
 
 // The number of a port name made from "COM%1".
 int PortNumber(const QString& name)
@@ -45,63 +21,36 @@ int PortNumber(const QString& name)
 
 } // namespace
 
-RemoteMonDlg::RemoteMonDlg(const QStringList& availablePorts, QWidget* parent)
+RemoteMonDlg::RemoteMonDlg(const RemoteMonitorSettings& stored, const QStringList& availablePorts, QWidget* parent)
     : QDialog(parent)
+    , m_stored(stored)
     , m_availablePorts(availablePorts)
-    , m_bEnable(g_nRemoteMonitorEnabled)
     , m_pEnable(new QCheckBox(QString::fromLatin1(Str::kRemoteEnableBox)))
-    , m_pPort(new QComboBox)
-    , m_pBaud(new QComboBox)
-    , m_pDataBits(new QComboBox)
-    , m_pParity(new QComboBox)
-    , m_pStopBits(new QComboBox)
-    , m_pFlowControl(new QComboBox)
+    , m_pPort(NewSettingList())
+    , m_pLists(new SerialSettingLists)
 {
     setWindowTitle(QString::fromLatin1(Str::kRemoteMonTitle));
-    // Parity, stop bits and flow control are offered from the start; nothing is chosen until a
-    // record is shown.
-    AddTexts(m_pParity, Str::kParityNames);
-    AddTexts(m_pStopBits, Str::kStopBitsNames);
-    AddTexts(m_pFlowControl, Str::kFlowControlNames);
-    for (QComboBox* list : Lists()) {
-        list->setCurrentIndex(-1);
-        // As wide as the longest entry ("Xon / Xoff"), filled or not, so the dialog keeps its shape.
-        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        list->setMinimumContentsLength(10);
-    }
-
-    auto* form = new QFormLayout;
-    const char* labels[] = {Str::kRemotePortLabel, Str::kRemoteBaudLabel, Str::kRemoteDataLabel,
-                            Str::kRemoteParityLabel, Str::kRemoteStopLabel, Str::kRemoteFlowLabel};
-    const QList<QComboBox*> lists = Lists();
-    for (int i = 0; i < lists.size(); ++i)
-        form->addRow(QString::fromLatin1(labels[i]), lists[i]);
+    m_pLists->Form()->insertRow(0, QString::fromLatin1(Str::kRemotePortLabel), m_pPort);
 
     auto* settings = new QVBoxLayout;
     settings->addWidget(m_pEnable);
     settings->addSpacing(8);
-    settings->addLayout(form);
+    settings->addWidget(m_pLists);
 
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(settings);
     layout->addSpacing(24);
-    layout->addLayout(OkCancelColumn(this, [this] { OnOK(); }));
+    layout->addLayout(OkCancelColumn(this, [this] { accept(); }));
 
     connect(m_pEnable, &QCheckBox::clicked, this, &RemoteMonDlg::OnEnableClicked);
     OnInitDialog();
 }
 
-QList<QComboBox*> RemoteMonDlg::Lists() const
-{
-    return {m_pPort, m_pBaud, m_pDataBits, m_pParity, m_pStopBits, m_pFlowControl};
-}
-
 void RemoteMonDlg::OnInitDialog()
 {
-    int enabled = 0, port = 0, baud = 0, dataBits = 0, parity = 0, stopBits = 0, flowControl = 0;
-    if (ReadRemoteSettings(enabled, port, baud, dataBits, parity, stopBits, flowControl) && enabled == 1) {
+    if (m_stored.enabled == 1) {
         m_bEnable = 1;
-        ShowSettings(port, baud, dataBits, parity, stopBits, flowControl);
+        ShowSettings(m_stored);
     } else {
         m_bEnable = 0;
         HideSettings();
@@ -117,46 +66,39 @@ void RemoteMonDlg::OnEnableClicked()
     }
     // What is stored is shown again, not what was chosen before the box was cleared.
     m_bEnable = 1;
-    int enabled = 0, port = 0, baud = 0, dataBits = 0, parity = 0, stopBits = 0, flowControl = 0;
-    ReadRemoteSettings(enabled, port, baud, dataBits, parity, stopBits, flowControl);
-    ShowSettings(port, baud, dataBits, parity, stopBits, flowControl);
+    ShowSettings(m_stored);
 }
 
-void RemoteMonDlg::ShowSettings(int port, int baud, int dataBits, int parity, int stopBits, int flowControl)
+void RemoteMonDlg::ShowSettings(const RemoteMonitorSettings& settings)
 {
     m_pEnable->setChecked(true);
-    for (QComboBox* list : Lists())
-        list->setEnabled(true);
-    if (m_pBaud->count() == 0) {
+    m_pPort->setEnabled(true);
+    m_pLists->SetListsEnabled(true);
+    // The ports, rates and data bits are offered once the output is first shown on.
+    if (m_pPort->count() == 0)
         m_pPort->addItems(m_availablePorts);
-        AddNumbers(m_pBaud, PortTables::kBaudRates);
-        AddNumbers(m_pDataBits, PortTables::kDataBits);
-    }
-    m_pPort->setCurrentIndex(m_pPort->findText(QString::fromLatin1(Str::kComPortName).arg(port)));
-    Select(m_pBaud, baud);
-    Select(m_pDataBits, dataBits);
-    Select(m_pStopBits, stopBits);
-    Select(m_pParity, parity);
-    Select(m_pFlowControl, flowControl);
+    m_pLists->FillNumbers();
+    m_pPort->setCurrentIndex(m_pPort->findText(QString::fromLatin1(Str::kComPortName).arg(settings.port)));
+    m_pLists->Select({settings.baud, settings.dataBits, settings.parity, settings.stopBits, settings.flowControl});
 }
 
 void RemoteMonDlg::HideSettings()
 {
     m_pEnable->setChecked(false);
-    for (QComboBox* list : Lists())
-        list->setEnabled(false);
+    m_pPort->setEnabled(false);
+    m_pLists->SetListsEnabled(false);
 }
 
-void RemoteMonDlg::OnOK()
+RemoteMonitorSettings RemoteMonDlg::Settings() const
 {
-    const int port = m_pPort->currentIndex() < 0 ? 0 : PortNumber(m_pPort->currentText());
-    WriteRemoteSettings(m_bEnable, port, m_pBaud->currentIndex(), m_pDataBits->currentIndex(),
-                        m_pParity->currentIndex(), m_pStopBits->currentIndex(), m_pFlowControl->currentIndex());
-    // Off takes effect at once: frames not yet written are dropped with the port, and the
-    // interpreter forwards nothing more.
-    if (m_bEnable == 0 && RemotePort().IsOpen())
-        RemotePort().Close(0);
-    if (m_bEnable != 0 && !RemotePort().IsOpen())
-        UserMessages().MessageBox(QString::fromLatin1(Str::kRestartToTakeEffect));
-    accept();
+    const SerialListPositions chosen = m_pLists->Chosen();
+    RemoteMonitorSettings settings;
+    settings.enabled = m_bEnable;
+    settings.port = m_pPort->currentIndex() < 0 ? 0 : PortNumber(m_pPort->currentText());
+    settings.baud = chosen.baud;
+    settings.dataBits = chosen.dataBits;
+    settings.parity = chosen.parity;
+    settings.stopBits = chosen.stopBits;
+    settings.flowControl = chosen.flowControl;
+    return settings;
 }

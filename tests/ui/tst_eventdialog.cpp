@@ -7,6 +7,7 @@
 #include "tests/ui/DialogDriver.h"
 #include "tests/ui/WindowStation.h"
 #include "ui/CommandIds.h"
+#include "ui/EventDialog.h"
 #include "ui/MainFrm.h"
 
 #include <QAbstractButton>
@@ -15,6 +16,8 @@
 #include <QtTest>
 
 using Flags = QMap<QString, QString>;  // display flags as stored in section "Settings", by name
+
+Q_DECLARE_METATYPE(EventViewFlags)
 
 namespace {
 
@@ -78,58 +81,77 @@ QStringList Listed(const CQuorvelDoc& document)
 
 } // namespace
 
-// The event view selection as a person uses it: what it shows, what OK and Cancel store, and
-// which records enter the lists afterwards.
+// The event view selection as a person uses it: what it shows of the flags it is given and what
+// it gives back; through the Tools command, what OK and Cancel store and which records enter the
+// lists afterwards.
 class TestEventDialog : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void boxesShowTheStoredFlags_data();
-    void boxesShowTheStoredFlags();
+    void boxesShowTheFlags_data();
+    void boxesShowTheFlags();
+    void okGivesTheBoxes_data();
+    void okGivesTheBoxes();
     void okStoresAndTheNextRecordsFollow_data();
     void okStoresAndTheNextRecordsFollow();
     void cancelStoresNothing_data();
     void cancelStoresNothing();
 };
 
-void TestEventDialog::boxesShowTheStoredFlags_data()
+void TestEventDialog::boxesShowTheFlags_data()
 {
-    QTest::addColumn<Flags>("stored");
+    QTest::addColumn<EventViewFlags>("flags");
     QTest::addColumn<QList<bool>>("shown");  // Fault Conditions, Warnings, Call Events
 
-    // The flags the lists follow: every kind is listed while nothing is stored.
-    QTest::newRow("nothing stored") << Flags{} << QList<bool>{true, true, true};
-    QTest::newRow("one flag stored, the others in force by default")
-        << Flags{{"Fault", "0"}} << QList<bool>{false, true, true};
-    QTest::newRow("all set") << Flags{{"Call", "1"}, {"Fault", "1"}, {"Normal", "1"}} << QList<bool>{true, true, true};
-    QTest::newRow("fault only") << Flags{{"Call", "0"}, {"Fault", "1"}, {"Normal", "0"}}
-                                << QList<bool>{true, false, false};
-    QTest::newRow("call only") << Flags{{"Call", "1"}, {"Fault", "0"}, {"Normal", "0"}}
-                               << QList<bool>{false, false, true};
-    QTest::newRow("edited by hand to 5") << Flags{{"Call", "0"}, {"Fault", "0"}, {"Normal", "5"}}
-                                         << QList<bool>{false, true, false};
-    // A value that is no number leaves the flag at its default, for the lists and the box alike.
-    QTest::newRow("not a number") << Flags{{"Call", "yes"}, {"Fault", "0"}, {"Normal", "0"}}
-                                  << QList<bool>{false, false, true};
+    QTest::newRow("all set") << EventViewFlags{true, true, true} << QList<bool>{true, true, true};
+    QTest::newRow("fault only") << EventViewFlags{false, true, false} << QList<bool>{true, false, false};
+    QTest::newRow("warnings only") << EventViewFlags{false, false, true} << QList<bool>{false, true, false};
+    QTest::newRow("call only") << EventViewFlags{true, false, false} << QList<bool>{false, false, true};
+    QTest::newRow("none") << EventViewFlags{false, false, false} << QList<bool>{false, false, false};
 }
 
-void TestEventDialog::boxesShowTheStoredFlags()
+void TestEventDialog::boxesShowTheFlags()
 {
-    QFETCH(Flags, stored);
+    QFETCH(EventViewFlags, flags);
     QFETCH(QList<bool>, shown);
-    ChannelWindows windows(2);
-    Store(stored);
+    EventDialog dialog(flags);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Event View selection"));
+    QCOMPARE(Boxes(&dialog), shown);
+}
 
-    QString title;
-    QList<bool> boxes;
-    QVERIFY(RunCommand(windows.Frame(), ID_EVENT_VIEW, [&](QDialog* dialog) {
-        title = dialog->windowTitle();
-        boxes = Boxes(dialog);
-        Click(ButtonNamed(dialog, QStringLiteral("Cancel")));
-    }));
-    QCOMPARE(title, QStringLiteral("Event View selection"));
-    QCOMPARE(boxes, shown);
+void TestEventDialog::okGivesTheBoxes_data()
+{
+    QTest::addColumn<EventViewFlags>("flags");
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<EventViewFlags>("chosen");
+
+    QTest::newRow("unchanged") << EventViewFlags{true, true, true} << QStringList{} << EventViewFlags{true, true, true};
+    QTest::newRow("fault cleared") << EventViewFlags{true, true, true} << QStringList{kFault} << EventViewFlags{true, false, true};
+    QTest::newRow("warnings cleared") << EventViewFlags{true, true, true} << QStringList{kWarnings} << EventViewFlags{true, true, false};
+    QTest::newRow("call set alone") << EventViewFlags{false, false, false} << QStringList{kCall} << EventViewFlags{true, false, false};
+    QTest::newRow("all three clicked") << EventViewFlags{true, false, true} << QStringList{kFault, kWarnings, kCall}
+                                       << EventViewFlags{false, true, false};
+    QTest::newRow("clicked twice") << EventViewFlags{true, true, true} << QStringList{kWarnings, kWarnings}
+                                   << EventViewFlags{true, true, true};
+}
+
+void TestEventDialog::okGivesTheBoxes()
+{
+    QFETCH(EventViewFlags, flags);
+    QFETCH(QStringList, clicks);
+    QFETCH(EventViewFlags, chosen);
+    EventDialog dialog(flags);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    for (const QString& click : clicks)
+        Click(ButtonNamed(&dialog, click));
+    Click(ButtonNamed(&dialog, QStringLiteral("OK")));
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(dialog.Flags() == chosen);
 }
 
 void TestEventDialog::okStoresAndTheNextRecordsFollow_data()

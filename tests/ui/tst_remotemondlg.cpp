@@ -1,13 +1,11 @@
 #include "app/QuorvelApp.h"
 #include "archive/QuorvelDoc.h"
-#include "comms/PortSettings.h"
 #include "core/SettingsStore.h"
 #include "remote/RemotePort.h"
 #include "remote/RemoteSettings.h"
 #include "tests/support/Pty.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/SpinUntil.h"
-#include "tests/support/TestStation.h"
 #include "tests/ui/DialogDriver.h"
 #include "tests/ui/WindowStation.h"
 #include "tools/quorvel-sim/SimFrames.h"
@@ -20,42 +18,14 @@
 #include <QSettings>
 #include <QtTest>
 
-using Record = QMap<QString, QString>;  // the stored record as typed into the settings file, by key
+using Settings = RemoteMonitorSettings;
+Q_DECLARE_METATYPE(RemoteMonitorSettings)
 
 namespace {
 
 const QString kEnable = QStringLiteral("Enable Remote monitoring output");
 const QStringList kLabels{"&ComPort:", "&Baud Rate:", "&Data Bits:", "&Parity:", "&Stop Bits:", "&Flow Control:"};
-const QStringList kKeys{"EnableDisable", "Port", "BaudRate", "DataBits", "Parity", "StopBits", "FlowControl"};
 const QStringList kFreePorts{"COM3", "COM5", "COM17"};
-
-// A station's settings store holding `record` as text, read afresh.
-void StoreRecord(const TestStation& station, const Record& record)
-{
-    QByteArray text = "[RemoteMonitorSettings]\n";
-    for (auto it = record.begin(); it != record.end(); ++it)
-        text += it.key().toLatin1() + '=' + it.value().toLatin1() + '\n';
-    station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"), record.isEmpty() ? QByteArray() : text);
-    ResetProfileStore();
-}
-
-Record Complete(int enabled, int port, int baud, int dataBits, int parity, int stopBits, int flowControl)
-{
-    const int values[] = {enabled, port, baud, dataBits, parity, stopBits, flowControl};
-    Record record;
-    for (int i = 0; i < kKeys.size(); ++i)
-        record.insert(kKeys[i], QString::number(values[i]));
-    return record;
-}
-
-// The seven values stored now, in the record's order; "missing" for a key not stored.
-QStringList StoredValues()
-{
-    QStringList values;
-    for (const QString& key : kKeys)
-        values << ProfileStore().value(QStringLiteral("RemoteMonitorSettings/") + key, QStringLiteral("missing")).toString();
-    return values;
-}
 
 QList<QComboBox*> Lists(QWidget* dialog)
 {
@@ -95,13 +65,12 @@ const QStringList kParities{"None", "Odd", "Even", "Mark", "Space"};
 const QStringList kStopBits{"1", "1.5", "2"};
 const QStringList kFlows{"None", "Hardware", "Xon / Xoff"};
 
-// A dialog shown as the command shows it, on a station of its own; the person answers boxes.
+// A dialog shown with the record it is given, as the command shows it.
 struct OpenDialog
 {
-    explicit OpenDialog(const Record& record, const QStringList& freePorts = kFreePorts)
+    explicit OpenDialog(const Settings& stored, const QStringList& freePorts = kFreePorts)
     {
-        StoreRecord(station, record);
-        dialog = std::make_unique<RemoteMonDlg>(freePorts);
+        dialog = std::make_unique<RemoteMonDlg>(stored, freePorts);
         dialog->show();
         if (!QTest::qWaitForWindowExposed(dialog.get()))
             qWarning("dialog not exposed");
@@ -122,17 +91,20 @@ struct OpenDialog
         return list && Choose(list, step.mid(equals + 1));
     }
 
-    TestStation station;
-    ScriptedMessages messages;
     std::unique_ptr<RemoteMonDlg> dialog;
 };
+
+QList<int> Values(const Settings& s)
+{
+    return {s.enabled, s.port, s.baud, s.dataBits, s.parity, s.stopBits, s.flowControl};
+}
 
 } // namespace
 
 Q_DECLARE_METATYPE(Shown)
 
-// The remote monitoring settings as a person uses them: what the dialog shows of the stored
-// record, what OK stores, and what happens to the monitor's port.
+// The remote monitoring settings as a person uses them: what the dialog shows of the record it is
+// given and what it gives back; through the Tools command, what happens to the monitor's port.
 class TestRemoteMonDlg : public QObject
 {
     Q_OBJECT
@@ -144,55 +116,52 @@ private slots:
     void opensWithTheStoredRecord();
     void tickingShowsWhatIsStored_data();
     void tickingShowsWhatIsStored();
-    void okStoresTheRecord_data();
-    void okStoresTheRecord();
-    void monitorPortFollowsTheBox_data();
-    void monitorPortFollowsTheBox();
+    void okGivesTheChoice_data();
+    void okGivesTheChoice();
     void switchingOffStopsForwardingAtOnce();
 };
 
 void TestRemoteMonDlg::opensWithTheStoredRecord_data()
 {
-    QTest::addColumn<Record>("record");
+    QTest::addColumn<Settings>("stored");
     QTest::addColumn<QStringList>("freePorts");
     QTest::addColumn<bool>("ticked");
     QTest::addColumn<QStringList>("selected");  // port, baud, data bits, parity, stop bits, flow; "" none
 
     const QStringList none{"", "", "", "", "", ""};
-    QTest::newRow("no record") << Record{} << kFreePorts << false << none;
-    QTest::newRow("stored off") << Complete(0, 5, 5, 3, 0, 0, 0) << kFreePorts << false << none;
-    QTest::newRow("enable edited to 2") << Complete(2, 5, 5, 3, 0, 0, 0) << kFreePorts << false << none;
+    QTest::newRow("no record") << Settings{} << kFreePorts << false << none;
+    QTest::newRow("stored off") << Settings{0, 5, 5, 3, 0, 0, 0} << kFreePorts << false << none;
+    QTest::newRow("enable edited to 2") << Settings{2, 5, 5, 3, 0, 0, 0} << kFreePorts << false << none;
     QTest::newRow("on, port among the free")
-        << Complete(1, 5, 5, 3, 0, 0, 0) << kFreePorts << true << QStringList{"COM5", "9600", "8", "None", "1", "None"};
+        << Settings{1, 5, 5, 3, 0, 0, 0} << kFreePorts << true << QStringList{"COM5", "9600", "8", "None", "1", "None"};
     QTest::newRow("on, first entries")
-        << Complete(1, 3, 0, 0, 0, 0, 0) << kFreePorts << true << QStringList{"COM3", "300", "5", "None", "1", "None"};
+        << Settings{1, 3, 0, 0, 0, 0, 0} << kFreePorts << true << QStringList{"COM3", "300", "5", "None", "1", "None"};
     QTest::newRow("on, last entries")
-        << Complete(1, 17, 11, 3, 4, 2, 2) << kFreePorts << true
+        << Settings{1, 17, 11, 3, 4, 2, 2} << kFreePorts << true
         << QStringList{"COM17", "256000", "8", "Space", "2", "Xon / Xoff"};
     // COM1 is named exactly, not by the start of COM17.
     QTest::newRow("on, COM1 after COM17")
-        << Complete(1, 1, 5, 3, 0, 0, 0) << QStringList{"COM17", "COM1"} << true
+        << Settings{1, 1, 5, 3, 0, 0, 0} << QStringList{"COM17", "COM1"} << true
         << QStringList{"COM1", "9600", "8", "None", "1", "None"};
     QTest::newRow("on, port not free")
-        << Complete(1, 7, 5, 3, 2, 1, 1) << kFreePorts << true << QStringList{"", "9600", "8", "Even", "1.5", "Hardware"};
+        << Settings{1, 7, 5, 3, 2, 1, 1} << kFreePorts << true << QStringList{"", "9600", "8", "Even", "1.5", "Hardware"};
     QTest::newRow("on, no port free")
-        << Complete(1, 5, 5, 3, 0, 0, 0) << QStringList{} << true << QStringList{"", "9600", "8", "None", "1", "None"};
-    QTest::newRow("on, one beyond each list") << Complete(1, 0, 12, 4, 5, 3, 3) << kFreePorts << true << none;
-    QTest::newRow("on, negative") << Complete(1, -1, -2, -1, -1, -1, -1) << kFreePorts << true << none;
-    QTest::newRow("on, keys missing") << Record{{"EnableDisable", "1"}} << kFreePorts << true << none;
-    QTest::newRow("on, not numbers")
-        << Record{{"EnableDisable", "1"}, {"Port", "COM5"}, {"BaudRate", "fast"}, {"DataBits", "3"},
-                  {"Parity", "0"}, {"StopBits", "4294967296"}, {"FlowControl", "0"}}
-        << kFreePorts << true << QStringList{"", "", "8", "None", "", "None"};
+        << Settings{1, 5, 5, 3, 0, 0, 0} << QStringList{} << true << QStringList{"", "9600", "8", "None", "1", "None"};
+    QTest::newRow("on, one beyond each list") << Settings{1, 0, 12, 4, 5, 3, 3} << kFreePorts << true << none;
+    QTest::newRow("on, negative") << Settings{1, -1, -2, -1, -1, -1, -1} << kFreePorts << true << none;
+    // Keys missing from the record, or not numbers, read as -1.
+    QTest::newRow("on, keys missing") << Settings{1, -1, -1, -1, -1, -1, -1} << kFreePorts << true << none;
+    QTest::newRow("on, not numbers") << Settings{1, -1, -1, 3, 0, -1, 0} << kFreePorts << true
+                                     << QStringList{"", "", "8", "None", "", "None"};
 }
 
 void TestRemoteMonDlg::opensWithTheStoredRecord()
 {
-    QFETCH(Record, record);
+    QFETCH(Settings, stored);
     QFETCH(QStringList, freePorts);
     QFETCH(bool, ticked);
     QFETCH(QStringList, selected);
-    OpenDialog open(record, freePorts);
+    OpenDialog open(stored, freePorts);
 
     const Shown shown = Look(open.dialog.get());
     QCOMPARE(open.dialog->windowTitle(), QStringLiteral("Dialog"));
@@ -203,26 +172,25 @@ void TestRemoteMonDlg::opensWithTheStoredRecord()
                                      ticked ? kDataBits : QStringList(), kParities, kStopBits, kFlows};
     QCOMPARE(shown.entries, entries);
     QCOMPARE(shown.selected, selected);
-    QVERIFY(open.messages.texts.isEmpty());
 }
 
 void TestRemoteMonDlg::tickingShowsWhatIsStored_data()
 {
-    QTest::addColumn<Record>("record");
+    QTest::addColumn<Settings>("stored");
     QTest::addColumn<QStringList>("selected");
 
-    QTest::newRow("no record") << Record{} << QStringList{"", "9600", "8", "None", "1", "None"};
-    QTest::newRow("stored off") << Complete(0, 3, 7, 2, 2, 1, 1)
+    QTest::newRow("no record") << Settings{} << QStringList{"", "9600", "8", "None", "1", "None"};
+    QTest::newRow("stored off") << Settings{0, 3, 7, 2, 2, 1, 1}
                                 << QStringList{"COM3", "19200", "7", "Even", "1.5", "Hardware"};
-    QTest::newRow("stored off, beyond the lists") << Complete(0, 4, 12, 4, 5, 3, 3)
+    QTest::newRow("stored off, beyond the lists") << Settings{0, 4, 12, 4, 5, 3, 3}
                                                   << QStringList{"", "", "", "", "", ""};
 }
 
 void TestRemoteMonDlg::tickingShowsWhatIsStored()
 {
-    QFETCH(Record, record);
+    QFETCH(Settings, stored);
     QFETCH(QStringList, selected);
-    OpenDialog open(record);
+    OpenDialog open(stored);
     QVERIFY(!Look(open.dialog.get()).ticked);
 
     QVERIFY(open.Do(QStringLiteral("tick")));
@@ -250,105 +218,58 @@ void TestRemoteMonDlg::tickingShowsWhatIsStored()
     QCOMPARE(shown.entries, (QList<QStringList>{kFreePorts, kBauds, kDataBits, kParities, kStopBits, kFlows}));
 }
 
-void TestRemoteMonDlg::okStoresTheRecord_data()
+void TestRemoteMonDlg::okGivesTheChoice_data()
 {
-    QTest::addColumn<Record>("record");
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("stored");  // the seven values after OK, in the record's order
-    QTest::addColumn<bool>("restartMessage");
+    QTest::addColumn<Settings>("stored");
+    QTest::addColumn<QStringList>("steps");  // the last one OK or Cancel
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QList<int>>("chosen");  // the seven values given back, in the record's order
 
     QTest::newRow("box clear, lists never filled")
-        << Record{} << QStringList{} << QStringList{"0", "0", "-1", "-1", "-1", "-1", "-1"} << false;
+        << Settings{} << QStringList{"OK"} << true << QList<int>{0, 0, -1, -1, -1, -1, -1};
     QTest::newRow("stored off, OK unchanged")
-        << Complete(0, 3, 7, 2, 2, 1, 1) << QStringList{} << QStringList{"0", "0", "-1", "-1", "-1", "-1", "-1"}
-        << false;
+        << Settings{0, 3, 7, 2, 2, 1, 1} << QStringList{"OK"} << true << QList<int>{0, 0, -1, -1, -1, -1, -1};
     QTest::newRow("ticked without a record, no port chosen")
-        << Record{} << QStringList{"tick"} << QStringList{"1", "0", "5", "3", "0", "0", "0"} << true;
+        << Settings{} << QStringList{"tick", "OK"} << true << QList<int>{1, 0, 5, 3, 0, 0, 0};
     QTest::newRow("ticked without a record, COM3 chosen")
-        << Record{} << QStringList{"tick", "ComPort=COM3"} << QStringList{"1", "3", "5", "3", "0", "0", "0"} << true;
+        << Settings{} << QStringList{"tick", "ComPort=COM3", "OK"} << true << QList<int>{1, 3, 5, 3, 0, 0, 0};
     QTest::newRow("every list's last entry")
-        << Record{}
+        << Settings{}
         << QStringList{"tick", "ComPort=COM17", "Baud Rate=256000", "Data Bits=8", "Parity=Space", "Stop Bits=2",
-                       "Flow Control=Xon / Xoff"}
-        << QStringList{"1", "17", "11", "3", "4", "2", "2"} << true;
+                       "Flow Control=Xon / Xoff", "OK"}
+        << true << QList<int>{1, 17, 11, 3, 4, 2, 2};
     QTest::newRow("every list's first entry")
-        << Complete(1, 17, 11, 3, 4, 2, 2)
-        << QStringList{"ComPort=COM3", "Baud Rate=300", "Data Bits=5", "Parity=None", "Stop Bits=1", "Flow Control=None"}
-        << QStringList{"1", "3", "0", "0", "0", "0", "0"} << true;
-    // Stored positions outside their lists are not written back.
+        << Settings{1, 17, 11, 3, 4, 2, 2}
+        << QStringList{"ComPort=COM3", "Baud Rate=300", "Data Bits=5", "Parity=None", "Stop Bits=1", "Flow Control=None",
+                       "OK"}
+        << true << QList<int>{1, 3, 0, 0, 0, 0, 0};
+    // Stored positions outside their lists are not given back.
     QTest::newRow("stored on beyond the lists, OK unchanged")
-        << Complete(1, 5, 12, -1, 7, 3, 9) << QStringList{} << QStringList{"1", "5", "-1", "-1", "-1", "-1", "-1"} << true;
+        << Settings{1, 5, 12, -1, 7, 3, 9} << QStringList{"OK"} << true << QList<int>{1, 5, -1, -1, -1, -1, -1};
     QTest::newRow("stored on, port not free, OK unchanged")
-        << Complete(1, 9, 5, 3, 0, 0, 0) << QStringList{} << QStringList{"1", "0", "5", "3", "0", "0", "0"} << true;
+        << Settings{1, 9, 5, 3, 0, 0, 0} << QStringList{"OK"} << true << QList<int>{1, 0, 5, 3, 0, 0, 0};
     QTest::newRow("stored on, cleared")
-        << Complete(1, 5, 7, 2, 2, 1, 1) << QStringList{"tick"} << QStringList{"0", "5", "7", "2", "2", "1", "1"}
-        << false;
+        << Settings{1, 5, 7, 2, 2, 1, 1} << QStringList{"tick", "OK"} << true << QList<int>{0, 5, 7, 2, 2, 1, 1};
+    QTest::newRow("stored on, changed, cleared and ticked")
+        << Settings{1, 5, 5, 3, 0, 0, 0} << QStringList{"Baud Rate=300", "tick", "tick", "OK"} << true
+        << QList<int>{1, 5, 5, 3, 0, 0, 0};
+    QTest::newRow("changed, Cancel")
+        << Settings{1, 5, 5, 3, 0, 0, 0} << QStringList{"tick", "tick", "Data Bits=7", "Cancel"} << false
+        << QList<int>{1, 5, 5, 2, 0, 0, 0};
 }
 
-void TestRemoteMonDlg::okStoresTheRecord()
+void TestRemoteMonDlg::okGivesTheChoice()
 {
-    QFETCH(Record, record);
+    QFETCH(Settings, stored);
     QFETCH(QStringList, steps);
-    QFETCH(QStringList, stored);
-    QFETCH(bool, restartMessage);
-    OpenDialog open(record);
+    QFETCH(bool, accepted);
+    QFETCH(QList<int>, chosen);
+    OpenDialog open(stored);
 
     for (const QString& step : steps)
         QVERIFY2(open.Do(step), qPrintable(step));
-    QVERIFY(open.Do(QStringLiteral("OK")));
-    QCOMPARE(open.dialog->result(), int(QDialog::Accepted));
-    QCOMPARE(StoredValues(), stored);
-    QCOMPARE(g_nRemoteMonitorEnabled.load(), stored.first().toInt());
-    QCOMPARE(open.messages.texts,
-             restartMessage ? QStringList{"The application must be restarted to take effect."} : QStringList());
-    QVERIFY(!RemotePort().IsOpen());
-}
-
-void TestRemoteMonDlg::monitorPortFollowsTheBox_data()
-{
-    // The record stored before: on, COM5, 9600 baud, 8 data bits, no parity, one stop bit, no flow control.
-    QTest::addColumn<bool>("openBefore");
-    QTest::addColumn<QStringList>("steps");  // the last one OK or Cancel
-    QTest::addColumn<bool>("openAfter");
-    QTest::addColumn<QStringList>("stored");
-    QTest::addColumn<bool>("restartMessage");
-
-    const QStringList kept{"1", "5", "5", "3", "0", "0", "0"};
-    QTest::newRow("open, cleared, OK") << true << QStringList{"tick", "OK"} << false
-                                       << QStringList{"0", "5", "5", "3", "0", "0", "0"} << false;
-    QTest::newRow("open, cleared, Cancel") << true << QStringList{"tick", "Cancel"} << true << kept << false;
-    QTest::newRow("open, unchanged, OK") << true << QStringList{"OK"} << true << kept << false;
-    // New line settings wait for the next start.
-    QTest::newRow("open, baud changed, OK") << true << QStringList{"Baud Rate=300", "OK"} << true
-                                            << QStringList{"1", "5", "0", "3", "0", "0", "0"} << false;
-    QTest::newRow("open, cleared and ticked, OK") << true << QStringList{"tick", "tick", "OK"} << true << kept << false;
-    QTest::newRow("not open, unchanged, OK") << false << QStringList{"OK"} << false << kept << true;
-    QTest::newRow("not open, changed, Cancel")
-        << false << QStringList{"tick", "tick", "Data Bits=7", "Cancel"} << false << kept << false;
-}
-
-void TestRemoteMonDlg::monitorPortFollowsTheBox()
-{
-    QFETCH(bool, openBefore);
-    QFETCH(QStringList, steps);
-    QFETCH(bool, openAfter);
-    QFETCH(QStringList, stored);
-    QFETCH(bool, restartMessage);
-    Pty monitor;
-    monitor.ReleaseSlave();
-    OpenDialog open(Complete(1, 5, 5, 3, 0, 0, 0));
-    if (openBefore)
-        QCOMPARE(RemotePort().Open(monitor.SlavePath(), LineSettings{}), 0);
-
-    for (const QString& step : steps)
-        QVERIFY2(open.Do(step), qPrintable(step));
-    // At once: no waiting for the port to close.
-    QCOMPARE(RemotePort().IsOpen(), openAfter);
-    QCOMPARE(monitor.PeerOpen(), openAfter);
-    QCOMPARE(StoredValues(), stored);
-    QCOMPARE(g_nRemoteMonitorEnabled.load(), stored.first().toInt());
-    QCOMPARE(open.messages.texts,
-             restartMessage ? QStringList{"The application must be restarted to take effect."} : QStringList());
+    QCOMPARE(open.dialog->result(), int(accepted ? QDialog::Accepted : QDialog::Rejected));
+    QCOMPARE(Values(open.dialog->Settings()), chosen);
 }
 
 void TestRemoteMonDlg::switchingOffStopsForwardingAtOnce()
@@ -371,7 +292,15 @@ void TestRemoteMonDlg::switchingOffStopsForwardingAtOnce()
     QCOMPARE(frame.mid(3, 4), QByteArray::fromHex("01000011"));
     QVERIFY(monitor.Write(SimFrames::MonitorAck(quint8(frame.at(2)))));
 
-    // Tools, Remote Monitoring: the box cleared, OK.
+    // Tools, Remote Monitoring: the box cleared, Cancel: nothing stored, the port stays open.
+    QVERIFY(RunCommand(station.Frame(), ID_REMOTE_MONITORING, [&](QDialog* dialog) {
+        Click(ButtonNamed(dialog, kEnable));
+        Click(ButtonNamed(dialog, QStringLiteral("Cancel")));
+    }));
+    QVERIFY(monitor.PeerOpen());
+    QCOMPARE(ProfileStore().value(QStringLiteral("RemoteMonitorSettings/EnableDisable")).toInt(), 1);
+
+    // The box cleared, OK.
     Shown shown;
     QVERIFY(RunCommand(station.Frame(), ID_REMOTE_MONITORING, [&](QDialog* dialog) {
         shown = Look(dialog);
