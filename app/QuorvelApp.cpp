@@ -28,6 +28,7 @@
 #include "core/Strings.h"
 #include "core/ThreadCall.h"
 #include "core/UserMessages.h"
+#include "core/Version.h"
 #include "events/AlarmTexts.h"
 #include "events/DisplayObj.h"
 #include "remote/RemoteMonitor.h"

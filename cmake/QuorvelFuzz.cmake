@@ -5,6 +5,9 @@
 option(QUORVEL_FUZZ "Build the libFuzzer targets, everything compiled with ASan and UBSan" OFF)
 
 if(QUORVEL_FUZZ)
+  if(NOT BUILD_TESTING)
+    message(FATAL_ERROR "QUORVEL_FUZZ builds the fuzz targets among the tests: leave BUILD_TESTING on")
+  endif()
   include(CheckCXXSourceCompiles)
   set(CMAKE_REQUIRED_FLAGS "-fsanitize=fuzzer,address,undefined")
   check_cxx_source_compiles([=[

@@ -1,6 +1,7 @@
 #include "ui/AboutDlg.h"
 
 #include "core/Strings.h"
+#include "core/Version.h"
 #include "ui/ProgramIcon.h"
 
 #include <QGridLayout>

@@ -2,8 +2,8 @@
 # Makes the Debian package from a built tree, unpacks it into a throw-away root and runs the
 # programs from there; checks the package's dependencies, desktop entry, archive file type,
 # service unit and its user, manual pages, and what lintian says of it. Also installs the tree
-# with `cmake --install`, and configures the sources once more to see the dependencies named
-# when dpkg-shlibdeps is missing. Usage: package_install.sh BUILD_DIR SOURCE_DIR.
+# with `cmake --install`, and configures the sources once more (without the tests) to see the
+# dependencies named when dpkg-shlibdeps is missing. Usage: package_install.sh BUILD_DIR SOURCE_DIR.
 # Exit 77 (skipped) without dpkg-deb.
 set -euo pipefail
 build=$1
@@ -123,8 +123,9 @@ cmake --install "$build" --prefix "$work/elsewhere" >"$work/install.log" 2>&1 ||
 grep -q 'No service unit installed' "$work/install.log" || fail "an install elsewhere does not say the unit is missing"
 
 # Without dpkg-shlibdeps the package names the libraries itself: every Qt library the programs use.
-cmake -S "$source" -B "$work/fallback" -G Ninja -DDPKG_SHLIBDEPS=/nonexistent/dpkg-shlibdeps >/dev/null 2>&1 \
-  || fail "configure without dpkg-shlibdeps"
+# Configured as a build for the package alone may be, without the tests.
+cmake -S "$source" -B "$work/fallback" -G Ninja -DBUILD_TESTING=OFF -DDPKG_SHLIBDEPS=/nonexistent/dpkg-shlibdeps \
+  >/dev/null 2>&1 || fail "configure without dpkg-shlibdeps"
 fallback=$(sed -n 's/^set(CPACK_DEBIAN_PACKAGE_DEPENDS "\(.*\)")$/\1/p' "$work/fallback/CPackConfig.cmake")
 for lib in libqt6core6 libqt6network6 libqt6serialport6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libpcre2-8-0; do
   grep -q "$lib" <<<"$fallback" || fail "without dpkg-shlibdeps the package does not depend on $lib"

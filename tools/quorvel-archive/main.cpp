@@ -4,6 +4,7 @@
 #include "DamageReport.h"
 #include "SearchCriteria.h"
 #include "ToolTexts.h"
+#include "core/Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,0 +1,3 @@
+#include "archive/QuorvelDoc.h"
+
+#include "events/EventRecord.h"

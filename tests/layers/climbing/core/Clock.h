@@ -1,0 +1,4 @@
+#pragma once
+
+#include "core/Station.h"
+#include "ui/MainFrm.h"

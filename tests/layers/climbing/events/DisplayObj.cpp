@@ -1,0 +1,4 @@
+#include "events/DisplayObj.h"
+
+#include "archive/QuorvelDoc.h"
+#include "core/Clock.h"
