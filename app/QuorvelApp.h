@@ -23,9 +23,6 @@ class CSilenceWatch;
 class QWidget;
 class StationThreads;
 
-// Runs the program: parses the command line, starts the station and its event loop.
-int RunQuorvel(int argc, char* argv[]);
-
 // The application: owns the sixteen channels (document, first view, comms stack), the event lock
 // and the remote monitor, starts them in their order and stops them in theirs.
 class CQuorvelApp : public QObject
