@@ -1,10 +1,12 @@
 #include "app/QuorvelApp.h"
 
+#include "app/Channel.h"
 #include "app/ChannelTables.h"
 #include "app/HeadlessViews.h"
 #include "app/MetricsFile.h"
 #include "app/MessageInterpreter.h"
 #include "app/PortMap.h"
+#include "app/PortRetries.h"
 #include "app/ServiceNotifier.h"
 #include "app/SignalWatcher.h"
 #include "app/SilenceWatch.h"
@@ -12,12 +14,10 @@
 #include "app/StationThreads.h"
 #include "archive/ArchiveSeals.h"
 #include "archive/QuorvelDoc.h"
-#include "core/Clock.h"
 #include "core/Logging.h"
 #include "core/RemovableDrives.h"
 #include "core/SettingsStore.h"
 #include "core/StartupMessage.h"
-#include "core/StationHealth.h"
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "core/ThreadCall.h"
@@ -34,7 +34,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QScopedValueRollback>
-#include <QSettings>
 #include <QThread>
 
 #include <cerrno>
@@ -70,8 +69,6 @@ bool MakeStationFolder(const char* name)
 CQuorvelApp::CQuorvelApp()
     : m_views(std::make_unique<CHeadlessViews>())
 {
-    m_reconnectTimer.setInterval(kReconnectIntervalMs);
-    connect(&m_reconnectTimer, &QTimer::timeout, this, &CQuorvelApp::RetryLostPorts);
 }
 
 CQuorvelApp::~CQuorvelApp()
@@ -90,30 +87,26 @@ CQuorvelApp::~CQuorvelApp()
         worker->disconnect(this);
         worker->wait();
     }
-    m_reconnectTimer.stop();
     // The manager hears no more once the station begins to go.
     m_notifier.reset();
     CloseChannelPorts();
     // The channels' objects come back to this thread, everything they had received recorded.
     if (m_threads) {
-        std::vector<QObject*> comms, logging{m_silenceWatch.get()};
-        for (Channel& channel : m_channels) {
-            comms.push_back(channel.interpreter.get());
-            logging.push_back(channel.document.get());
+        std::vector<QObject*> comms{m_retries.get()}, logging{m_silenceWatch.get()};
+        for (const auto& channel : m_channels) {
+            comms.push_back(channel->Interpreter());
+            logging.push_back(channel->Document());
         }
         m_threads->Stop(comms, logging);
         m_threads.reset();
     }
+    m_retries.reset();
     m_silenceWatch.reset();
     // The last figures, with every record counted, before the documents the names come from go.
     m_metrics.reset();
-    // Comms stacks go before the documents they feed; each document flushes its archive as it goes.
-    for (Channel& channel : m_channels)
-        channel.interpreter.reset();
-    for (int n = 1; n <= kChannelCount; ++n)
-        SetChannelInterpreter(n, nullptr);
-    for (Channel& channel : m_channels)
-        channel.document.reset();
+    // Each document flushes its archive as it goes.
+    for (auto& channel : m_channels)
+        channel.reset();
     CArchiveSeals::Finish();
     SignalWatcher::MarkStationSaved();
     CQuorvelDoc::SetEventLock(nullptr);
@@ -137,7 +130,8 @@ bool CQuorvelApp::InitInstance(const QStringList& files)
     StartupNotices notices;
     const bool started = SetUpStation(files);
     if (started) {
-        m_reconnectTimer.start();
+        if (m_retries)
+            m_retries->Start();
         m_views->ShowMainWindow();
     }
     notices.Show();
@@ -263,29 +257,22 @@ void CQuorvelApp::OnFileNew()
     m_threads = std::make_unique<StationThreads>();
     bool anyFailed = false;
     for (int n = kChannelCount; n >= 1; --n) {
-        Channel& channel = m_channels[size_t(n - 1)];
-        QString name;
-        GetChannelName(n - 1, name);
-        channel.document = std::make_unique<CQuorvelDoc>(name);
-        m_views->CreateView(n, *channel.document);
-        channel.interpreter = std::make_unique<CMessageInterpreter>(3, 3, 3, channel.document.get());
-        SetChannelInterpreter(n, channel.interpreter.get());
-        channel.document->SetInterpreter(channel.interpreter.get());
-        connect(channel.interpreter.get(), &CSerialComms::PortLost, this, [this, n] { OnPortLost(n); });
-        channel.interpreter->SetHealth(&StationHealth::Channel(n));
-        StationHealth::Channel(n).assigned = GetChannelPort(n) > 0;
-        channel.document->moveToThread(m_threads->Logging());
-        channel.interpreter->moveToThread(m_threads->Comms());
-        if (!OpenChannelPort(n)) {
-            m_views->ShowConnection(n, GetChannelPort(n), false);
+        auto& channel = m_channels[size_t(n - 1)];
+        channel = std::make_unique<Channel>(n, GetChannelPort(n), *m_views);
+        channel->MoveToThreads(m_threads->Comms(), m_threads->Logging());
+        if (!channel->Open())
             anyFailed = true;
-        }
     }
+    std::vector<Channel*> channels;
+    for (const auto& channel : m_channels)
+        channels.push_back(channel.get());
+    m_retries = std::make_unique<PortRetries>(channels);
+    m_retries->moveToThread(m_threads->Comms());
 
     // On the logging thread, while the lines are acknowledged already: what arrives meanwhile is
     // recorded after the day's earlier records.
-    for (int n = 1; n <= kChannelCount; ++n) {
-        CQuorvelDoc* document = m_channels[size_t(n - 1)].document.get();
+    for (const auto& channel : m_channels) {
+        CQuorvelDoc* document = channel->Document();
         CallOnThread(document, [document] { document->ReloadToday(); });
     }
 
@@ -309,10 +296,10 @@ void CQuorvelApp::OnFileNew()
 
 void CQuorvelApp::StartSelfReport()
 {
-    CQuorvelDoc* first = m_channels[0].document.get();
+    CQuorvelDoc* first = m_channels[0]->Document();
     m_silenceWatch = std::make_unique<CSilenceWatch>(CSilenceWatch::ConfiguredMinutes());
     for (int n = 1; n <= kChannelCount; ++n)
-        m_silenceWatch->SetDocument(n, m_channels[size_t(n - 1)].document.get());
+        m_silenceWatch->SetDocument(n, Document(n));
     m_silenceWatch->moveToThread(m_threads->Logging());
     QMetaObject::invokeMethod(m_silenceWatch.get(), &CSilenceWatch::Start, Qt::QueuedConnection);
 
@@ -331,87 +318,32 @@ void CQuorvelApp::StartSelfReport()
     if (!metrics.isEmpty()) {
         std::array<CQuorvelDoc*, kChannelCount> documents{};
         for (int n = 1; n <= kChannelCount; ++n)
-            documents[size_t(n - 1)] = m_channels[size_t(n - 1)].document.get();
+            documents[size_t(n - 1)] = Document(n);
         // Titles are read under the documents' own lock; the writer ends before the documents go.
         m_metrics = std::make_unique<CMetricsFile>(
             metrics, [documents](int n) { return documents[size_t(n - 1)]->GetTitle(); }, StationDir());
     }
 }
 
-void CQuorvelApp::PostSystemEvent(int n, const QString& message)
-{
-    // Behind the messages the line delivered before, so the archive tells them in their order.
-    if (CMessageInterpreter* interpreter = GetChannelInterpreter(n))
-        interpreter->PostSystemEvent(message.toLatin1());
-}
-
 void CQuorvelApp::EmergencyStop()
 {
-    for (Channel& channel : m_channels) {
-        if (channel.interpreter)
-            channel.interpreter->ClosePort();
+    if (m_retries)
+        m_retries->Stop();
+    for (const auto& channel : m_channels) {
+        if (channel)
+            channel->Interpreter()->ClosePort();
     }
-    for (Channel& channel : m_channels) {
-        if (CQuorvelDoc* document = channel.document.get())
+    for (const auto& channel : m_channels) {
+        if (CQuorvelDoc* document = channel ? channel->Document() : nullptr)
             CallOnThread(document, [document] { document->FlushArchive(); });
-    }
-}
-
-bool CQuorvelApp::OpenChannelPort(int n)
-{
-    Channel& channel = m_channels[size_t(n - 1)];
-    const bool open = channel.interpreter->OpenPort(GetChannelPort(n)) != 0;
-    channel.refusedRecord.reset();
-    if (channel.interpreter->LastOpenFailure() == CSerialComms::OpenFailure::Settings)
-        channel.refusedRecord = LoadPortSettings(GetChannelPort(n));
-    channel.document->SetConnection(channel.interpreter->IsConnected(), n);
-    ChannelHealth& health = StationHealth::Channel(n);
-    if (channel.interpreter->IsConnected())
-        health.upSinceMs = Clock::NowMsecs();
-    health.up = channel.interpreter->IsConnected() != 0;
-    if (!open)
-        qCInfo(lcApp) << "channel" << n << "not connected, COM" << GetChannelPort(n);
-    return open;
-}
-
-void CQuorvelApp::OnPortLost(int n)
-{
-    Document(n)->SetConnection(0, n);
-    StationHealth::Channel(n).up = false;
-    m_channels[size_t(n - 1)].lost = true;
-    // The archive explains its own gap.
-    PostSystemEvent(n, QString::fromLatin1(Str::kPortNotConnected).arg(GetChannelPort(n)));
-    m_views->ShowConnection(n, GetChannelPort(n), false);
-}
-
-void CQuorvelApp::RetryLostPorts()
-{
-    // A channel with an assigned port that is not open because its device was absent or went away
-    // tries again with its stored settings. One whose settings were refused waits for its record
-    // to change: trying the same record again would only repeat the message and toggle the line.
-    bool storeReread = false;
-    for (int n = 1; n <= kChannelCount; ++n) {
-        Channel& channel = m_channels[size_t(n - 1)];
-        if (!channel.interpreter || GetChannelPort(n) <= 0 || channel.interpreter->IsConnected())
-            continue;
-        if (channel.refusedRecord) {
-            // A record corrected by hand in the settings file counts as well.
-            if (!storeReread)
-                ProfileStore().sync();
-            storeReread = true;
-            if (LoadPortSettings(GetChannelPort(n)) == *channel.refusedRecord)
-                continue;
-        }
-        if (OpenChannelPort(n)) {
-            m_views->ShowConnection(n, GetChannelPort(n), true);
-            if (std::exchange(channel.lost, false))
-                PostSystemEvent(n, QString::fromLatin1(Str::kPortConnectedAgain).arg(GetChannelPort(n)));
-        }
     }
 }
 
 void CQuorvelApp::CloseChannelPorts()
 {
+    // A round of retries would open them again.
+    if (m_retries)
+        m_retries->Stop();
     for (int n = 1; n <= kChannelCount; ++n) {
         if (CMessageInterpreter* interpreter = GetChannelInterpreter(n))
             interpreter->ClosePort();
@@ -420,5 +352,6 @@ void CQuorvelApp::CloseChannelPorts()
 
 CQuorvelDoc* CQuorvelApp::Document(int channel) const
 {
-    return channel >= 1 && channel <= kChannelCount ? m_channels[size_t(channel - 1)].document.get() : nullptr;
+    const bool made = channel >= 1 && channel <= kChannelCount && m_channels[size_t(channel - 1)];
+    return made ? m_channels[size_t(channel - 1)]->Document() : nullptr;
 }
