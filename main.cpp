@@ -1,4 +1,4 @@
-#include "app/QuorvelApp.h"
+#include "app/Main.h"
 
 int main(int argc, char* argv[])
 {

@@ -1,5 +1,7 @@
 #include "app/ChannelTables.h"
 
+#include "app/Channel.h"
+
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
@@ -10,7 +12,7 @@ namespace {
 
 std::array<QString, kChannelCount> g_astrChannelNames;
 std::array<int, kChannelCount> g_anChannelPort{};
-std::array<CMessageInterpreter*, kChannelCount> g_apInterpreter{};
+std::array<Channel*, kChannelCount> g_channels{};
 
 bool IsIndex(int index)
 {
@@ -113,11 +115,12 @@ void SetChannelPort(int channel, int port)
 
 CMessageInterpreter* GetChannelInterpreter(int channel)
 {
-    return IsIndex(channel - 1) ? g_apInterpreter[size_t(channel - 1)] : nullptr;
+    const Channel* made = IsIndex(channel - 1) ? g_channels[size_t(channel - 1)] : nullptr;
+    return made ? made->Interpreter() : nullptr;
 }
 
-void SetChannelInterpreter(int channel, CMessageInterpreter* interpreter)
+void SetChannel(int channel, Channel* made)
 {
     if (IsIndex(channel - 1))
-        g_apInterpreter[size_t(channel - 1)] = interpreter;
+        g_channels[size_t(channel - 1)] = made;
 }

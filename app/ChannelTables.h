@@ -1,10 +1,12 @@
 #pragma once
 #include <QString>
 
+class Channel;
 class CMessageInterpreter;
 
-// What the program keeps once per channel: its name, its COM port from the port map, and its
-// comms stack. Tables are indexed by channel number - 1.
+// What the program keeps once per channel: its name, its COM port from the port map (both read
+// before the channels are made), and the channel once it is. Tables are indexed by channel
+// number - 1.
 inline constexpr int kChannelCount = 16;
 
 // Reads the sixteen names from section "Channels", writing the default "Channel n" for a name that
@@ -17,8 +19,9 @@ int GetChannelName(int index, QString& name);     // 1 and the name for index 0.
 void SetChannelName(int index, const QString& name);
 int GetChannelPort(int channel);                  // the port map's COM number; 0 for none
 void SetChannelPort(int channel, int port);
+// Channel n's comms stack; none while the channel is not made.
 CMessageInterpreter* GetChannelInterpreter(int channel);
-void SetChannelInterpreter(int channel, CMessageInterpreter* interpreter);
+void SetChannel(int channel, Channel* made);
 
 // A name can be part of an archive file name only if it keeps the file inside the Archives folder.
 bool IsUsableChannelName(const QString& name);

@@ -1,83 +1,47 @@
 #include "app/QuorvelApp.h"
 
+#include "app/Channel.h"
 #include "app/ChannelTables.h"
-#include "app/DisplayProbe.h"
-#include "app/HeadlessConsole.h"
 #include "app/HeadlessViews.h"
 #include "app/MetricsFile.h"
 #include "app/MessageInterpreter.h"
-#include "app/OutputQueue.h"
 #include "app/PortMap.h"
+#include "app/PortRetries.h"
 #include "app/ServiceNotifier.h"
 #include "app/SignalWatcher.h"
 #include "app/SilenceWatch.h"
-#include "app/StallMeter.h"
-#include "app/SingleInstance.h"
 #include "app/StartupNotices.h"
 #include "app/StationThreads.h"
-#include "app/WindowViews.h"
 #include "archive/ArchiveSeals.h"
 #include "archive/QuorvelDoc.h"
-#include "core/Clock.h"
 #include "core/Logging.h"
 #include "core/RemovableDrives.h"
 #include "core/SettingsStore.h"
 #include "core/StartupMessage.h"
-#include "core/StationHealth.h"
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "core/ThreadCall.h"
 #include "core/UserMessages.h"
-#include "core/Version.h"
 #include "events/AlarmTexts.h"
 #include "events/DisplayObj.h"
 #include "remote/RemoteMonitor.h"
 #include "remote/RemotePort.h"
 #include "remote/RemoteSettings.h"
 #include "remote/RemoteStartup.h"
-#include "ui/WindowDialogs.h"
 
-#include <QApplication>
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopedValueRollback>
-#include <QSettings>
 #include <QThread>
 
 #include <cerrno>
-#include <csignal>
-#include <cstdio>
 #include <cstring>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <sysexits.h>
 #include <unistd.h>
 
 namespace {
-
-// At the end, the reader of standard output gets this long to take the lines still queued: a
-// SIGTERM must end the program within 2 s even when nobody reads them.
-constexpr std::chrono::milliseconds kLastOutputTime{500};
-
-// Where the station lives: --station, else $QUORVEL_STATION, else the user's data folder.
-QString ChooseStationDir(const QCommandLineParser& parser, const QCommandLineOption& stationOption)
-{
-    if (parser.isSet(stationOption))
-        return parser.value(stationOption);
-    const QString fromEnvironment = qEnvironmentVariable("QUORVEL_STATION");
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
-    // The user's data folder: $XDG_DATA_HOME when it is an absolute path, as the base directory
-    // convention says, else ~/.local/share.
-    QString data = qEnvironmentVariable("XDG_DATA_HOME");
-    if (data.isEmpty() || QDir::isRelativePath(data))
-        data = QDir::homePath() + QStringLiteral("/.local/share");
-    return data + QStringLiteral("/Brannock/Quorvel");
-}
 
 // 1 when the folder exists afterwards; only its last level is made. On 0, errno says why.
 int CreateFolder(const QString& path)
@@ -100,49 +64,11 @@ bool MakeStationFolder(const char* name)
     return false;
 }
 
-// Start-up ends before the station could be taken: the user is told why.
-int EndStartup(const QString& why)
-{
-    UserMessages().MessageBeep(IUserMessages::Beep::Hand);
-    UserMessages().MessageBox(why, IUserMessages::Buttons::Ok, IUserMessages::Icon::Stop);
-    return 1;
-}
-
-// Windows unless --headless is given or there is no display to show them on.
-bool UseWindows(int argc, char* argv[])
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--headless") == 0)
-            return false;
-    }
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return true;
-    const QByteArray display = qgetenv("DISPLAY");
-    if (display.isEmpty())
-        return false;
-    if (XDisplayAnswers(display))
-        return true;
-    std::fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(Str::kNoDisplayAnswers).arg(QString::fromLocal8Bit(display))));
-    return false;
-}
-
-// As many open files as the system lets this user have: every line, archive and window takes some.
-void RaiseFileLimit()
-{
-    rlimit limit = {};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-    }
-}
-
 } // namespace
 
 CQuorvelApp::CQuorvelApp()
     : m_views(std::make_unique<CHeadlessViews>())
 {
-    m_reconnectTimer.setInterval(kReconnectIntervalMs);
-    connect(&m_reconnectTimer, &QTimer::timeout, this, &CQuorvelApp::RetryLostPorts);
 }
 
 CQuorvelApp::~CQuorvelApp()
@@ -161,30 +87,26 @@ CQuorvelApp::~CQuorvelApp()
         worker->disconnect(this);
         worker->wait();
     }
-    m_reconnectTimer.stop();
     // The manager hears no more once the station begins to go.
     m_notifier.reset();
     CloseChannelPorts();
     // The channels' objects come back to this thread, everything they had received recorded.
     if (m_threads) {
-        std::vector<QObject*> comms, logging{m_silenceWatch.get()};
-        for (Channel& channel : m_channels) {
-            comms.push_back(channel.interpreter.get());
-            logging.push_back(channel.document.get());
+        std::vector<QObject*> comms{m_retries.get()}, logging{m_silenceWatch.get()};
+        for (const auto& channel : m_channels) {
+            comms.push_back(channel->Interpreter());
+            logging.push_back(channel->Document());
         }
         m_threads->Stop(comms, logging);
         m_threads.reset();
     }
+    m_retries.reset();
     m_silenceWatch.reset();
     // The last figures, with every record counted, before the documents the names come from go.
     m_metrics.reset();
-    // Comms stacks go before the documents they feed; each document flushes its archive as it goes.
-    for (Channel& channel : m_channels)
-        channel.interpreter.reset();
-    for (int n = 1; n <= kChannelCount; ++n)
-        SetChannelInterpreter(n, nullptr);
-    for (Channel& channel : m_channels)
-        channel.document.reset();
+    // Each document flushes its archive as it goes.
+    for (auto& channel : m_channels)
+        channel.reset();
     CArchiveSeals::Finish();
     SignalWatcher::MarkStationSaved();
     CQuorvelDoc::SetEventLock(nullptr);
@@ -208,7 +130,8 @@ bool CQuorvelApp::InitInstance(const QStringList& files)
     StartupNotices notices;
     const bool started = SetUpStation(files);
     if (started) {
-        m_reconnectTimer.start();
+        if (m_retries)
+            m_retries->Start();
         m_views->ShowMainWindow();
     }
     notices.Show();
@@ -334,29 +257,22 @@ void CQuorvelApp::OnFileNew()
     m_threads = std::make_unique<StationThreads>();
     bool anyFailed = false;
     for (int n = kChannelCount; n >= 1; --n) {
-        Channel& channel = m_channels[size_t(n - 1)];
-        QString name;
-        GetChannelName(n - 1, name);
-        channel.document = std::make_unique<CQuorvelDoc>(name);
-        m_views->CreateView(n, *channel.document);
-        channel.interpreter = std::make_unique<CMessageInterpreter>(3, 3, 3, channel.document.get());
-        SetChannelInterpreter(n, channel.interpreter.get());
-        channel.document->SetInterpreter(channel.interpreter.get());
-        connect(channel.interpreter.get(), &CSerialComms::PortLost, this, [this, n] { OnPortLost(n); });
-        channel.interpreter->SetHealth(&StationHealth::Channel(n));
-        StationHealth::Channel(n).assigned = GetChannelPort(n) > 0;
-        channel.document->moveToThread(m_threads->Logging());
-        channel.interpreter->moveToThread(m_threads->Comms());
-        if (!OpenChannelPort(n)) {
-            m_views->ShowConnection(n, GetChannelPort(n), false);
+        auto& channel = m_channels[size_t(n - 1)];
+        channel = std::make_unique<Channel>(n, GetChannelPort(n), *m_views);
+        channel->MoveToThreads(m_threads->Comms(), m_threads->Logging());
+        if (!channel->Open())
             anyFailed = true;
-        }
     }
+    std::vector<Channel*> channels;
+    for (const auto& channel : m_channels)
+        channels.push_back(channel.get());
+    m_retries = std::make_unique<PortRetries>(channels);
+    m_retries->moveToThread(m_threads->Comms());
 
     // On the logging thread, while the lines are acknowledged already: what arrives meanwhile is
     // recorded after the day's earlier records.
-    for (int n = 1; n <= kChannelCount; ++n) {
-        CQuorvelDoc* document = m_channels[size_t(n - 1)].document.get();
+    for (const auto& channel : m_channels) {
+        CQuorvelDoc* document = channel->Document();
         CallOnThread(document, [document] { document->ReloadToday(); });
     }
 
@@ -380,10 +296,10 @@ void CQuorvelApp::OnFileNew()
 
 void CQuorvelApp::StartSelfReport()
 {
-    CQuorvelDoc* first = m_channels[0].document.get();
+    CQuorvelDoc* first = m_channels[0]->Document();
     m_silenceWatch = std::make_unique<CSilenceWatch>(CSilenceWatch::ConfiguredMinutes());
     for (int n = 1; n <= kChannelCount; ++n)
-        m_silenceWatch->SetDocument(n, m_channels[size_t(n - 1)].document.get());
+        m_silenceWatch->SetDocument(n, Document(n));
     m_silenceWatch->moveToThread(m_threads->Logging());
     QMetaObject::invokeMethod(m_silenceWatch.get(), &CSilenceWatch::Start, Qt::QueuedConnection);
 
@@ -402,87 +318,32 @@ void CQuorvelApp::StartSelfReport()
     if (!metrics.isEmpty()) {
         std::array<CQuorvelDoc*, kChannelCount> documents{};
         for (int n = 1; n <= kChannelCount; ++n)
-            documents[size_t(n - 1)] = m_channels[size_t(n - 1)].document.get();
+            documents[size_t(n - 1)] = Document(n);
         // Titles are read under the documents' own lock; the writer ends before the documents go.
         m_metrics = std::make_unique<CMetricsFile>(
             metrics, [documents](int n) { return documents[size_t(n - 1)]->GetTitle(); }, StationDir());
     }
 }
 
-void CQuorvelApp::PostSystemEvent(int n, const QString& message)
-{
-    // Behind the messages the line delivered before, so the archive tells them in their order.
-    if (CMessageInterpreter* interpreter = GetChannelInterpreter(n))
-        interpreter->PostSystemEvent(message.toLatin1());
-}
-
 void CQuorvelApp::EmergencyStop()
 {
-    for (Channel& channel : m_channels) {
-        if (channel.interpreter)
-            channel.interpreter->ClosePort();
+    if (m_retries)
+        m_retries->Stop();
+    for (const auto& channel : m_channels) {
+        if (channel)
+            channel->Interpreter()->ClosePort();
     }
-    for (Channel& channel : m_channels) {
-        if (CQuorvelDoc* document = channel.document.get())
+    for (const auto& channel : m_channels) {
+        if (CQuorvelDoc* document = channel ? channel->Document() : nullptr)
             CallOnThread(document, [document] { document->FlushArchive(); });
-    }
-}
-
-bool CQuorvelApp::OpenChannelPort(int n)
-{
-    Channel& channel = m_channels[size_t(n - 1)];
-    const bool open = channel.interpreter->OpenPort(GetChannelPort(n)) != 0;
-    channel.refusedRecord.reset();
-    if (channel.interpreter->LastOpenFailure() == CSerialComms::OpenFailure::Settings)
-        channel.refusedRecord = LoadPortSettings(GetChannelPort(n));
-    channel.document->SetConnection(channel.interpreter->IsConnected(), n);
-    ChannelHealth& health = StationHealth::Channel(n);
-    if (channel.interpreter->IsConnected())
-        health.upSinceMs = Clock::NowMsecs();
-    health.up = channel.interpreter->IsConnected() != 0;
-    if (!open)
-        qCInfo(lcApp) << "channel" << n << "not connected, COM" << GetChannelPort(n);
-    return open;
-}
-
-void CQuorvelApp::OnPortLost(int n)
-{
-    Document(n)->SetConnection(0, n);
-    StationHealth::Channel(n).up = false;
-    m_channels[size_t(n - 1)].lost = true;
-    // The archive explains its own gap.
-    PostSystemEvent(n, QString::fromLatin1(Str::kPortNotConnected).arg(GetChannelPort(n)));
-    m_views->ShowConnection(n, GetChannelPort(n), false);
-}
-
-void CQuorvelApp::RetryLostPorts()
-{
-    // A channel with an assigned port that is not open because its device was absent or went away
-    // tries again with its stored settings. One whose settings were refused waits for its record
-    // to change: trying the same record again would only repeat the message and toggle the line.
-    bool storeReread = false;
-    for (int n = 1; n <= kChannelCount; ++n) {
-        Channel& channel = m_channels[size_t(n - 1)];
-        if (!channel.interpreter || GetChannelPort(n) <= 0 || channel.interpreter->IsConnected())
-            continue;
-        if (channel.refusedRecord) {
-            // A record corrected by hand in the settings file counts as well.
-            if (!storeReread)
-                ProfileStore().sync();
-            storeReread = true;
-            if (LoadPortSettings(GetChannelPort(n)) == *channel.refusedRecord)
-                continue;
-        }
-        if (OpenChannelPort(n)) {
-            m_views->ShowConnection(n, GetChannelPort(n), true);
-            if (std::exchange(channel.lost, false))
-                PostSystemEvent(n, QString::fromLatin1(Str::kPortConnectedAgain).arg(GetChannelPort(n)));
-        }
     }
 }
 
 void CQuorvelApp::CloseChannelPorts()
 {
+    // A round of retries would open them again.
+    if (m_retries)
+        m_retries->Stop();
     for (int n = 1; n <= kChannelCount; ++n) {
         if (CMessageInterpreter* interpreter = GetChannelInterpreter(n))
             interpreter->ClosePort();
@@ -491,103 +352,6 @@ void CQuorvelApp::CloseChannelPorts()
 
 CQuorvelDoc* CQuorvelApp::Document(int channel) const
 {
-    return channel >= 1 && channel <= kChannelCount ? m_channels[size_t(channel - 1)].document.get() : nullptr;
-}
-
-int RunQuorvel(int argc, char* argv[])
-{
-    // The plain Unix event dispatcher costs less per wake-up than the GLib one.
-    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
-        qputenv("QT_NO_GLIB", "1");
-    // Whoever reads standard output or error may go away (a closed pipe, a reader that ended);
-    // the listed lines and notices are then lost, but logging and archiving go on.
-    std::signal(SIGPIPE, SIG_IGN);
-    StationHealth::StartMs() = QDateTime::currentMSecsSinceEpoch();
-    const bool windows = UseWindows(argc, argv);
-    const std::unique_ptr<QCoreApplication> application =
-        windows ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication& app = *application;
-    // Windows show their messages in boxes; without them they go to standard error.
-    CWindowDialogs windowDialogs;
-    if (windows)
-        SetUserDialogs(&windowDialogs);
-    QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Alarm-logging workstation: logs up to sixteen remote alarm systems on serial lines."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption headlessOption(QStringLiteral("headless"),
-                                            QStringLiteral("Run without windows: event lines go to standard output."));
-    const QCommandLineOption stationOption(
-        QStringLiteral("station"),
-        QStringLiteral("Station directory (default: $QUORVEL_STATION, else $XDG_DATA_HOME/Brannock/Quorvel, XDG_DATA_HOME being ~/.local/share when not set)."),
-        QStringLiteral("dir"));
-    parser.addOption(headlessOption);
-    parser.addOption(stationOption);
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("An archive to view."),
-                                 QStringLiteral("[file...]"));
-    parser.process(app);
-
-    // Named from where the program was started, not from the station directory it changes into.
-    QStringList files;
-    for (const QString& file : parser.positionalArguments())
-        files.append(QDir::cleanPath(QFileInfo(file).absoluteFilePath()));
-    const QString station = ChooseStationDir(parser, stationOption);
-    if (!QDir(station).exists())
-        return EndStartup(QString::fromLatin1(Str::kNoStationDir).arg(station));
-    if (!QDir::setCurrent(station))
-        return EndStartup(QString::fromLatin1(Str::kStationDirUnusable).arg(station, QString::fromLocal8Bit(std::strerror(errno))));
-    SetStationDir(QDir::currentPath());
-
-    RaiseFileLimit();
-    // Before anything of the station is touched: a second copy must leave its lines alone.
-    SingleInstance instance;
-    const SingleInstance::Claim claim = instance.ClaimStation(StationDir(), files);
-    switch (claim) {
-    case SingleInstance::Claim::Station:
-    case SingleInstance::Claim::Viewing:
-        break;
-    case SingleInstance::Claim::AlreadyRunning:
-        // Not a box: the station is in good hands. The status is a temporary failure, so whatever
-        // started this copy may try again and succeeds once the running copy has ended (a service
-        // manager that restarts on failure takes the station over then).
-        std::fprintf(stderr, "%s\n", qPrintable(QString::fromLatin1(Str::kStationAlreadyRunning).arg(StationDir())));
-        return EX_TEMPFAIL;
-    case SingleInstance::Claim::Failed:
-        return EndStartup(instance.ErrorString());
-    }
-
-    // A signal stops the program without asking (with windows, quit() would ask the quit question),
-    // also when it comes while a start-up box waits.
-    SignalWatcher stopSignals;
-    bool stopRequested = false;
-    QObject::connect(&stopSignals, &SignalWatcher::StopRequested, &app, [&stopRequested] {
-        stopRequested = true;
-        QCoreApplication::exit(0);
-    });
-
-    // Event lines reach standard output through a writer of their own: a reader that stalls holds
-    // up no line of the station.
-    COutputQueue standardOutput(STDOUT_FILENO);
-    CHeadlessConsole::SetOutput(&standardOutput);
-    int result = 1;
-    {
-        CQuorvelApp quorvel;
-        if (windows)
-            quorvel.SetChannelViews(std::make_unique<CWindowViews>(quorvel));
-        QObject::connect(&instance, &SingleInstance::ActivateRequested, &quorvel, &CQuorvelApp::OnActivateRequested);
-        const CStallMeter stalls;
-        if (quorvel.InitInstance(files))
-            result = stopRequested ? 0 : app.exec();
-        else if (claim == SingleInstance::Claim::Viewing)
-            std::fprintf(stderr, "%s\n", Str::kViewingFailed);
-    }
-    CHeadlessConsole::SetOutput(nullptr);
-    SetUserDialogs(nullptr);
-    ProfileStore().sync();
-    standardOutput.WaitWritten(kLastOutputTime);
-    return result;
+    const bool made = channel >= 1 && channel <= kChannelCount && m_channels[size_t(channel - 1)];
+    return made ? m_channels[size_t(channel - 1)]->Document() : nullptr;
 }

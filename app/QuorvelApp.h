@@ -1,39 +1,33 @@
 #pragma once
 #include "app/RecentFileList.h"
 #include "archive/QuorvelDoc.h"
-#include "comms/PortSettings.h"
 
 #include <QObject>
 #include <QSemaphore>
 #include <QStringList>
-#include <QTimer>
 
 #include <array>
 #include <atomic>
 #include <memory>
-#include <optional>
 
-class CMessageInterpreter;
+class Channel;
 class IChannelViews;
 class CQuorvelDoc;
 class CMetricsFile;
 class CRemoteMonitor;
 class CServiceNotifier;
 class CSilenceWatch;
+class PortRetries;
 class QWidget;
 class StationThreads;
 
-// Runs the program: parses the command line, starts the station and its event loop.
-int RunQuorvel(int argc, char* argv[]);
-
-// The application: owns the sixteen channels (document, first view, comms stack), the event lock
-// and the remote monitor, starts them in their order and stops them in theirs.
+// The application: owns the sixteen channels (document, first view, comms stack, line) with the
+// retries of their missing lines, the event lock and the remote monitor, starts them in their
+// order and stops them in theirs.
 class CQuorvelApp : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kReconnectIntervalMs = 3000;
-
     // The channels are shown without windows until SetChannelViews() says otherwise.
     CQuorvelApp();
     // Closes the ports, then the documents, then the remote monitor port; stores the recent files.
@@ -47,6 +41,7 @@ public:
     // are set up and log from then on; only then is the person at the station told what start-up
     // found (each box waits for an answer). False when the program must end.
     bool InitInstance(const QStringList& files = {});
+    // The missing lines are no longer tried again, and every channel's port is closed.
     void CloseChannelPorts();
 
     // Opens an archive for viewing in a window of its own and lists it among the recent files;
@@ -70,16 +65,6 @@ public:
     CRecentFileList& RecentFiles() { return m_recentFiles; }
 
 private:
-    struct Channel
-    {
-        std::unique_ptr<CQuorvelDoc> document;
-        std::unique_ptr<CMessageInterpreter> interpreter;
-        // The stored record the port's device refused (or that held a value out of range): the
-        // port is not tried again until the record stored differs.
-        std::optional<PortSettingsRecord> refusedRecord;
-        bool lost = false;  // its line went away; coming back is an event of its archive
-    };
-
     // An archive being opened for viewing: the worker has the file and the read alone until it
     // ends; the document waits on this thread.
     struct ArchiveOpening
@@ -96,17 +81,13 @@ private:
     // Closes the ports and writes the archives out from a thread other than the user-interface
     // thread, which is held: the program ends right after.
     void EmergencyStop();
-    bool OpenChannelPort(int channel);
     // The station reports on itself: to the service manager, in the metrics file, on silent lines.
     void StartSelfReport();
-    // Archives a system event of the channel, on the logging thread.
-    void PostSystemEvent(int channel, const QString& message);
-    void OnPortLost(int channel);
-    void RetryLostPorts();
 
     std::unique_ptr<IChannelViews> m_views;
     std::unique_ptr<StationThreads> m_threads;  // once the channels are set up
-    std::array<Channel, 16> m_channels;
+    std::array<std::unique_ptr<Channel>, 16> m_channels;  // index channel - 1
+    std::unique_ptr<PortRetries> m_retries;                // on the comms thread
     QSemaphore m_hEventLock{1};
     std::unique_ptr<CRemoteMonitor> m_pRemoteMonitor;
     std::unique_ptr<CSilenceWatch> m_silenceWatch;  // on the logging thread
@@ -117,5 +98,4 @@ private:
     QStringList m_openingArchives;  // being read; a request for one of them waits for it
     bool m_bStartingUp = false;     // the files named at start-up are read before the station starts
     std::atomic<bool> m_bEnding{false};  // archives being read stop
-    QTimer m_reconnectTimer;
 };

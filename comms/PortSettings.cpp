@@ -16,13 +16,35 @@ QString SectionFor(int port)
     return QString::fromLatin1(Str::kPortSettingsSection).arg(port);
 }
 
+// A missing key, or one that is not a number, reads as 0. Read from `store`, else from the
+// program-wide store.
+int ReadValue(QSettings* store, const QString& section, const char* key, bool* readable = nullptr)
+{
+    const QString name = QString::fromLatin1(key);
+    return store ? GetProfileInt(*store, section, name, 0, readable) : GetProfileInt(section, name, 0, readable);
+}
+
 // A missing key reads as 0; a stored value that is no number, or too large, as -1, which lies
 // outside every table and so refuses the line.
-int ReadSetting(const QString& section, const char* key)
+int ReadSetting(QSettings* store, const QString& section, const char* key)
 {
     bool readable = true;
-    const int value = GetProfileInt(section, QString::fromLatin1(key), 0, &readable);
+    const int value = ReadValue(store, section, key, &readable);
     return readable ? value : -1;
+}
+
+PortSettingsRecord ReadRecord(int port, QSettings* store)
+{
+    const QString section = SectionFor(port);
+    PortSettingsRecord record;
+    // "Port" only names the port in the set-up message; an unreadable one reads as missing.
+    record.port = ReadValue(store, section, "Port");
+    record.line.baud = ReadSetting(store, section, "Baud");
+    record.line.dataBits = ReadSetting(store, section, "Data");
+    record.line.stopBits = ReadSetting(store, section, "Stop");
+    record.line.parity = ReadSetting(store, section, "Parity");
+    record.line.shake = ReadSetting(store, section, "Shake");
+    return record;
 }
 
 constexpr QSerialPort::Parity kParities[PortTables::kParityCount] = {
@@ -54,16 +76,12 @@ int LineSettings::WriteTimeoutPerByte() const
 
 PortSettingsRecord LoadPortSettings(int port)
 {
-    const QString section = SectionFor(port);
-    PortSettingsRecord record;
-    // "Port" only names the port in the set-up message; an unreadable one reads as missing.
-    record.port = GetProfileInt(section, QStringLiteral("Port"), 0);
-    record.line.baud = ReadSetting(section, "Baud");
-    record.line.dataBits = ReadSetting(section, "Data");
-    record.line.stopBits = ReadSetting(section, "Stop");
-    record.line.parity = ReadSetting(section, "Parity");
-    record.line.shake = ReadSetting(section, "Shake");
-    return record;
+    return ReadRecord(port, nullptr);
+}
+
+PortSettingsRecord LoadPortSettings(int port, QSettings& store)
+{
+    return ReadRecord(port, &store);
 }
 
 namespace {

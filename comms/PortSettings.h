@@ -2,6 +2,7 @@
 #include <QString>
 
 class QSerialPort;
+class QSettings;
 
 // The line settings of a COM port as stored per port ("COM%i Settings": Port, Baud, Data, Stop,
 // Parity, Shake), and the tables that turn the stored indexes into line settings. The remote
@@ -50,6 +51,8 @@ struct PortSettingsRecord
 // Reads "COM<n> Settings"; a missing key reads as 0, so a missing record means 300 baud, 5 data bits.
 // A value that is not a number fitting an int reads as -1: out of range, like any value beyond its table.
 PortSettingsRecord LoadPortSettings(int port);
+// The same, read from the given store (one of a thread's own).
+PortSettingsRecord LoadPortSettings(int port, QSettings& store);
 void WritePortSettings(int port, const PortSettingsRecord& record);
 // Stores what the COM page chose for a port: "Port" and every value that is not negative; a list
 // without a selection (-1) leaves its stored value as it is.

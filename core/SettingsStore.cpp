@@ -34,12 +34,16 @@ QSettings& ProfileStore()
 {
     const QMutexLocker lock(&g_lock);
     if (!g_store) {
-        g_store = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                              QString::fromLatin1(Str::kCompanyKey),
-                                              QString::fromLatin1(Str::kApplicationKey));
+        g_store = OpenThreadStore();
         g_handWritten = ReadHandWrittenValues(g_store->fileName());
     }
     return *g_store;
+}
+
+std::unique_ptr<QSettings> OpenThreadStore()
+{
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                       QString::fromLatin1(Str::kCompanyKey), QString::fromLatin1(Str::kApplicationKey));
 }
 
 void ResetProfileStore()
@@ -53,7 +57,12 @@ void ResetProfileStore()
 int GetProfileInt(const QString& section, const QString& key, int defaultValue, bool* readable)
 {
     const QMutexLocker lock(&g_lock);
-    const QVariant stored = ProfileStore().value(KeyPath(section, key));
+    return GetProfileInt(ProfileStore(), section, key, defaultValue, readable);
+}
+
+int GetProfileInt(QSettings& store, const QString& section, const QString& key, int defaultValue, bool* readable)
+{
+    const QVariant stored = store.value(KeyPath(section, key));
     bool ok = !stored.isValid();
     int value = defaultValue;
     if (stored.typeId() == QMetaType::Int) {

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include <memory>
+
 class QSettings;
 
 // The per-user settings store: $XDG_CONFIG_HOME/Brannock/Quorvel.ini, sections and value names
@@ -10,10 +12,17 @@ class QSettings;
 QSettings& ProfileStore();
 // Drops the open store so the next access opens it afresh (tests point QSettings elsewhere).
 void ResetProfileStore();
+// A store of the calling thread's own on the program-wide store's file, for a thread that must
+// sync or read it apart from the user-interface thread: QSettings objects on one file in one
+// process see each other's writes at once.
+std::unique_ptr<QSettings> OpenThreadStore();
 
 // The stored number, or defaultValue when the key is missing. A stored value that is not a decimal
 // number fitting an int (blanks around it allowed) also gives defaultValue, and *readable false.
 int GetProfileInt(const QString& section, const QString& key, int defaultValue, bool* readable = nullptr);
+// The same, read from the given store.
+int GetProfileInt(QSettings& store, const QString& section, const QString& key, int defaultValue,
+                  bool* readable = nullptr);
 QString GetProfileString(const QString& section, const QString& key, const QString& defaultValue);
 void WriteProfileInt(const QString& section, const QString& key, int value);
 void WriteProfileString(const QString& section, const QString& key, const QString& value);

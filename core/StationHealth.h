@@ -3,8 +3,8 @@
 
 #include <atomic>
 
-// How one channel is doing, counted by the threads that see it happen (comms: frames; logging:
-// records and archive writes; user interface: the line's state) and read by whoever reports on
+// How one channel is doing, counted by the threads that see it happen (comms: frames and the
+// line's state; logging: records and archive writes) and read by whoever reports on
 // the station (the service manager's status, the metrics file, the silence watch). Lock-free:
 // counting never makes a channel's thread wait.
 struct ChannelHealth

@@ -1,5 +1,7 @@
+#include "app/ChannelViews.h"
 #include "app/QuorvelApp.h"
 #include "archive/QuorvelDoc.h"
+#include "core/StationHealth.h"
 #include "events/DisplayObj.h"
 #include "tests/events/AlarmFixture.h"
 #include "tests/support/Pty.h"
@@ -7,11 +9,13 @@
 #include "tests/support/TestStation.h"
 #include "tools/quorvel-sim/SimFrames.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
 #include <QtTest>
 
+#include <memory>
 #include <thread>
 
 // Whatever holds the user-interface thread (a hung display, a box, a long paint), the lines are
@@ -22,6 +26,7 @@ class TestHeldWindows : public QObject
 
 private slots:
     void linesGoOnWhileTheWindowsAreHeld();
+    void lineComesBackWhileTheWindowsAreHeld();
 };
 
 namespace {
@@ -52,6 +57,43 @@ std::vector<Sent> PlayFarEnd(Pty& line, int frames)
 QString SecondOf(qint64 msecs)
 {
     return QDateTime::fromMSecsSinceEpoch(msecs).toString(QStringLiteral("HH:mm:ss"));
+}
+
+// What the station shows of its lines, and whether all of it was shown on the user-interface thread.
+class RecordedViews : public IChannelViews
+{
+public:
+    void CreateView(int, CQuorvelDoc&) override {}
+    void ShowConnection(int channel, int port, bool connected) override
+    {
+        onUserInterfaceThread = onUserInterfaceThread && QThread::currentThread() == qApp->thread();
+        if (channel == 1)
+            shown.append(QStringLiteral("COM%1 %2").arg(port).arg(connected ? "connected" : "not connected"));
+    }
+
+    QStringList shown;  // channel 1's
+    bool onUserInterfaceThread = true;
+};
+
+// Sends a frame with alarm 0 and waits briefly for its ACK.
+bool SendAlarm(Pty& line, int value)
+{
+    const QByteArray ack = SimFrames::TerminalAck();
+    return line.Write(SimFrames::BlockFrame(QByteArray::fromHex("0100") + char(0x10 + value), false))
+        && line.Read(int(ack.size()), 2000) == ack;
+}
+
+// Polls from a thread other than the station's; false when `done` did not hold within timeoutMs.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+        if (waited.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
 }
 
 } // namespace
@@ -98,6 +140,76 @@ void TestHeldWindows::linesGoOnWhileTheWindowsAreHeld()
     QVERIFY(archive.open(QIODevice::ReadOnly));
     const ArchiveReading::ArchiveRead read = ArchiveReading::ReadForViewing(archive, {});
     QCOMPARE(read.records->Count(), kFrames);
+    QCOMPARE(messages.texts,
+             QStringList{QStringLiteral("The port map qvportmap.ini does not assign a valid COM port to every channel.")});
+}
+
+void TestHeldWindows::lineComesBackWhileTheWindowsAreHeld()
+{
+    TestStation station;
+    station.WriteFile(QStringLiteral("almdata.txt"), AlarmFileBytes({{0, {"ALARM", "N", "", "", "Door open"}}}));
+    station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"), "[Backup]\nDrives=.\n");
+    auto first = std::make_unique<Pty>();
+    first->ReleaseSlave();
+    const QString plug = station.Path(QStringLiteral("lines/one"));
+    QVERIFY(QDir().mkpath(station.Path(QStringLiteral("lines"))));
+    QVERIFY(QFile::link(first->SlavePath(), plug));
+    station.WriteFile(QStringLiteral("qvportmap.ini"),
+                      "[ComPortAssignments]\nChannel1=COM1\n[ComPortDevices]\nCOM1=" + plug.toLocal8Bit() + "\n");
+    ScriptedMessages messages;
+    CQuorvelApp quorvel;
+    auto views = std::make_unique<RecordedViews>();
+    const RecordedViews& recorded = *views;
+    quorvel.SetChannelViews(std::move(views));
+    QVERIFY(quorvel.InitInstance());
+    QVERIFY(first->PeerOpen());
+    QVERIFY(SendAlarm(*first, 1));
+
+    // The device goes away with its name and comes back under it while this thread, the
+    // user-interface thread, is held: it runs no event loop until the far end is done.
+    auto replugged = std::make_unique<Pty>();
+    QString farEndFailure;
+    std::thread farEnd([&] {
+        first.reset();
+        QFile::remove(plug);
+        if (!WaitFor([] { return !StationHealth::Channel(1).up; }, 5000)) {
+            farEndFailure = QStringLiteral("the line's loss was not noticed");
+            return;
+        }
+        replugged->ReleaseSlave();
+        QFile::link(replugged->SlavePath(), plug);
+        // Up once the station has set the line up (which discards what waited on it).
+        if (!WaitFor([] { return StationHealth::Channel(1).up.load(); }, 10000))
+            farEndFailure = QStringLiteral("the line was not opened again");
+        else if (!SendAlarm(*replugged, 2))
+            farEndFailure = QStringLiteral("the frame on the line opened again was not acknowledged");
+    });
+    farEnd.join();
+    QVERIFY2(farEndFailure.isEmpty(), qPrintable(farEndFailure));
+
+    // Let go: the windows show the line lost and back, on their own thread, and the archive
+    // explains its gap in the order it happened.
+    QTRY_COMPARE_WITH_TIMEOUT(recorded.shown, (QStringList{QStringLiteral("COM1 not connected"), QStringLiteral("COM1 connected")}), 5000);
+    QVERIFY(recorded.onUserInterfaceThread);
+    CQuorvelDoc* document = quorvel.Document(1);
+    QTRY_COMPARE_WITH_TIMEOUT(document->GetEventCount(), 2, 5000);
+    QStringList archived;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            QFile archive(document->GetArchivePath());
+            if (!archive.open(QIODevice::ReadOnly))
+                return false;
+            const ArchiveReading::ArchiveRead read = ArchiveReading::ReadForViewing(archive, {1, 1, 1, 1});
+            archived.clear();
+            for (int i = 0; i < read.records->Count(); ++i)
+                archived.append(QString::fromLatin1(read.records->At(i).GetText().mid(9)));
+            return archived.size() == 4;
+        }(),
+        5000);
+    QCOMPARE(archived.at(1), QStringLiteral("Port COM1 not connected."));
+    QCOMPARE(archived.at(2), QStringLiteral("Port COM1 connected again."));
+    QVERIFY2(archived.at(0).contains(QStringLiteral("Door open")) && archived.at(3).contains(QStringLiteral("Door open")),
+             qPrintable(archived.join(QLatin1Char('|'))));
     QCOMPARE(messages.texts,
              QStringList{QStringLiteral("The port map qvportmap.ini does not assign a valid COM port to every channel.")});
 }
