@@ -77,7 +77,8 @@ void MeasureLivePath(int records)
         std::printf("live path: %d records, %d listed, %.0f ns per record\n", records,
                     doc.GetEventCount() - int(messages.size()), double(ns) / records);
         if (HeapCount::Available())
-            std::printf("heap allocations per record, live path: %.3f\n", double(allocations) / records);
+            std::printf("heap allocations per record, live path: %.3f (%llu in all)\n", double(allocations) / records,
+                        static_cast<unsigned long long>(allocations));
         doc.SetView(nullptr);
     }
     output.WaitWritten(std::chrono::seconds(5));

@@ -73,7 +73,8 @@ int main(int argc, char** argv)
     std::printf("memory per listed record: %.1f bytes\n",
                 doc.GetEventCount() ? double(after - before) / doc.GetEventCount() : 0.0);
     if (HeapCount::Available())
-        std::printf("heap allocations per record, reload: %.3f\n", count ? double(allocations) / count : 0.0);
+        std::printf("heap allocations per record, reload: %.3f (%llu in all)\n", count ? double(allocations) / count : 0.0,
+                    static_cast<unsigned long long>(allocations));
     else
         std::printf("heap allocations are not counted in a sanitized build\n");
 
