@@ -3,6 +3,7 @@
 // allocations per record; then the same number of messages through a channel's live path.
 #include "HeapCount.h"
 #include "LivePath.h"
+#include "ThreadCpu.h"
 
 #include "archive/ArchiveFormat.h"
 #include "archive/QuorvelDoc.h"
@@ -64,12 +65,14 @@ int main(int argc, char** argv)
     const quint64 allocationsBefore = HeapCount::Allocations();
     QElapsedTimer timer;
     timer.start();
+    const qint64 cpuBefore = ThreadCpuNsecs();
     const int loaded = doc.ReloadToday();
+    const qint64 cpu = ThreadCpuNsecs() - cpuBefore;
     const qint64 ms = timer.elapsed();
     const quint64 allocations = HeapCount::Allocations() - allocationsBefore;
     const long after = ResidentBytes();
     std::printf("reloaded: %d, records listed: %d\n", loaded, doc.GetEventCount());
-    std::printf("reload time: %lld ms\n", static_cast<long long>(ms));
+    std::printf("reload time: %lld ms (CPU %lld ms)\n", static_cast<long long>(ms), static_cast<long long>(cpu / 1000000));
     std::printf("memory per listed record: %.1f bytes\n",
                 doc.GetEventCount() ? double(after - before) / doc.GetEventCount() : 0.0);
     if (HeapCount::Available())
