@@ -4,11 +4,15 @@
 #include "core/Clock.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
+#include "events/DisplayObj.h"
 #include "remote/RemoteMonitor.h"
 #include "remote/RemotePort.h"
 #include "remote/RemoteSettings.h"
 
 CRemoteMonitor* CMessageInterpreter::s_pRemoteMonitor = nullptr;
+
+static_assert(CPriorityQueue::kEntrySize <= CDisplayObj::kMaxMessageBytes,
+              "a record holds every message the link layer delivers in itself");
 
 CMessageInterpreter::CMessageInterpreter(int nFirst, int nResendLimit, int nErrorLimit, CQuorvelDoc* document,
                                          QObject* parent)

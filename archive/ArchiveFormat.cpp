@@ -24,19 +24,32 @@ bool IsArchiveHeader(const QByteArray& bytes)
     return bytes == QByteArrayView(Str::kArchiveHeader, kArchiveHeaderSize);
 }
 
-QDateTime GetTodayKey(QString& key)
+namespace {
+
+QString KeyOf(const QDate& date)
 {
-    const QDateTime now = Clock::Now();
     // Asked for with every message: the text is made once a day.
     thread_local QDate keyDate;
     thread_local QString keyText;
-    const QDate today = now.date();
-    if (today != keyDate) {
-        keyText = today.toString(QStringLiteral("yyyyMMdd"));
-        keyDate = today;
+    if (date != keyDate) {
+        keyText = date.toString(QStringLiteral("yyyyMMdd"));
+        keyDate = date;
     }
-    key = keyText;
+    return keyText;
+}
+
+} // namespace
+
+QDateTime GetTodayKey(QString& key)
+{
+    const QDateTime now = Clock::Now();
+    key = KeyOf(now.date());
     return now;
+}
+
+QString TodayKey()
+{
+    return KeyOf(Clock::NowLocalSecond().date);
 }
 
 bool OpenArchiveFile(QFile& file, int openMode, int lockOperation, QString& error, bool* notRegular)

@@ -14,6 +14,8 @@ QByteArray ArchiveHeader();
 
 // Sets key to the local date of now as "yyyyMMdd" and returns now.
 QDateTime GetTodayKey(QString& key);
+// The same key alone, without making "now": asked for with every message.
+QString TodayKey();
 
 // Opens an archive file and locks it with flock (LOCK_EX: no other opener that locks; LOCK_SH:
 // readers together, no writer), not waiting. On failure the file is closed again and error

@@ -18,10 +18,12 @@ DisplayFlags ReadDisplayFlags()
 Outcome ReadRecords(CLoadingArchive& ar, const KeepRecord& keep, const std::atomic<bool>* cancel)
 {
     Outcome outcome;
+    // One record read into again and again: reading costs no allocation per record.
+    CDisplayObj record;
     while (!cancel || !cancel->load(std::memory_order_relaxed)) {
-        auto record = std::make_unique<CDisplayObj>();
+        record.Reset();
         const qint64 start = ar.Position();
-        const CLoadingArchive::Status status = record->Serialize(ar);
+        const CLoadingArchive::Status status = record.Serialize(ar);
         if (status == CLoadingArchive::EndOfData) {
             if (ar.Position() + ar.Remaining() > start)
                 outcome.tornAt = start;
@@ -35,7 +37,7 @@ Outcome ReadRecords(CLoadingArchive& ar, const KeepRecord& keep, const std::atom
         // A damaged string length: the partly read record is kept and reading goes on after it.
         if (status == CLoadingArchive::Corrupt)
             outcome.corrupt = true;
-        keep(std::move(record));
+        keep(record);
     }
     return outcome;
 }
@@ -61,9 +63,9 @@ ArchiveRead ReadForViewing(QFile& file, const DisplayFlags& flags, const std::at
 {
     ArchiveRead read;
     CLoadingArchive ar(file);
-    read.outcome = ReadWholeArchive(ar, [&read, &flags](std::unique_ptr<CDisplayObj> record) {
-        if (record->PassesFilter(flags.call, flags.fault, flags.normal, flags.system))
-            read.records->Append(*record);
+    read.outcome = ReadWholeArchive(ar, [&read, &flags](const CDisplayObj& record) {
+        if (record.PassesFilter(flags.call, flags.fault, flags.normal, flags.system))
+            read.records->Append(record);
     }, cancel);
     file.close();
     return read;

@@ -42,7 +42,8 @@ struct ArchiveRead
     Outcome outcome;
 };
 
-using KeepRecord = std::function<void(std::unique_ptr<CDisplayObj>)>;
+// Takes what it keeps of a record during the call: the record is read into again after it.
+using KeepRecord = std::function<void(const CDisplayObj&)>;
 
 // Records from where the stream stands to its end, each handed to keep. Once *cancel is set it
 // stops with what it has read.

@@ -3,6 +3,7 @@
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiveSeals.h"
 #include "archive/IDocView.h"
+#include "core/Clock.h"
 #include "core/Logging.h"
 #include "core/SettingsStore.h"
 #include "events/DisplayObj.h"
@@ -85,16 +86,21 @@ void CQuorvelDoc::SetConnection(int connected, int channel)
 
 bool CQuorvelDoc::AddEvent(CDisplayObj* pRecord)
 {
-    std::unique_ptr<CDisplayObj> record(pRecord);
+    const std::unique_ptr<CDisplayObj> record(pRecord);
+    return ListEvent(*record);
+}
+
+bool CQuorvelDoc::ListEvent(const CDisplayObj& record)
+{
     if (s_pEventLock && !s_pEventLock->tryAcquire(1, 10)) {
         qCDebug(lcArchive) << "event lock busy; record not listed";
         return false;
     }
     int call = 0, fault = 0, normal = 0, system = 0;
     ReadEventViewSettings(call, fault, normal, system);
-    const bool listed = record->PassesFilter(call, fault, normal, system);
+    const bool listed = record.PassesFilter(call, fault, normal, system);
     if (listed) {
-        m_events->Append(*record);
+        m_events->Append(record);
         if (m_pView) {
             m_pView->ScrollBy(0, 1);
             m_pView->UpdateAllViews();
@@ -114,12 +120,35 @@ void CQuorvelDoc::ClearEvents()
     }
 }
 
+template <typename Build>
+int CQuorvelDoc::Record(const Build& build)
+{
+    const QString key = TodayKey();
+    if (!m_day.IsOpenFor(key) && !SwitchDay(key, Clock::Now()))
+        return 0;
+
+    // On the stack: a record costs no allocation.
+    const CDisplayObj record = build();
+    if (!m_day.Store(record))
+        return 0;
+    Health().Count(Health().records);
+    const bool fault = record.IsFault();
+    const bool alert = fault || record.GetKind() == CDisplayObj::KIND_ALARM;
+    if (ListEvent(record) && alert) {
+        // Counted after the record is listed, so a window that sees the count finds the line.
+        if (fault)
+            m_nLiveFaults.fetch_add(1, std::memory_order_relaxed);
+        m_nLiveAlerts.fetch_add(1, std::memory_order_release);
+    }
+    return 1;
+}
+
 int CQuorvelDoc::HandleMessage(const char* data, int length)
 {
     const int recorded = Record([&] {
-        return std::unique_ptr<CDisplayObj>(length == 3
-            ? new CDisplayObj(quint8(data[0]), quint8(data[1]), quint8(data[2]), m_nChannel)
-            : new CDisplayObj(data, length, m_nChannel));
+        if (length == 3)
+            return CDisplayObj(quint8(data[0]), quint8(data[1]), quint8(data[2]), m_nChannel);
+        return CDisplayObj(data, length, m_nChannel);
     });
     if (!recorded)
         Health().Count(Health().recordsLost);
@@ -129,28 +158,6 @@ int CQuorvelDoc::HandleMessage(const char* data, int length)
 int CQuorvelDoc::RecordSystemEvent(const QByteArray& message)
 {
     return Record([&] { return CDisplayObj::SystemEvent(message, m_nChannel); });
-}
-
-int CQuorvelDoc::Record(const std::function<std::unique_ptr<CDisplayObj>()>& build)
-{
-    QString key;
-    const QDateTime now = GetTodayKey(key);
-    if (!m_day.IsOpenFor(key) && !SwitchDay(key, now))
-        return 0;
-
-    std::unique_ptr<CDisplayObj> record = build();
-    if (!m_day.Store(*record))
-        return 0;
-    Health().Count(Health().records);
-    const bool fault = record->IsFault();
-    const bool alert = fault || record->GetKind() == CDisplayObj::KIND_ALARM;
-    if (AddEvent(record.release()) && alert) {
-        // Counted after the record is listed, so a window that sees the count finds the line.
-        if (fault)
-            m_nLiveFaults.fetch_add(1, std::memory_order_relaxed);
-        m_nLiveAlerts.fetch_add(1, std::memory_order_release);
-    }
-    return 1;
 }
 
 ChannelHealth& CQuorvelDoc::Health() const

@@ -106,12 +106,16 @@ public slots:
     void FlushArchive();
 
 private:
-    // Into the day's archive (switched first when the day has changed), then the list.
-    int Record(const std::function<std::unique_ptr<CDisplayObj>()>& build);
+    // Into the day's archive (switched first when the day has changed), then the list: the record
+    // build() returns, made once the day's archive is there.
+    template <typename Build>
+    int Record(const Build& build);
+    // Lists the record when it passes the display flags; true when it did.
+    bool ListEvent(const CDisplayObj& record);
     ChannelHealth& Health() const;
     bool SwitchDay(const QString& key, const QDateTime& now);
     int ReportReadOutcome(const ArchiveReading::Outcome& outcome);
-    // Each record to AddEvent: listed as the display flags say now.
+    // Each record to ListEvent: listed as the display flags say now.
     ArchiveReading::KeepRecord AddingEvents();
 
     int m_bConnected = 0;

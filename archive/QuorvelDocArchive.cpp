@@ -47,7 +47,7 @@ void CQuorvelDoc::ScanArchives(const QDateTime& now, qint64& age, quint64& free,
 
 ArchiveReading::KeepRecord CQuorvelDoc::AddingEvents()
 {
-    return [this](std::unique_ptr<CDisplayObj> record) { AddEvent(record.release()); };
+    return [this](const CDisplayObj& record) { ListEvent(record); };
 }
 
 // Boxes come after reading, once the file is closed.

@@ -34,6 +34,20 @@ QDateTime Clock::Now()
     return LocalTime(QDateTime::currentMSecsSinceEpoch());
 }
 
+Clock::LocalSecond Clock::NowLocalSecond()
+{
+    thread_local qint64 shownSecond = std::numeric_limits<qint64>::min();
+    thread_local LocalSecond shown;
+    const qint64 msecs = NowMsecs();
+    const qint64 second = msecs >= 0 ? msecs / 1000 : (msecs - 999) / 1000;
+    if (second != shownSecond) {
+        const QDateTime local = LocalTime(msecs);
+        shown = {local.date(), local.time().msecsSinceStartOfDay() / 1000};
+        shownSecond = second;
+    }
+    return shown;
+}
+
 qint64 Clock::NowMsecs()
 {
     if (t_arrivalMsecs > 0)

@@ -8,6 +8,16 @@ class Clock
 public:
     static QDateTime Now();
     static qint64 NowMsecs();  // Now() in ms since the epoch, without the time zone's cost
+
+    // Now() as the local date and second of the day, for what is asked with every record: made
+    // once a second, so most calls cost neither the time zone nor a QDateTime (which allocates for
+    // a zone ahead of or behind UTC).
+    struct LocalSecond
+    {
+        QDate date;
+        int secondOfDay = 0;
+    };
+    static LocalSecond NowLocalSecond();
     static void SetNow(const QDateTime& fixed);   // tests only
     static void Reset();                           // back to the system clock
 

@@ -3,21 +3,24 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
-// A line of up to kRoom bytes put together on the stack; a longer one goes to vsnprintf.
+// A line put together in the caller's room; what does not fit is counted but not written.
 class PlainLine
 {
 public:
+    PlainLine(char* out, qsizetype room)
+        : m_out(out)
+        , m_room(room)
+    {
+    }
     void Append(const char* bytes, size_t count)
     {
-        if (count > kRoom - m_used) {
-            m_full = true;
-            return;
-        }
-        std::memcpy(m_bytes + m_used, bytes, count);
-        m_used += count;
+        if (m_used <= m_room && qsizetype(count) <= m_room - m_used)
+            std::memcpy(m_out + m_used, bytes, count);
+        m_used += qsizetype(count);
     }
     void Repeat(char byte, int count)
     {
@@ -42,23 +45,21 @@ public:
             Repeat('0', width - length);
         Append(digits + sizeof digits - count, size_t(count));
     }
-    bool Full() const { return m_full; }
-    QByteArray Bytes() const { return QByteArray(m_bytes, qsizetype(m_used)); }
+    qsizetype Length() const { return m_used; }
 
 private:
-    static constexpr size_t kRoom = 256;
-    char m_bytes[kRoom];
-    size_t m_used = 0;
-    bool m_full = false;
+    char* m_out;
+    qsizetype m_room;
+    qsizetype m_used = 0;
 };
 
 // The conversions event lines are made of: %s, %c, %d with an optional zero flag and width, and %%.
 // These are put together directly, as the general printf machinery costs more than the rest of a
-// record. False for any other conversion, or a line that does not fit on the stack.
-bool FormatPlain(const char* format, va_list args, QByteArray& result)
+// record. False for any other conversion.
+bool FormatPlain(char* out, qsizetype room, const char* format, va_list args, qsizetype& length)
 {
-    PlainLine line;
-    for (const char* p = format; *p && !line.Full(); ++p) {
+    PlainLine line(out, room);
+    for (const char* p = format; *p; ++p) {
         const char* percent = std::strchr(p, '%');
         const char* end = percent ? percent : p + std::strlen(p);
         line.Append(p, size_t(end - p));
@@ -88,39 +89,52 @@ bool FormatPlain(const char* format, va_list args, QByteArray& result)
         }
         }
     }
-    if (line.Full())
-        return false;
-    result = line.Bytes();
+    length = line.Length();
     return true;
 }
 
-QByteArray FormatGeneral(const char* format, va_list args)
+// Any other format, through vsnprintf, which wants room for a terminating zero.
+qsizetype FormatGeneral(char* out, qsizetype room, const char* format, va_list args)
 {
-    char small[128];
     va_list again;
     va_copy(again, args);
-    const int needed = std::vsnprintf(small, sizeof small, format, args);
-    QByteArray result;
-    if (needed >= 0 && size_t(needed) < sizeof small) {
-        result = QByteArray(small, needed);
-    } else if (needed >= 0) {
-        result.resize(needed);
-        std::vsnprintf(result.data(), size_t(needed) + 1, format, again);
+    const int needed = std::vsnprintf(nullptr, 0, format, args);
+    if (needed > 0 && needed <= room) {
+        std::vector<char> line(size_t(needed) + 1);
+        std::vsnprintf(line.data(), line.size(), format, again);
+        std::memcpy(out, line.data(), size_t(needed));
     }
     va_end(again);
-    return result;
+    return qMax(0, needed);
 }
 
 } // namespace
+
+qsizetype FormatBytesInto(char* out, qsizetype room, const char* format, va_list args)
+{
+    va_list again;
+    va_copy(again, args);
+    qsizetype length = 0;
+    if (!FormatPlain(out, room, format, args, length))
+        length = FormatGeneral(out, room, format, again);
+    va_end(again);
+    return length;
+}
 
 QByteArray FormatBytes(const char* format, ...)
 {
     va_list args, again;
     va_start(args, format);
     va_copy(again, args);
+    char small[256];
     QByteArray result;
-    if (!FormatPlain(format, args, result))
-        result = FormatGeneral(format, again);
+    const qsizetype length = FormatBytesInto(small, sizeof small, format, args);
+    if (length <= qsizetype(sizeof small)) {
+        result = QByteArray(small, length);
+    } else {
+        result.resize(length);
+        FormatBytesInto(result.data(), length, format, again);
+    }
     va_end(again);
     va_end(args);
     return result;

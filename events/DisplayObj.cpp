@@ -8,20 +8,30 @@
 #include "events/ByteFormat.h"
 #include "events/StoringArchive.h"
 
+#include <QTime>
+
 #include <charconv>
+#include <cstdarg>
 #include <cstring>
+#include <memory>
 
 namespace {
 
-QByteArray TimeText()
+constexpr int kTimeTextBytes = int(sizeof(Str::kEventTimeFormat)) - 1;  // "HH:mm:ss" shows as many characters
+static_assert(CDisplayObj::kMaxLineBytes
+                  == kTimeTextBytes + int(sizeof(Str::kAlarmClearLine)) - 1 - 4 + CDisplayObj::kMaxMessageBytes - 2,
+              "the longest line is a type-132 line of the longest message");
+
+const char* TimeText()
 {
     // The text depends on the second of the day alone, so it is made once a second.
     thread_local int shownSecond = -1;
-    thread_local QByteArray shown;
-    const QTime now = Clock::Now().time();
-    const int second = now.msecsSinceStartOfDay() / 1000;
+    thread_local char shown[kTimeTextBytes + 1] = "";
+    const int second = Clock::NowLocalSecond().secondOfDay;
     if (second != shownSecond) {
-        shown = now.toString(QLatin1String(Str::kEventTimeFormat)).toLatin1();
+        const QByteArray text =
+            QTime::fromMSecsSinceStartOfDay(second * 1000).toString(QLatin1String(Str::kEventTimeFormat)).toLatin1();
+        qstrncpy(shown, text.constData(), sizeof shown);
         shownSecond = second;
     }
     return shown;
@@ -40,12 +50,13 @@ constexpr Status kStatuses[4] = {
 CDisplayObj::CDisplayObj() = default;
 
 CDisplayObj::CDisplayObj(quint8 status, quint8 alarm, quint8 value, int channel)
-    : m_pData(new char[3]{char(status), char(alarm), char(value)})
-    , m_crStatus(kWhite)
+    : m_crStatus(kWhite)
     , m_nKind(KIND_OTHER)
     , m_nChannel(channel)
 {
-    SetText(FormatCodedText(status));
+    const char message[3] = {char(status), char(alarm), char(value)};
+    m_pData.Assign(message, 3);
+    FormatCodedText(status);
 }
 
 CDisplayObj::CDisplayObj(const char* data, int length, int channel)
@@ -54,40 +65,66 @@ CDisplayObj::CDisplayObj(const char* data, int length, int channel)
     , m_bTextMessage(1)
     , m_nChannel(channel)
 {
-    if (m_nLength > 0) {
-        m_pData.reset(new char[size_t(m_nLength)]);
-        std::memcpy(m_pData.get(), data, size_t(m_nLength));
-    }
-    SetText(FormatTextMessage());
+    m_pData.Assign(data, m_nLength);
+    FormatTextMessage();
 }
 
-std::unique_ptr<CDisplayObj> CDisplayObj::SystemEvent(const QByteArray& message, int channel)
+CDisplayObj::CDisplayObj(SystemEventTag, QByteArrayView message, int channel)
+    : m_nLength(0)
+    , m_crText(kMidGreen)
+    , m_crStatus(kWhite)
+    , m_bTextMessage(1)
+    , m_nKind(KIND_SYSTEM)
+    , m_nChannel(channel)
 {
-    auto record = std::make_unique<CDisplayObj>();
-    record->m_nLength = 0;
-    record->m_crStatus = kWhite;
-    record->m_crText = kMidGreen;
-    record->m_nKind = KIND_SYSTEM;
-    record->m_bTextMessage = 1;
-    record->m_nChannel = channel;
-    record->SetText(TimeText() + ' ' + message);
-    return record;
+    const int length = int(message.size());
+    const char* time = TimeText();
+    const int timeLength = int(std::strlen(time));
+    char* line = m_text.Resize(timeLength + 1 + length);
+    std::memcpy(line, time, size_t(timeLength));
+    line[timeLength] = ' ';
+    if (length > 0)
+        std::memcpy(line + timeLength + 1, message.data(), size_t(length));
 }
 
-void CDisplayObj::SetText(const QByteArray& text)
+CDisplayObj CDisplayObj::SystemEvent(QByteArrayView message, int channel)
 {
-    m_textLength = int(text.size());
-    m_text.reset(m_textLength > 0 ? new char[size_t(m_textLength)] : nullptr);
-    if (m_textLength > 0)
-        std::memcpy(m_text.get(), text.constData(), size_t(m_textLength));
+    return CDisplayObj(SystemEventTag{}, message, channel);
 }
 
-QByteArray CDisplayObj::FormatCodedText(quint8 status)
+void CDisplayObj::Reset()
+{
+    m_pData.Resize(0);
+    m_text.Resize(0);
+    m_nLength = 3;
+    m_crText = kBlack;
+    m_crStatus = kBlack;
+    m_bFault = 0;
+    m_bTextMessage = 0;
+    m_nKind = KIND_ALARM;
+    m_nChannel = -1;
+}
+
+void CDisplayObj::FormatText(const char* format, ...)
+{
+    va_list args, again;
+    va_start(args, format);
+    va_copy(again, args);
+    qsizetype length = FormatBytesInto(m_text.Resize(kMaxLineBytes), kMaxLineBytes, format, args);
+    // A line longer than a record holds in itself is made again in a buffer of its size.
+    if (length > kMaxLineBytes)
+        length = FormatBytesInto(m_text.Resize(int(length)), length, format, again);
+    m_text.Resize(int(length));
+    va_end(again);
+    va_end(args);
+}
+
+void CDisplayObj::FormatCodedText(quint8 status)
 {
     const Status& st = kStatuses[status & 3];
     m_crStatus = st.colour;
-    const int alarm = quint8(m_pData[1]);
-    const int value = quint8(m_pData[2]);
+    const int alarm = quint8(m_pData.Data()[1]);
+    const int value = quint8(m_pData.Data()[2]);
 
     const QByteArray kindName = GetAlarmField(alarm, 1);
     const char* kindLetter = "X";
@@ -111,7 +148,7 @@ QByteArray CDisplayObj::FormatCodedText(quint8 status)
         m_nKind = KIND_SYSTEM;
     }
 
-    char countText[24] = "";  // made here, not in a QByteArray: this runs for every record
+    char countText[24] = "";
     if (GetAlarmField(alarm, 2) == "Y") {
         qint64 count = value + LeadingNumber(GetAlarmField(alarm, 3));
         if (IsLineStateAlarm(alarm) && count >= 64)
@@ -119,19 +156,19 @@ QByteArray CDisplayObj::FormatCodedText(quint8 status)
         *std::to_chars(countText, countText + sizeof countText - 1, count).ptr = '\0';
     }
     const QByteArray description = GetAlarmField(alarm, 5);
-    return FormatBytes(Str::kCodedEventLine, TimeText().constData(), st.letter, kindLetter, alarm,
-                       description.constData(), countText);
+    FormatText(Str::kCodedEventLine, TimeText(), st.letter, kindLetter, alarm, description.constData(), countText);
 }
 
-QByteArray CDisplayObj::FormatTextMessage()
+void CDisplayObj::FormatTextMessage()
 {
     m_crStatus = kWhite;
-    const QByteArray time = TimeText();
+    const char* time = TimeText();
     m_nKind = KIND_OTHER;
+    m_text.Resize(0);
     // Shorter than 2 bytes there is no type; such a message gives an empty line of kind 3.
     if (m_nLength < 2)
-        return {};
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(m_pData.get());
+        return;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(m_pData.Data());
     const int type = bytes[0] + bytes[1];
 
     const char* textFormat = nullptr;
@@ -143,24 +180,35 @@ QByteArray CDisplayObj::FormatTextMessage()
     case 146: lineFormat = Str::kOperatorClearDownLine; break;
     case 155: lineFormat = Str::kIncomingOffHookLine; break;
     case 158: lineFormat = Str::kOperatorOffHookLine; break;
-    default: return {};
+    default: return;
     }
 
     if (textFormat) {
         m_nKind = KIND_ALARM;
-        const char* text = m_pData.get() + 2;
-        const QByteArray message(text, qsizetype(qstrnlen(text, uint(m_nLength - 2))));
-        return FormatBytes(textFormat, time.constData(), message.constData());
+        // The text ends at a zero byte or with the message: given to %s with a zero after it.
+        const char* text = m_pData.Data() + 2;
+        const int textLength = int(qstrnlen(text, uint(m_nLength - 2)));
+        char inPlace[kMaxMessageBytes - 1];
+        std::unique_ptr<char[]> longText;
+        char* terminated = inPlace;
+        if (textLength >= int(sizeof inPlace)) {
+            longText.reset(new char[size_t(textLength) + 1]);
+            terminated = longText.get();
+        }
+        std::memcpy(terminated, text, size_t(textLength));
+        terminated[textLength] = '\0';
+        FormatText(textFormat, time, terminated);
+        return;
     }
     // A line message without both digit bytes has no line number: an empty line of kind 3.
     if (m_nLength < 4)
-        return {};
+        return;
     m_nKind = KIND_EVENT;
     m_crText = kBlack;
     int line = 0;
     for (int i = 2; i < 4 && bytes[i] >= '0' && bytes[i] <= '9'; ++i)
         line = line * 10 + (bytes[i] - '0');
-    return FormatBytes(lineFormat, time.constData(), line);
+    FormatText(lineFormat, time, line);
 }
 
 int CDisplayObj::PassesFilter(int call, int fault, int normal, int system) const
@@ -185,7 +233,7 @@ void CDisplayObj::Serialize(CStoringArchive& ar) const
     ar.WriteInt32(m_nKind);
     ar.WriteInt32(m_bFault);
     ar.WriteInt32(m_nLength);
-    ar.WriteString(m_text.get(), m_textLength);
+    ar.WriteString(m_text.Data(), m_text.Size());
     ar.WriteInt32(m_bTextMessage);
 }
 
@@ -204,8 +252,15 @@ CLoadingArchive::Status CDisplayObj::Serialize(CLoadingArchive& ar)
     if ((status = ar.ReadInt32(length)) != CLoadingArchive::Ok)
         return status;
     m_nLength = length;
-    if ((status = ar.ReadString(m_text, m_textLength)) != CLoadingArchive::Ok)
+    m_text.Resize(0);
+    quint32 textLength = 0;
+    bool wide = false;
+    if ((status = ar.ReadStringLength(textLength, wide)) != CLoadingArchive::Ok)
         return status;
+    if ((status = ar.ReadStringBytes(m_text.Resize(int(textLength)), textLength, wide)) != CLoadingArchive::Ok) {
+        m_text.Resize(0);
+        return status;
+    }
     if ((status = ar.ReadInt32(textMessage)) != CLoadingArchive::Ok)
         return status;
     m_bTextMessage = textMessage;

@@ -1,21 +1,30 @@
 #pragma once
+#include "events/InlineBytes.h"
 #include "events/LoadingArchive.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
-#include <memory>
-
 class CStoringArchive;
 
 // One line of a channel's event log, built from an application message (three bytes: a coded
 // message decoded with the alarm text table; any other length: a text message) or read back
-// from an archive. Kept small: a day's list may hold a million of them.
+// from an archive. One is made for every message and every record read back, so it costs no heap
+// allocation: the message bytes and the display line are held in the record itself, up to the
+// longest the station's lines can bring (longer ones, handed in by other callers or made from long
+// descriptions in the alarm text file, go to the heap). It lives on the stack of whoever records
+// or reads; lists keep only its display line, colour, kind and fault flag.
 class CDisplayObj
 {
 public:
     enum Kind { KIND_ALARM = 0, KIND_EVENT = 1, KIND_SYSTEM = 2, KIND_OTHER = 3 };
+
+    // The longest message a line can deliver: a link-layer queue entry.
+    static constexpr int kMaxMessageBytes = 256;
+    // The longest line such a message makes: the time text, " Alarm Clear: " and the message's
+    // 254 text bytes. Coded lines fit as long as their description is at most 231 bytes.
+    static constexpr int kMaxLineBytes = 276;
 
     // Colours are 0x00BBGGRR, red in the low byte.
     static constexpr quint32 kBlack = 0x000000;
@@ -37,9 +46,12 @@ public:
     // What the station itself has to say about the channel (its line lost, back, silent): a
     // record of the system kind, drawn in the system colour, its line the time text, a blank and
     // the message. It was built from no received message, so its message length is 0.
-    static std::unique_ptr<CDisplayObj> SystemEvent(const QByteArray& message, int channel);
+    static CDisplayObj SystemEvent(QByteArrayView message, int channel);
     CDisplayObj(const CDisplayObj&) = delete;
     CDisplayObj& operator=(const CDisplayObj&) = delete;
+
+    // Back to what the default constructor makes, for reading the next record into this one.
+    void Reset();
 
     // The stored form: status colour, text colour, kind, fault, length, counted text, source flag.
     void Serialize(CStoringArchive& ar) const;
@@ -50,9 +62,9 @@ public:
     // The same test for a record of the given kind.
     static int KindPassesFilter(int kind, int call, int fault, int normal, int system);
 
-    QByteArray GetText() const { return QByteArray(m_text.get(), m_textLength); }
-    QByteArrayView TextView() const { return {m_text.get(), m_textLength}; }  // no copy, for output
-    QString GetDisplayText() const { return QString::fromLatin1(m_text.get(), m_textLength); }  // for drawing
+    QByteArray GetText() const { return QByteArray(m_text.Data(), m_text.Size()); }
+    QByteArrayView TextView() const { return {m_text.Data(), m_text.Size()}; }  // no copy, for output
+    QString GetDisplayText() const { return QString::fromLatin1(m_text.Data(), m_text.Size()); }  // for drawing
     quint32 GetTextColor() const { return m_crText; }
     quint32 GetStatusColor() const { return m_crStatus; }
     int IsFault() const { return m_bFault; }
@@ -62,14 +74,20 @@ public:
     int GetChannel() const { return m_nChannel; }
 
 private:
-    QByteArray FormatCodedText(quint8 status);
-    QByteArray FormatTextMessage();
-    void SetText(const QByteArray& text);
+    struct SystemEventTag
+    {
+    };
+    CDisplayObj(SystemEventTag, QByteArrayView message, int channel);
+
+    // Each sets the display line.
+    void FormatCodedText(quint8 status);
+    void FormatTextMessage();
+    // printf into the display line, in place.
+    void FormatText(const char* format, ...) Q_ATTRIBUTE_FORMAT_PRINTF(2, 3);
 
     // The message bytes; none for a record read back from an archive (nothing reads them).
-    std::unique_ptr<char[]> m_pData;
-    std::unique_ptr<char[]> m_text;  // the display line, m_textLength bytes
-    int m_textLength = 0;
+    InlineBytes<kMaxMessageBytes> m_pData;
+    InlineBytes<kMaxLineBytes> m_text;  // the display line
     int m_nLength = 3;
     quint32 m_crText = kBlack;
     quint32 m_crStatus = kBlack;

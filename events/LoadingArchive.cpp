@@ -125,39 +125,33 @@ CLoadingArchive::Status CLoadingArchive::ReadLength(quint32& length, bool& wide)
     return ReadUInt32(length);
 }
 
-CLoadingArchive::Status CLoadingArchive::ReadString(std::unique_ptr<char[]>& text, int& length)
+CLoadingArchive::Status CLoadingArchive::ReadStringLength(quint32& length, bool& wide)
 {
-    text.reset();
     length = 0;
     quint32 count = 0;
-    bool wide = false;
     const Status status = ReadLength(count, wide);
     if (status != Ok)
         return status;
-    // A damaged length must not make us allocate what the file cannot hold; a text that merely
-    // runs past the end of the file is a record cut short there, the normal end of the data.
+    // A damaged length must not make the reader set aside what the file cannot hold; a text that
+    // merely runs past the end of the file is a record cut short there, the normal end of the data.
     if (count > kMaxTextLength)
         return Corrupt;
-    const qint64 bytes = wide ? 2 * qint64(count) : qint64(count);
-    if (bytes > Remaining())
+    if ((wide ? 2 * qint64(count) : qint64(count)) > Remaining())
         return EndOfData;
-    if (count == 0)
-        return Ok;
-    std::unique_ptr<char[]> result(new char[count]);
-    if (!wide) {
-        const Status read = ReadBytes(result.get(), bytes);
+    length = count;
+    return Ok;
+}
+
+CLoadingArchive::Status CLoadingArchive::ReadStringBytes(char* text, quint32 length, bool wide)
+{
+    if (!wide)
+        return ReadBytes(text, qint64(length));
+    for (quint32 i = 0; i < length; ++i) {
+        quint16 unit = 0;
+        const Status read = ReadUInt16(unit);
         if (read != Ok)
             return read;
-    } else {
-        for (quint32 i = 0; i < count; ++i) {
-            quint16 unit = 0;
-            const Status read = ReadUInt16(unit);
-            if (read != Ok)
-                return read;
-            result[i] = unit <= 0xFF ? char(unit) : '?';
-        }
+        text[i] = unit <= 0xFF ? char(unit) : '?';
     }
-    text = std::move(result);
-    length = int(count);
     return Ok;
 }

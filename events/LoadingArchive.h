@@ -1,8 +1,6 @@
 #pragma once
 #include <QString>
 
-#include <memory>
-
 class QFileDevice;
 
 // Reads the archive byte form from an open file through a 4096-byte buffer. It reads no
@@ -30,9 +28,10 @@ public:
     Status ReadUInt32(quint32& value);
     Status ReadInt32(qint32& value);
     Status ReadBytes(char* data, qint64 length);
-    // A counted string in single-byte or 16-bit characters, delivered as single bytes into a
-    // new array of exactly `length` bytes (null when empty).
-    Status ReadString(std::unique_ptr<char[]>& text, int& length);
+    // A counted string in single-byte or 16-bit characters, in two steps: its length prefix, then
+    // its `length` characters as single bytes into the caller's room for them.
+    Status ReadStringLength(quint32& length, bool& wide);
+    Status ReadStringBytes(char* text, quint32 length, bool wide);
 
     // Goes on reading at `position` of the file, still no further than the size it had at the start.
     Status Seek(qint64 position);

@@ -30,6 +30,7 @@ private slots:
     void readSixteenBitText();
     void readDamaged_data();
     void readDamaged();
+    void readIntoOneRecord();
 
 private:
     std::unique_ptr<TestStation> m_station;
@@ -180,6 +181,12 @@ void TestDisplayObj::textMessages_data()
                                   << CDisplayObj::kBlack << 1;
     QTest::newRow("158 without line number") << QByteArray("\x9e\x00", 2) << QByteArray() << CDisplayObj::kBlack << 3;
     QTest::newRow("unknown type") << QByteArray("\x01\x02" "hello", 7) << QByteArray() << CDisplayObj::kBlack << 3;
+    // The longest message a line delivers makes the longest line a record holds in itself; one
+    // byte more goes beyond both.
+    QTest::newRow("132 of the longest message") << QByteArray("\x80\x04", 2) + QByteArray(254, 'z')
+                                                << t + " Alarm Clear: " + QByteArray(254, 'z') << CDisplayObj::kGrey << 0;
+    QTest::newRow("132 one byte longer") << QByteArray("\x80\x04", 2) + QByteArray(255, 'z')
+                                         << t + " Alarm Clear: " + QByteArray(255, 'z') << CDisplayObj::kGrey << 0;
     QTest::newRow("one byte") << QByteArray("\x84", 1) << QByteArray() << CDisplayObj::kBlack << 3;
     QTest::newRow("empty") << QByteArray() << QByteArray() << CDisplayObj::kBlack << 3;
 }
@@ -314,6 +321,28 @@ void TestDisplayObj::readDamaged()
     CDisplayObj record;
     QCOMPARE(int(ReadRecord(bytes, record)), status);
     QTEST(record.GetText(), "text");
+}
+
+void TestDisplayObj::readIntoOneRecord()
+{
+    // The archive readers read every record of a file into one object: nothing of the record
+    // before may stay in it, whether that had a text longer than a record holds in itself or the
+    // next one is damaged.
+    const QList<QByteArray> records = {
+        RecordBytes(QByteArray::fromHex("ff2c01") + QByteArray(300, 'L')),
+        QByteArray::fromHex("00000000 ff000000 02000000 01000000 00000000 03616263 01000000"),
+        RecordBytes(QByteArray::fromHex("ffffff fffffff0") + "abc"),
+        RecordBytes(QByteArray::fromHex("ff2c01") + QByteArray(300, 'M')),
+    };
+    CDisplayObj reused;
+    for (const QByteArray& bytes : records) {
+        CDisplayObj fresh;
+        const CLoadingArchive::Status status = ReadRecord(bytes, fresh);
+        reused.Reset();
+        QCOMPARE(ReadRecord(bytes, reused), status);
+        QCOMPARE(reused.GetText(), fresh.GetText());
+        QCOMPARE(Stored(reused), Stored(fresh));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDisplayObj)

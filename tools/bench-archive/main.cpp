@@ -1,5 +1,10 @@
 // Writes an archive of one million records of typical length, then reloads it into a channel
-// document and prints the reload time and the resident memory added per listed record.
+// document and prints the reload time, the resident memory added per listed record and the heap
+// allocations per record; then the same number of messages through a channel's live path.
+#include "HeapCount.h"
+#include "LivePath.h"
+#include "ThreadCpu.h"
+
 #include "archive/ArchiveFormat.h"
 #include "archive/QuorvelDoc.h"
 #include "core/Clock.h"
@@ -57,14 +62,25 @@ int main(int argc, char** argv)
     }
 
     const long before = ResidentBytes();
+    const quint64 allocationsBefore = HeapCount::Allocations();
     QElapsedTimer timer;
     timer.start();
+    const qint64 cpuBefore = ThreadCpuNsecs();
     const int loaded = doc.ReloadToday();
+    const qint64 cpu = ThreadCpuNsecs() - cpuBefore;
     const qint64 ms = timer.elapsed();
+    const quint64 allocations = HeapCount::Allocations() - allocationsBefore;
     const long after = ResidentBytes();
     std::printf("reloaded: %d, records listed: %d\n", loaded, doc.GetEventCount());
-    std::printf("reload time: %lld ms\n", static_cast<long long>(ms));
+    std::printf("reload time: %lld ms (CPU %lld ms)\n", static_cast<long long>(ms), static_cast<long long>(cpu / 1000000));
     std::printf("memory per listed record: %.1f bytes\n",
                 doc.GetEventCount() ? double(after - before) / doc.GetEventCount() : 0.0);
+    if (HeapCount::Available())
+        std::printf("heap allocations per record, reload: %.3f (%llu in all)\n", count ? double(allocations) / count : 0.0,
+                    static_cast<unsigned long long>(allocations));
+    else
+        std::printf("heap allocations are not counted in a sanitized build\n");
+
+    MeasureLivePath(count);
     return 0;
 }
