@@ -1,5 +1,7 @@
 #include "app/ChannelTables.h"
 
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"

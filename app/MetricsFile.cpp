@@ -1,6 +1,7 @@
 #include "app/MetricsFile.h"
 
 #include "archive/DiskSpace.h"
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/StationHealth.h"
 #include "core/Strings.h"

@@ -21,6 +21,7 @@
 #include "core/Clock.h"
 #include "core/Logging.h"
 #include "core/RemovableDrives.h"
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/StartupMessage.h"
 #include "core/StationHealth.h"

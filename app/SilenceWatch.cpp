@@ -2,6 +2,7 @@
 
 #include "archive/QuorvelDoc.h"
 #include "core/Clock.h"
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/StationHealth.h"
 #include "core/Strings.h"

@@ -3,6 +3,7 @@
 #include "archive/ArchiveFormat.h"
 #include "archive/SealFile.h"
 #include "core/Logging.h"
+#include "core/SettingsKeys.h"
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"

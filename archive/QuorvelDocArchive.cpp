@@ -5,6 +5,7 @@
 #include "archive/IDocView.h"
 #include "archive/ViewingMemory.h"
 #include "core/Logging.h"
+#include "core/SettingsKeys.h"
 #include "core/StartupMessage.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"

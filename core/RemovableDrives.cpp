@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "core/MountPoints.h"
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"

@@ -2,6 +2,7 @@
 
 #include "core/Logging.h"
 #include "core/RegularFile.h"
+#include "core/SettingsKeys.h"
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"

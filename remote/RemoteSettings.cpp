@@ -1,7 +1,7 @@
 #include "remote/RemoteSettings.h"
 
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "core/Strings.h"
 
 std::atomic<int> g_nRemoteMonitorEnabled{0};
 

@@ -3,6 +3,7 @@
 #include "comms/ComPortDevices.h"
 #include "comms/PortLock.h"
 #include "comms/PortSettings.h"
+#include "core/Labels.h"
 #include "core/Logging.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"

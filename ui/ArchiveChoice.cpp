@@ -1,6 +1,8 @@
 #include "ui/ArchiveChoice.h"
 
 #include "archive/ArchiveFormat.h"
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"

@@ -2,6 +2,8 @@
 
 #include "comms/PortSettings.h"
 #include "comms/SerialComms.h"
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"

@@ -1,7 +1,8 @@
 #include "ui/EventDialog.h"
 
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "core/Strings.h"
 #include "ui/OkCancelColumn.h"
 
 #include <QCheckBox>

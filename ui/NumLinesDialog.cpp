@@ -1,7 +1,8 @@
 #include "ui/NumLinesDialog.h"
 
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "core/Strings.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

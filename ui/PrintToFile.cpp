@@ -1,6 +1,8 @@
 #include "ui/PrintToFile.h"
 
 #include "archive/QuorvelDoc.h"
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
 #include "core/Station.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"

@@ -1,6 +1,7 @@
 #include "ui/RemoteMonDlg.h"
 
 #include "comms/PortSettings.h"
+#include "core/Labels.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "remote/RemotePort.h"

@@ -1,6 +1,7 @@
 #include "app/MessageInterpreter.h"
 #include "archive/DiskSpace.h"
 #include "archive/QuorvelDoc.h"
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "events/DisplayObj.h"

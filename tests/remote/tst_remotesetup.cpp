@@ -1,4 +1,5 @@
 #include "comms/ComPortDevices.h"
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
 #include "core/Strings.h"
 #include "remote/RemotePort.h"
