@@ -7,6 +7,8 @@
 #include "archive/QuorvelDoc.h"
 #include "comms/PortSettings.h"
 #include "core/SettingsStore.h"
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "ui/ChannelDialog.h"

@@ -3,6 +3,8 @@
 #include "app/Channel.h"
 
 #include "core/SettingsStore.h"
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 

@@ -1,9 +1,10 @@
 #include "app/MetricsFile.h"
 
 #include "archive/DiskSpace.h"
+#include "core/SettingsKeys.h"
+#include "core/Strings.h"
 #include "core/SettingsStore.h"
 #include "core/StationHealth.h"
-#include "core/Strings.h"
 #include "core/UserMessages.h"
 
 #include <QDir>

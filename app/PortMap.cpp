@@ -5,6 +5,7 @@
 #include "core/LeadingNumber.h"
 #include "core/Logging.h"
 #include "core/ProfileFile.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 

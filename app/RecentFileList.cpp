@@ -1,7 +1,7 @@
 #include "app/RecentFileList.h"
 
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "core/Strings.h"
 
 #include <QDir>
 #include <QSettings>

@@ -2,9 +2,10 @@
 
 #include "archive/QuorvelDoc.h"
 #include "core/Clock.h"
+#include "core/SettingsKeys.h"
+#include "core/Strings.h"
 #include "core/SettingsStore.h"
 #include "core/StationHealth.h"
-#include "core/Strings.h"
 #include "core/UserMessages.h"
 
 #include <QDateTime>

@@ -1,6 +1,7 @@
 #include "app/SingleInstance.h"
 
 #include "core/Logging.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 

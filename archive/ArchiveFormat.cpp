@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/Logging.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
 
 #include <QFile>

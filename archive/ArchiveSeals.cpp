@@ -3,8 +3,9 @@
 #include "archive/ArchiveFormat.h"
 #include "archive/SealFile.h"
 #include "core/Logging.h"
-#include "core/Station.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
+#include "core/Station.h"
 #include "core/UserMessages.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "archive/CopyFileWhole.h"
 
 #include "core/Logging.h"
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -5,8 +5,9 @@
 #include "archive/IDocView.h"
 #include "archive/ViewingMemory.h"
 #include "core/Logging.h"
-#include "core/StartupMessage.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
+#include "core/StartupMessage.h"
 #include "core/UserMessages.h"
 #include "events/DisplayObj.h"
 

@@ -1,7 +1,7 @@
 #include "archive/SealFile.h"
 
 #include "archive/CopyFileWhole.h"
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 
 #include <QCryptographicHash>
 #include <QDir>

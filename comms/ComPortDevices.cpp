@@ -1,7 +1,7 @@
 #include "comms/ComPortDevices.h"
 
 #include "core/ProfileFile.h"
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 
 #include <array>
 

@@ -1,9 +1,10 @@
 #include "comms/PortSettings.h"
 
 #include "comms/XonResume.h"
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
 #include "core/Logging.h"
 #include "core/SettingsStore.h"
-#include "core/Strings.h"
 
 #include <QSerialPort>
 

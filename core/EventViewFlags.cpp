@@ -1,7 +1,7 @@
 #include "core/EventViewFlags.h"
 
 #include "core/SettingsStore.h"
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 
 namespace {
 

@@ -2,8 +2,9 @@
 
 #include "core/Logging.h"
 #include "core/MountPoints.h"
-#include "core/SettingsStore.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
+#include "core/SettingsStore.h"
 #include "core/UserMessages.h"
 
 #include <QDir>

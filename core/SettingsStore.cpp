@@ -1,7 +1,7 @@
 #include "core/SettingsStore.h"
 
 #include "core/HandWrittenValues.h"
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 
 #include <QRecursiveMutex>
 #include <QSettings>

@@ -2,8 +2,9 @@
 
 #include "core/Logging.h"
 #include "core/RegularFile.h"
-#include "core/Station.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
+#include "core/Station.h"
 #include "core/UserMessages.h"
 
 #include <QByteArrayList>

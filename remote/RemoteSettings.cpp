@@ -1,7 +1,8 @@
 #include "remote/RemoteSettings.h"
 
-#include "core/SettingsStore.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
+#include "core/SettingsStore.h"
 #include "core/UserMessages.h"
 #include "remote/RemotePort.h"
 

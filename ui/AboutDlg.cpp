@@ -1,6 +1,6 @@
 #include "ui/AboutDlg.h"
 
-#include "core/Strings.h"
+#include "core/Labels.h"
 #include "core/Version.h"
 #include "ui/ProgramIcon.h"
 

@@ -1,8 +1,10 @@
 #include "ui/ArchiveChoice.h"
 
 #include "archive/ArchiveFormat.h"
-#include "core/Station.h"
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
+#include "core/Station.h"
 #include "core/UserMessages.h"
 #include "ui/UserDialogs.h"
 

@@ -3,9 +3,11 @@
 #include "archive/ArchiveFormat.h"
 #include "archive/DiskSpace.h"
 #include "archive/VerifiedCopy.h"
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
+#include "core/Strings.h"
 #include "core/RemovableDrives.h"
 #include "core/Station.h"
-#include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "ui/UiLogging.h"
 

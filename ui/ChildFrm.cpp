@@ -1,7 +1,7 @@
 #include "ui/ChildFrm.h"
 
 #include "archive/QuorvelDoc.h"
-#include "core/Strings.h"
+#include "core/Labels.h"
 #include "core/UserMessages.h"
 #include "ui/NoCloseBoxStyle.h"
 #include "ui/QuorvelView.h"

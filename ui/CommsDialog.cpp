@@ -1,5 +1,6 @@
 #include "ui/CommsDialog.h"
 
+#include "core/Labels.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "ui/SerialSettingLists.h"

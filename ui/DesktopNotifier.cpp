@@ -1,5 +1,6 @@
 #include "ui/DesktopNotifier.h"
 
+#include "core/Labels.h"
 #include "core/Strings.h"
 #include "ui/UiLogging.h"
 

@@ -2,6 +2,7 @@
 
 #include "archive/QuorvelDoc.h"
 #include "core/Clock.h"
+#include "core/Labels.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "ui/AboutDlg.h"

@@ -1,6 +1,6 @@
 #include "ui/MenuTable.h"
 
-#include "core/Strings.h"
+#include "core/Labels.h"
 #include "ui/CommandIds.h"
 
 namespace {

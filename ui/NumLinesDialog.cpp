@@ -1,6 +1,6 @@
 #include "ui/NumLinesDialog.h"
 
-#include "core/Strings.h"
+#include "core/Labels.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "ui/OkCancelColumn.h"
 
-#include "core/Strings.h"
+#include "core/Labels.h"
 
 #include <QDialog>
 #include <QPushButton>

@@ -1,8 +1,10 @@
 #include "ui/PrintToFile.h"
 
 #include "archive/QuorvelDoc.h"
-#include "core/Station.h"
+#include "core/Labels.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
+#include "core/Station.h"
 #include "core/UserMessages.h"
 #include "events/DisplayObj.h"
 #include "ui/SteppedJob.h"

@@ -1,6 +1,7 @@
 #include "ui/QuorvelView.h"
 
 #include "archive/QuorvelDoc.h"
+#include "core/Labels.h"
 #include "core/Strings.h"
 #include "events/DisplayObj.h"
 #include "ui/LoMetric.h"

@@ -1,6 +1,6 @@
 #include "ui/RemoteMonDlg.h"
 
-#include "core/Strings.h"
+#include "core/Labels.h"
 #include "ui/OkCancelColumn.h"
 #include "ui/SerialSettingLists.h"
 

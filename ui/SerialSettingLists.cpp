@@ -1,7 +1,7 @@
 #include "ui/SerialSettingLists.h"
 
 #include "comms/PortSettings.h"
-#include "core/Strings.h"
+#include "core/Labels.h"
 
 #include <QComboBox>
 #include <QFormLayout>

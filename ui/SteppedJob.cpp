@@ -1,6 +1,6 @@
 #include "ui/SteppedJob.h"
 
-#include "core/Strings.h"
+#include "core/Labels.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,6 +1,7 @@
 #include "ui/ViewPrinting.h"
 
 #include "archive/QuorvelDoc.h"
+#include "core/Labels.h"
 #include "core/Strings.h"
 #include "core/UserMessages.h"
 #include "ui/PagePrinter.h"

@@ -1,6 +1,6 @@
 #include "ui/WindowDialogs.h"
 
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #include "ui/WindowMessages.h"
 
-#include "core/Strings.h"
+#include "core/Labels.h"
 #include "ui/UiLogging.h"
 
 #include <QApplication>

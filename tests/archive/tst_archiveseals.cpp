@@ -3,7 +3,7 @@
 #include "archive/QuorvelDoc.h"
 #include "archive/SealFile.h"
 #include "core/Clock.h"
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 #include "tests/events/AlarmFixture.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TestStation.h"

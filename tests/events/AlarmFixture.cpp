@@ -1,7 +1,7 @@
 #include "tests/events/AlarmFixture.h"
 
+#include "core/SettingsKeys.h"
 #include "core/Station.h"
-#include "core/Strings.h"
 #include "events/AlarmTexts.h"
 
 #include <QFile>

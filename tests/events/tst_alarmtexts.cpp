@@ -1,4 +1,4 @@
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 #include "events/AlarmTexts.h"
 #include "tests/events/AlarmFixture.h"
 #include "tests/support/ScriptedMessages.h"

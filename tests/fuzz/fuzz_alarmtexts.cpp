@@ -2,7 +2,7 @@
 // both marker lines as whole lines, and a refused file is told once; every field of every alarm
 // number is empty or a whole line of the file; a line-state alarm names a state; decoding each
 // alarm number gives a line of bounded length; loading the same file again gives the same table.
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 #include "events/AlarmTexts.h"
 #include "events/DisplayObj.h"
 #include "tests/fuzz/FuzzStation.h"

@@ -4,7 +4,7 @@
 #include "app/ChannelTables.h"
 #include "app/PortMap.h"
 #include "comms/ComPortDevices.h"
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 #include "tests/fuzz/FuzzStation.h"
 
 #include <QStringList>

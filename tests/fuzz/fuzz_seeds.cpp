@@ -6,7 +6,7 @@
 #include "archive/ArchiveFormat.h"
 #include "archive/QuorvelDoc.h"
 #include "comms/CommsProtocol.h"
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 #include "events/DisplayObj.h"
 #include "events/StoringArchive.h"
 #include "tests/events/AlarmFixture.h"

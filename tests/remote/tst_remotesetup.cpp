@@ -1,6 +1,7 @@
 #include "comms/ComPortDevices.h"
-#include "core/SettingsStore.h"
+#include "core/SettingsKeys.h"
 #include "core/Strings.h"
+#include "core/SettingsStore.h"
 #include "remote/RemotePort.h"
 #include "remote/RemoteSettings.h"
 #include "remote/RemoteStartup.h"

@@ -2,7 +2,7 @@
 #include "archive/ArchiveSeals.h"
 #include "archive/QuorvelDoc.h"
 #include "core/Clock.h"
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 #include "tests/events/AlarmFixture.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TestStation.h"

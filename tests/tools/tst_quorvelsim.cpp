@@ -1,6 +1,6 @@
 #include "comms/ComPortDevices.h"
 #include "core/ProfileFile.h"
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 #include "remote/RemoteMonitor.h"
 #include "remote/RemotePort.h"
 #include "remote/RemoteStartup.h"

@@ -1,7 +1,6 @@
 #include "app/ChannelTables.h"
 #include "archive/QuorvelDoc.h"
 #include "core/Clock.h"
-#include "core/Strings.h"
 #include "tests/ui/ChannelWindows.h"
 #include "ui/AboutDlg.h"
 #include "ui/ArchiveDlg.h"

@@ -1,7 +1,6 @@
 #include "archive/QuorvelDoc.h"
 #include "core/Clock.h"
 #include "core/Station.h"
-#include "core/Strings.h"
 #include "events/DisplayObj.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/ui/ChannelWindows.h"

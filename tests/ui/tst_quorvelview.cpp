@@ -1,5 +1,5 @@
 #include "archive/QuorvelDoc.h"
-#include "core/Strings.h"
+#include "core/Labels.h"
 #include "events/DisplayObj.h"
 #include "tests/ui/ChannelWindows.h"
 #include "tests/ui/TextRecorder.h"

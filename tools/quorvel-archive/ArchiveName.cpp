@@ -1,6 +1,6 @@
 #include "ArchiveName.h"
 
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 
 bool ParseArchiveName(const QString& fileName, ArchiveName& name)
 {

@@ -2,7 +2,7 @@
 
 #include "ToolTexts.h"
 
-#include "core/Strings.h"
+#include "core/SettingsKeys.h"
 
 #include <QDir>
 #include <QFileInfo>

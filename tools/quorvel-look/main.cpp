@@ -3,8 +3,8 @@
 //   quorvel-look [out.png] [--station DIR] [--size WxH] [--about about.png]
 // Run with QT_QPA_PLATFORM=offscreen to save the picture without a display.
 #include "archive/QuorvelDoc.h"
+#include "core/Labels.h"
 #include "core/Station.h"
-#include "core/Strings.h"
 #include "events/AlarmTexts.h"
 #include "events/DisplayObj.h"
 #include "ui/AboutDlg.h"

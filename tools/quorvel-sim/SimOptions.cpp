@@ -1,8 +1,8 @@
 #include "SimOptions.h"
 
 #include "comms/PortSettings.h"
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "core/Strings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

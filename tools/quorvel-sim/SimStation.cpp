@@ -1,7 +1,7 @@
 #include "SimStation.h"
 
+#include "core/SettingsKeys.h"
 #include "core/SettingsStore.h"
-#include "core/Strings.h"
 #include "remote/RemoteSettings.h"
 
 #include <QDir>
