@@ -51,7 +51,7 @@ void CQuorvelApp::OpenChannelProperties(int n, QWidget* parent)
     if (n < 1 || n > kChannelCount)
         return;
     // The sheet goes after its pages, which leave it as they go.
-    CPropertySheet sheet(QString::fromLatin1(Str::kChannelSettingsCaption).arg(n), parent);
+    PropertySheet sheet(QString::fromLatin1(Str::kChannelSettingsCaption).arg(n), parent);
     CChannelDialog namePage(n, ReadChannelName);
     const int port = GetChannelPort(n);
     CCommsDialog commsPage(n, port, LoadPortSettings(port).line);

@@ -12,7 +12,7 @@
 
 namespace {
 
-COutputQueue* g_output = nullptr;
+OutputQueue* g_output = nullptr;
 
 bool IsControlByte(char c)
 {
@@ -22,17 +22,17 @@ bool IsControlByte(char c)
 
 } // namespace
 
-CHeadlessConsole::CHeadlessConsole(CQuorvelDoc& document)
+HeadlessConsole::HeadlessConsole(CQuorvelDoc& document)
     : m_document(document)
 {
 }
 
-void CHeadlessConsole::SetOutput(COutputQueue* output)
+void HeadlessConsole::SetOutput(OutputQueue* output)
 {
     g_output = output;
 }
 
-void CHeadlessConsole::ScrollBy(int, int lines)
+void HeadlessConsole::ScrollBy(int, int lines)
 {
     if (!g_output)
         return;
@@ -52,14 +52,14 @@ void CHeadlessConsole::ScrollBy(int, int lines)
     }
 }
 
-QByteArray CHeadlessConsole::PrintableText(QByteArrayView text)
+QByteArray HeadlessConsole::PrintableText(QByteArrayView text)
 {
     QByteArray printable = text.toByteArray();
     std::replace_if(printable.begin(), printable.end(), IsControlByte, '?');
     return printable;
 }
 
-QString CHeadlessConsole::PrintableTitle(QString title)
+QString HeadlessConsole::PrintableTitle(QString title)
 {
     std::replace_if(
         title.begin(), title.end(),
@@ -72,7 +72,7 @@ QString CHeadlessConsole::PrintableTitle(QString title)
     return title;
 }
 
-const QByteArray& CHeadlessConsole::LinePrefix()
+const QByteArray& HeadlessConsole::LinePrefix()
 {
     // Made once per title rather than once per line: this runs for every event.
     if (m_prefix.isEmpty() || m_document.GetTitle() != m_title) {
@@ -82,7 +82,7 @@ const QByteArray& CHeadlessConsole::LinePrefix()
     return m_prefix;
 }
 
-void CHeadlessConsole::ShowConnection(int port, bool connected)
+void HeadlessConsole::ShowConnection(int port, bool connected)
 {
     const QString text = QString::fromLatin1(connected ? Str::kPortConnectedAgain : Str::kPortNotConnected).arg(port);
     // A line that went away is a warning; one back again, a notice.

@@ -4,21 +4,21 @@
 #include <QByteArray>
 #include <QString>
 
-class COutputQueue;
+class OutputQueue;
 class CQuorvelDoc;
 
 // The first view of a channel document when the station runs without windows: every record that
 // enters the list is written to standard output as "<channel name>: <event line>", through the
 // queue set with SetOutput. Changes of the line's state go to standard error, as
 // "<channel name>: <notice>".
-class CHeadlessConsole : public IDocView
+class HeadlessConsole : public IDocView
 {
 public:
-    explicit CHeadlessConsole(CQuorvelDoc& document);
+    explicit HeadlessConsole(CQuorvelDoc& document);
 
     // Where every console's lines go (not owned); none: they are not printed. Set before any
     // channel logs and cleared after the last has stopped.
-    static void SetOutput(COutputQueue* output);
+    static void SetOutput(OutputQueue* output);
 
     void ScrollBy(int columns, int lines) override;
     void UpdateScrollRange() override {}

@@ -2,14 +2,14 @@
 
 #include "archive/QuorvelDoc.h"
 
-void CHeadlessViews::CreateView(int channel, CQuorvelDoc& document)
+void HeadlessViews::CreateView(int channel, CQuorvelDoc& document)
 {
     auto& console = m_consoles[size_t(channel - 1)];
-    console = std::make_unique<CHeadlessConsole>(document);
+    console = std::make_unique<HeadlessConsole>(document);
     document.SetView(console.get());
 }
 
-void CHeadlessViews::ShowConnection(int channel, int port, bool connected)
+void HeadlessViews::ShowConnection(int channel, int port, bool connected)
 {
     if (const auto& console = m_consoles[size_t(channel - 1)])
         console->ShowConnection(port, connected);

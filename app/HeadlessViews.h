@@ -7,12 +7,12 @@
 
 // The channels without windows: each channel's records on standard output, its line's state on
 // standard error.
-class CHeadlessViews : public IChannelViews
+class HeadlessViews : public IChannelViews
 {
 public:
     void CreateView(int channel, CQuorvelDoc& document) override;
     void ShowConnection(int channel, int port, bool connected) override;
 
 private:
-    std::array<std::unique_ptr<CHeadlessConsole>, 16> m_consoles;  // index channel - 1
+    std::array<std::unique_ptr<HeadlessConsole>, 16> m_consoles;  // index channel - 1
 };

@@ -108,7 +108,7 @@ int RunQuorvel(int argc, char* argv[])
         windows ? std::make_unique<QApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication& app = *application;
     // Windows show their messages in boxes; without them they go to standard error.
-    CWindowDialogs windowDialogs;
+    WindowDialogs windowDialogs;
     if (windows)
         SetUserDialogs(&windowDialogs);
     QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
@@ -171,21 +171,21 @@ int RunQuorvel(int argc, char* argv[])
 
     // Event lines reach standard output through a writer of their own: a reader that stalls holds
     // up no line of the station.
-    COutputQueue standardOutput(STDOUT_FILENO);
-    CHeadlessConsole::SetOutput(&standardOutput);
+    OutputQueue standardOutput(STDOUT_FILENO);
+    HeadlessConsole::SetOutput(&standardOutput);
     int result = 1;
     {
         CQuorvelApp quorvel;
         if (windows)
-            quorvel.SetChannelViews(std::make_unique<CWindowViews>(quorvel));
+            quorvel.SetChannelViews(std::make_unique<WindowViews>(quorvel));
         QObject::connect(&instance, &SingleInstance::ActivateRequested, &quorvel, &CQuorvelApp::OnActivateRequested);
-        const CStallMeter stalls;
+        const StallMeter stalls;
         if (quorvel.InitInstance(files))
             result = stopRequested ? 0 : app.exec();
         else if (claim == SingleInstance::Claim::Viewing)
             std::fprintf(stderr, "%s\n", Str::kViewingFailed);
     }
-    CHeadlessConsole::SetOutput(nullptr);
+    HeadlessConsole::SetOutput(nullptr);
     SetUserDialogs(nullptr);
     ProfileStore().sync();
     standardOutput.WaitWritten(kLastOutputTime);

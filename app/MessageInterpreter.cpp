@@ -83,7 +83,7 @@ void CMessageInterpreter::Interpret(CQuorvelDoc* document, const char* message, 
 
 void CMessageInterpreter::Forward(CQuorvelDoc* document, const char* message, int length)
 {
-    if (g_nRemoteMonitorEnabled != 1 || !RemotePort().IsOpen())
+    if (g_nRemoteMonitorEnabled != 1 || !SharedRemotePort().IsOpen())
         return;
     // A message shorter than three bytes forwards zeros for the bytes it lacks.
     const auto byteAt = [&](int i) { return i < length ? message[i] : char(0); };

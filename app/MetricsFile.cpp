@@ -54,10 +54,10 @@ private:
 
 } // namespace
 
-CMetricsFile::CMetricsFile(const QString& path, ChannelName name, const QString& stationDir)
+MetricsFile::MetricsFile(const QString& path, ChannelName name, const QString& stationDir)
 {
     auto failed = std::make_shared<bool>(false);
-    m_worker = std::make_unique<CPeriodicWorker>(
+    m_worker = std::make_unique<PeriodicWorker>(
         std::chrono::milliseconds(kIntervalMs), [path, name = std::move(name), stationDir, failed] {
             const QString error = Write(path, Text(name, stationDir));
             if (!error.isEmpty() && !*failed) {
@@ -67,12 +67,12 @@ CMetricsFile::CMetricsFile(const QString& path, ChannelName name, const QString&
             }
             *failed = !error.isEmpty();
         },
-        CPeriodicWorker::AtEnd::RunOnceMore);
+        PeriodicWorker::AtEnd::RunOnceMore);
 }
 
-CMetricsFile::~CMetricsFile() = default;
+MetricsFile::~MetricsFile() = default;
 
-QString CMetricsFile::ConfiguredPath()
+QString MetricsFile::ConfiguredPath()
 {
     const QString key = QLatin1String(Str::kSectionMetrics) + QLatin1Char('/') + QLatin1String(Str::kMetricsFileKey);
     const QString file = ProfileStore().contains(key) ? ProfileStore().value(key).toString().trimmed()
@@ -80,7 +80,7 @@ QString CMetricsFile::ConfiguredPath()
     return file.isEmpty() ? QString() : QDir::cleanPath(QDir::current().absoluteFilePath(file));
 }
 
-QByteArray CMetricsFile::Text(const ChannelName& name, const QString& stationDir)
+QByteArray MetricsFile::Text(const ChannelName& name, const QString& stationDir)
 {
     QByteArray text;
     QList<int> channels;
@@ -138,7 +138,7 @@ QByteArray CMetricsFile::Text(const ChannelName& name, const QString& stationDir
     return text;
 }
 
-QString CMetricsFile::Write(const QString& path, const QByteArray& text)
+QString MetricsFile::Write(const QString& path, const QByteArray& text)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     // QSaveFile writes a temporary file beside the target and renames it over the target on commit.

@@ -13,7 +13,7 @@
 // is then renamed, so a reader never sees half a file. A thread of its own writes: a slow or
 // stalled disk holds up nothing else. A write that fails is reported once, until one succeeds. The
 // figures are written once more as the writer goes, the station's last word.
-class CMetricsFile
+class MetricsFile
 {
 public:
     static constexpr int kIntervalMs = 15000;
@@ -21,8 +21,8 @@ public:
     // Channel n's name now, for the labels (called on the writer's thread; must be safe there).
     using ChannelName = std::function<QString(int channel)>;
 
-    CMetricsFile(const QString& path, ChannelName name, const QString& stationDir);
-    ~CMetricsFile();
+    MetricsFile(const QString& path, ChannelName name, const QString& stationDir);
+    ~MetricsFile();
 
     // The file the settings name ([Metrics] File, relative to the station directory): the default
     // when the value is missing, empty when it is set empty (no file).
@@ -33,5 +33,5 @@ public:
     static QString Write(const QString& path, const QByteArray& text);
 
 private:
-    std::unique_ptr<CPeriodicWorker> m_worker;
+    std::unique_ptr<PeriodicWorker> m_worker;
 };

@@ -23,7 +23,7 @@ constexpr std::chrono::milliseconds kGatherTime{5};
 
 } // namespace
 
-struct COutputQueue::State
+struct OutputQueue::State
 {
     int fd = -1;
     qsizetype bound = 0;
@@ -36,7 +36,7 @@ struct COutputQueue::State
     bool ending = false;
 };
 
-COutputQueue::COutputQueue(int fd, qsizetype boundBytes)
+OutputQueue::OutputQueue(int fd, qsizetype boundBytes)
     : m_state(std::make_shared<State>())
 {
     m_state->fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
@@ -44,7 +44,7 @@ COutputQueue::COutputQueue(int fd, qsizetype boundBytes)
     std::thread(Write, m_state).detach();
 }
 
-COutputQueue::~COutputQueue()
+OutputQueue::~OutputQueue()
 {
     {
         const std::lock_guard lock(m_state->mutex);
@@ -53,7 +53,7 @@ COutputQueue::~COutputQueue()
     m_state->queued.notify_one();
 }
 
-void COutputQueue::AppendLine(std::initializer_list<QByteArrayView> parts)
+void OutputQueue::AppendLine(std::initializer_list<QByteArrayView> parts)
 {
     qsizetype size = 1;
     for (QByteArrayView part : parts)
@@ -78,14 +78,14 @@ void COutputQueue::AppendLine(std::initializer_list<QByteArrayView> parts)
         s.queued.notify_one();
 }
 
-bool COutputQueue::WaitWritten(std::chrono::milliseconds limit)
+bool OutputQueue::WaitWritten(std::chrono::milliseconds limit)
 {
     State& s = *m_state;
     std::unique_lock lock(s.mutex);
     return s.written.wait_for(lock, limit, [&s] { return s.unwritten == 0; });
 }
 
-void COutputQueue::Write(const std::shared_ptr<State>& state)
+void OutputQueue::Write(const std::shared_ptr<State>& state)
 {
     // A reader that went away makes write() fail with EPIPE; the SIGPIPE sent to this thread with
     // it stays pending here instead of ending the program.

@@ -11,7 +11,7 @@
 // has not taken yet is held up to a bound; lines beyond it are dropped and counted, and once the
 // writer gets bytes out again one line, where the gap is, says how many event lines were not
 // printed. May be used from any thread.
-class COutputQueue
+class OutputQueue
 {
 public:
     // Event lines are 50 to 150 bytes: this holds 7,000 to 20,000 of them, several seconds of
@@ -21,12 +21,12 @@ public:
 
     // Lines go to a duplicate of fd, so the writer, which may outlive this object, never writes to
     // a descriptor number its owner has closed and reused.
-    explicit COutputQueue(int fd, qsizetype boundBytes = kDefaultBoundBytes);
+    explicit OutputQueue(int fd, qsizetype boundBytes = kDefaultBoundBytes);
     // The writer goes on until what is queued is written or discarded, then ends; nothing waits
     // for it here, since a reader that stalls might hold it for ever.
-    ~COutputQueue();
-    COutputQueue(const COutputQueue&) = delete;
-    COutputQueue& operator=(const COutputQueue&) = delete;
+    ~OutputQueue();
+    OutputQueue(const OutputQueue&) = delete;
+    OutputQueue& operator=(const OutputQueue&) = delete;
 
     // The parts and a line feed, as one line; waits at most for the queue's mutex.
     void AppendLine(std::initializer_list<QByteArrayView> parts);

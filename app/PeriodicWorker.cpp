@@ -9,7 +9,7 @@ namespace {
 constexpr std::chrono::milliseconds kEndWait{1000};
 } // namespace
 
-struct CPeriodicWorker::State
+struct PeriodicWorker::State
 {
     std::mutex lock;
     std::condition_variable changed;
@@ -21,7 +21,7 @@ struct CPeriodicWorker::State
     std::function<void()> job;
 };
 
-CPeriodicWorker::CPeriodicWorker(std::chrono::milliseconds interval, std::function<void()> job, AtEnd atEnd)
+PeriodicWorker::PeriodicWorker(std::chrono::milliseconds interval, std::function<void()> job, AtEnd atEnd)
     : m_state(std::make_shared<State>())
 {
     m_state->interval = interval;
@@ -45,7 +45,7 @@ CPeriodicWorker::CPeriodicWorker(std::chrono::milliseconds interval, std::functi
     }).detach();
 }
 
-CPeriodicWorker::~CPeriodicWorker()
+PeriodicWorker::~PeriodicWorker()
 {
     std::unique_lock<std::mutex> lock(m_state->lock);
     m_state->stop = true;
@@ -54,7 +54,7 @@ CPeriodicWorker::~CPeriodicWorker()
         m_state->abandoned = true;
 }
 
-void CPeriodicWorker::Wake()
+void PeriodicWorker::Wake()
 {
     const std::lock_guard<std::mutex> lock(m_state->lock);
     m_state->woken = true;

@@ -7,14 +7,14 @@
 // when asked, once more then, so the last figures are out). The job may block (a disk that stalls, a socket): only this thread waits. The destructor gives a job
 // under way a moment to end and otherwise leaves the thread to finish it alone, so the program's
 // end is never held by it.
-class CPeriodicWorker
+class PeriodicWorker
 {
 public:
     enum class AtEnd { Stop, RunOnceMore };
-    CPeriodicWorker(std::chrono::milliseconds interval, std::function<void()> job, AtEnd atEnd = AtEnd::Stop);
-    ~CPeriodicWorker();
-    CPeriodicWorker(const CPeriodicWorker&) = delete;
-    CPeriodicWorker& operator=(const CPeriodicWorker&) = delete;
+    PeriodicWorker(std::chrono::milliseconds interval, std::function<void()> job, AtEnd atEnd = AtEnd::Stop);
+    ~PeriodicWorker();
+    PeriodicWorker(const PeriodicWorker&) = delete;
+    PeriodicWorker& operator=(const PeriodicWorker&) = delete;
 
     // The job runs again now instead of at its time.
     void Wake();

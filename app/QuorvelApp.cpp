@@ -68,7 +68,7 @@ bool MakeStationFolder(const char* name)
 } // namespace
 
 CQuorvelApp::CQuorvelApp()
-    : m_views(std::make_unique<CHeadlessViews>())
+    : m_views(std::make_unique<HeadlessViews>())
 {
 }
 
@@ -108,11 +108,11 @@ CQuorvelApp::~CQuorvelApp()
     // Each document flushes its archive as it goes.
     for (auto& channel : m_channels)
         channel.reset();
-    CArchiveSeals::Finish();
+    ArchiveSeals::Finish();
     SignalWatcher::MarkStationSaved();
     CQuorvelDoc::SetEventLock(nullptr);
     CMessageInterpreter::SetRemoteMonitor(nullptr);
-    RemotePort().Close();
+    SharedRemotePort().Close();
     m_pRemoteMonitor.reset();
     m_recentFiles.WriteList();
     // The windows last: nothing is left that could still want to show something in them.
@@ -156,7 +156,7 @@ bool CQuorvelApp::SetUpStation(const QStringList& files)
     }
     m_recentFiles.ReadList();
     m_views->ShowRecentFiles(m_recentFiles.Files());
-    connect(&m_recentFiles, &CRecentFileList::Changed, this,
+    connect(&m_recentFiles, &RecentFileList::Changed, this,
             [this] { m_views->ShowRecentFiles(m_recentFiles.Files()); });
     LoadChannelNames();
     if (!LoadAlarmTexts())
@@ -177,7 +177,7 @@ bool CQuorvelApp::SetUpStation(const QStringList& files)
         return false;
     if (files.isEmpty()) {
         OnFileNew();
-        CArchiveSeals::SealEarlierDays();
+        ArchiveSeals::SealEarlierDays();
     }
     return true;
 }
@@ -298,30 +298,30 @@ void CQuorvelApp::OnFileNew()
 void CQuorvelApp::StartSelfReport()
 {
     CQuorvelDoc* first = m_channels[0]->Document();
-    m_silenceWatch = std::make_unique<CSilenceWatch>(CSilenceWatch::ConfiguredMinutes());
+    m_silenceWatch = std::make_unique<SilenceWatch>(SilenceWatch::ConfiguredMinutes());
     for (int n = 1; n <= kChannelCount; ++n)
         m_silenceWatch->SetDocument(n, Document(n));
     m_silenceWatch->moveToThread(m_threads->Logging());
-    QMetaObject::invokeMethod(m_silenceWatch.get(), &CSilenceWatch::Start, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_silenceWatch.get(), &SilenceWatch::Start, Qt::QueuedConnection);
 
     const bool windows = QCoreApplication::instance()->inherits("QApplication");
-    m_notifier = std::make_shared<CServiceNotifier>(first, windows, StationDir());
+    m_notifier = std::make_shared<ServiceNotifier>(first, windows, StationDir());
     // Queued behind the reloading of today's archives: the logging thread has done those and runs.
     QMetaObject::invokeMethod(
         first,
-        [notifier = std::weak_ptr<CServiceNotifier>(m_notifier)] {
+        [notifier = std::weak_ptr<ServiceNotifier>(m_notifier)] {
             if (const auto ready = notifier.lock())
                 ready->Ready();
         },
         Qt::QueuedConnection);
 
-    const QString metrics = CMetricsFile::ConfiguredPath();
+    const QString metrics = MetricsFile::ConfiguredPath();
     if (!metrics.isEmpty()) {
         std::array<CQuorvelDoc*, kChannelCount> documents{};
         for (int n = 1; n <= kChannelCount; ++n)
             documents[size_t(n - 1)] = Document(n);
         // Titles are read under the documents' own lock; the writer ends before the documents go.
-        m_metrics = std::make_unique<CMetricsFile>(
+        m_metrics = std::make_unique<MetricsFile>(
             metrics, [documents](int n) { return documents[size_t(n - 1)]->GetTitle(); }, StationDir());
     }
 }

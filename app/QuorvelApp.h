@@ -13,10 +13,10 @@
 class Channel;
 class IChannelViews;
 class CQuorvelDoc;
-class CMetricsFile;
+class MetricsFile;
 class CRemoteMonitor;
-class CServiceNotifier;
-class CSilenceWatch;
+class ServiceNotifier;
+class SilenceWatch;
 class PortRetries;
 class QWidget;
 class StationThreads;
@@ -62,7 +62,7 @@ public:
 
     CQuorvelDoc* Document(int channel) const;
     const QStringList& AvailablePorts() const { return m_availablePorts; }
-    CRecentFileList& RecentFiles() { return m_recentFiles; }
+    RecentFileList& RecentFiles() { return m_recentFiles; }
 
 private:
     // An archive being opened for viewing: the worker has the file and the read alone until it
@@ -90,11 +90,11 @@ private:
     std::unique_ptr<PortRetries> m_retries;                // on the comms thread
     QSemaphore m_hEventLock{1};
     std::unique_ptr<CRemoteMonitor> m_pRemoteMonitor;
-    std::unique_ptr<CSilenceWatch> m_silenceWatch;  // on the logging thread
-    std::shared_ptr<CServiceNotifier> m_notifier;
-    std::unique_ptr<CMetricsFile> m_metrics;
+    std::unique_ptr<SilenceWatch> m_silenceWatch;  // on the logging thread
+    std::shared_ptr<ServiceNotifier> m_notifier;
+    std::unique_ptr<MetricsFile> m_metrics;
     QStringList m_availablePorts;
-    CRecentFileList m_recentFiles;
+    RecentFileList m_recentFiles;
     QStringList m_openingArchives;  // being read; a request for one of them waits for it
     bool m_bStartingUp = false;     // the files named at start-up are read before the station starts
     std::atomic<bool> m_bEnding{false};  // archives being read stop

@@ -20,7 +20,7 @@ QString Entry(int number)
 
 } // namespace
 
-void CRecentFileList::ReadList()
+void RecentFileList::ReadList()
 {
     m_files.clear();
     for (int n = 1; n <= kSize; ++n) {
@@ -31,14 +31,14 @@ void CRecentFileList::ReadList()
     emit Changed();
 }
 
-void CRecentFileList::WriteList() const
+void RecentFileList::WriteList() const
 {
     ProfileStore().remove(Section());
     for (int i = 0; i < m_files.size(); ++i)
         WriteProfileString(Section(), Entry(i + 1), m_files[i]);
 }
 
-void CRecentFileList::Add(const QString& path)
+void RecentFileList::Add(const QString& path)
 {
     const QString file = QDir::cleanPath(QDir::current().absoluteFilePath(path));
     m_files.removeAll(file);
@@ -48,7 +48,7 @@ void CRecentFileList::Add(const QString& path)
     emit Changed();
 }
 
-void CRecentFileList::Remove(int index)
+void RecentFileList::Remove(int index)
 {
     if (index < 0 || index >= m_files.size())
         return;

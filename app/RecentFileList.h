@@ -5,7 +5,7 @@
 // The archives most recently opened for viewing, newest first, at most eight. Kept in the settings
 // store (section "Recent File List", values "File1" to "File8", full paths): read at start-up,
 // written when the program ends. The File menu shows it and opening an archive adds to it.
-class CRecentFileList : public QObject
+class RecentFileList : public QObject
 {
     Q_OBJECT
 public:

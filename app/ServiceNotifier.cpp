@@ -11,7 +11,7 @@
 
 #include <systemd/sd-daemon.h>
 
-struct CServiceNotifier::State
+struct ServiceNotifier::State
 {
     QObject* logging = nullptr;  // outlives the notifier
     bool windows = false;
@@ -33,12 +33,12 @@ void Notify(const QByteArray& state)
 
 } // namespace
 
-bool CServiceNotifier::Wanted()
+bool ServiceNotifier::Wanted()
 {
     return !qEnvironmentVariableIsEmpty("NOTIFY_SOCKET");
 }
 
-CServiceNotifier::CServiceNotifier(QObject* logging, bool windows, const QString& stationDir)
+ServiceNotifier::ServiceNotifier(QObject* logging, bool windows, const QString& stationDir)
     : m_state(std::make_shared<State>())
 {
     if (!Wanted())
@@ -51,13 +51,13 @@ CServiceNotifier::CServiceNotifier(QObject* logging, bool windows, const QString
         m_state->watchdogMs = qint64(usec / 1000);
     *m_state->answeredMs = StationHealth::SteadyMs();
     const qint64 interval = m_state->watchdogMs > 0 ? qMax<qint64>(1, m_state->watchdogMs / 2) : kStatusIntervalMs;
-    m_worker = std::make_unique<CPeriodicWorker>(std::chrono::milliseconds(interval),
+    m_worker = std::make_unique<PeriodicWorker>(std::chrono::milliseconds(interval),
                                                  [state = m_state] { Tick(*state); });
 }
 
-CServiceNotifier::~CServiceNotifier() = default;
+ServiceNotifier::~ServiceNotifier() = default;
 
-void CServiceNotifier::Ready()
+void ServiceNotifier::Ready()
 {
     if (!m_worker)
         return;
@@ -65,13 +65,13 @@ void CServiceNotifier::Ready()
     m_worker->Wake();
 }
 
-void CServiceNotifier::Stopping()
+void ServiceNotifier::Stopping()
 {
     if (Wanted())
         Notify("STOPPING=1");
 }
 
-void CServiceNotifier::Tick(State& state)
+void ServiceNotifier::Tick(State& state)
 {
     const qint64 now = StationHealth::SteadyMs();
     // The logging thread answered a heartbeat of an earlier tick within the watchdog time, and the
@@ -97,7 +97,7 @@ void CServiceNotifier::Tick(State& state)
     Notify(message + "STATUS=" + StatusText(state.stationDir).toUtf8());
 }
 
-QString CServiceNotifier::StatusText(const QString& stationDir)
+QString ServiceNotifier::StatusText(const QString& stationDir)
 {
     int assigned = 0, up = 0;
     qint64 lastFrame = 0;

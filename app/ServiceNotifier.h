@@ -14,7 +14,7 @@ class QObject;
 // a heartbeat and, with windows, the user-interface thread has not been held past that time; and
 // STOPPING=1 when a stop signal comes. Without NOTIFY_SOCKET in the environment it does nothing.
 // Its own thread does the sending, so no channel's thread ever waits on the manager's socket.
-class CServiceNotifier
+class ServiceNotifier
 {
 public:
     // Status lines without a watchdog.
@@ -22,8 +22,8 @@ public:
 
     // logging: an object on the logging thread, which the heartbeat goes to; it must outlive this.
     // windows: the user-interface thread's stalls count.
-    CServiceNotifier(QObject* logging, bool windows, const QString& stationDir);
-    ~CServiceNotifier();
+    ServiceNotifier(QObject* logging, bool windows, const QString& stationDir);
+    ~ServiceNotifier();
 
     static bool Wanted();  // NOTIFY_SOCKET is set
     // Sends READY=1 (from the notifier's thread): the channels are set up and logging.
@@ -38,5 +38,5 @@ private:
     static void Tick(State& state);
 
     std::shared_ptr<State> m_state;
-    std::unique_ptr<CPeriodicWorker> m_worker;
+    std::unique_ptr<PeriodicWorker> m_worker;
 };

@@ -87,7 +87,7 @@ void SignalWatcher::Watch()
             return;
         char buffer[16];
         [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], buffer, sizeof buffer);
-        CServiceNotifier::Stopping();
+        ServiceNotifier::Stopping();
         QMetaObject::invokeMethod(this, [this] { emit StopRequested(); }, Qt::QueuedConnection);
         if (WaitReadable(m_wakeFd, kGraceMs))
             return;

@@ -20,37 +20,37 @@ QByteArray TimeOfDay(qint64 msecs)
 
 } // namespace
 
-CSilenceWatch::CSilenceWatch(int minutes, QObject* parent)
+SilenceWatch::SilenceWatch(int minutes, QObject* parent)
     : QObject(parent)
     , m_limitMs(minutes > 0 ? qint64(minutes) * 60000 : 0)
 {
 }
 
-int CSilenceWatch::ConfiguredMinutes()
+int SilenceWatch::ConfiguredMinutes()
 {
     return qMax(0, GetProfileInt(QLatin1String(Str::kSectionSupervision), QLatin1String(Str::kSilenceMinutes), 0));
 }
 
-void CSilenceWatch::SetDocument(int channel, CQuorvelDoc* document)
+void SilenceWatch::SetDocument(int channel, CQuorvelDoc* document)
 {
     if (channel >= 1 && channel <= int(m_lines.size()))
         m_lines[size_t(channel - 1)] = {document, false, 0};
 }
 
-void CSilenceWatch::Start()
+void SilenceWatch::Start()
 {
     if (m_limitMs > 0)
         m_timer.start(kCheckMs, this);
 }
 
-void CSilenceWatch::timerEvent(QTimerEvent* event)
+void SilenceWatch::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() != m_timer.timerId())
         return QObject::timerEvent(event);
     Check();
 }
 
-void CSilenceWatch::Check()
+void SilenceWatch::Check()
 {
     if (m_limitMs <= 0)
         return;
@@ -81,7 +81,7 @@ void CSilenceWatch::Check()
     }
 }
 
-void CSilenceWatch::Report(CQuorvelDoc& document, const QByteArray& message, bool warning)
+void SilenceWatch::Report(CQuorvelDoc& document, const QByteArray& message, bool warning)
 {
     document.RecordSystemEvent(message);
     // Posted to the person from here: the logging thread never waits for an answer.

@@ -12,13 +12,13 @@ class CQuorvelDoc;
 // line on standard error, a box with windows); when frames come again, "Line active again after N
 // min". Lives on the logging thread beside the documents it writes to, and reads the frames' times
 // from the station's figures, so the comms thread is never asked.
-class CSilenceWatch : public QObject
+class SilenceWatch : public QObject
 {
 public:
     static constexpr int kCheckMs = 5000;
 
     // minutes: 0 or less, nothing is watched.
-    explicit CSilenceWatch(int minutes, QObject* parent = nullptr);
+    explicit SilenceWatch(int minutes, QObject* parent = nullptr);
 
     // Channel n's document (not owned), or none.
     void SetDocument(int channel, CQuorvelDoc* document);

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-CStallMeter::CStallMeter()
+StallMeter::StallMeter()
     : m_report(lcStall().isInfoEnabled())
     , m_tickMs(m_report ? kTickMs : kCoarseTickMs)
 {
@@ -18,7 +18,7 @@ CStallMeter::CStallMeter()
     m_timer.start(m_tickMs, m_report ? Qt::PreciseTimer : Qt::CoarseTimer, this);
 }
 
-CStallMeter::~CStallMeter()
+StallMeter::~StallMeter()
 {
     if (!m_report)
         return;
@@ -27,7 +27,7 @@ CStallMeter::~CStallMeter()
            m_firstNs < 0 ? 0.0 : double(m_running.nsecsElapsed() - m_firstNs) / 1e9);
 }
 
-void CStallMeter::timerEvent(QTimerEvent* event)
+void StallMeter::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() != m_timer.timerId())
         return QObject::timerEvent(event);
@@ -49,7 +49,7 @@ void CStallMeter::timerEvent(QTimerEvent* event)
         ReportSecond(now, stall);
 }
 
-void CStallMeter::ReportSecond(qint64 now, qint64 stall)
+void StallMeter::ReportSecond(qint64 now, qint64 stall)
 {
     m_secondLongestNs = std::max(m_secondLongestNs, stall);
     if (now - m_secondStartNs < 1000000000)

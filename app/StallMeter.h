@@ -12,15 +12,15 @@
 // reports each second's longest pass with the wall-clock time the second ended (so a benchmark
 // can take the figure over the span it measures, leaving start-up out), and the whole run's when
 // it ends.
-class CStallMeter : public QObject
+class StallMeter : public QObject
 {
 public:
     static constexpr int kTickMs = 10;
     static constexpr int kCoarseTickMs = 100;
     static constexpr int kLongMs = 50;  // passes longer than this are counted
 
-    CStallMeter();
-    ~CStallMeter() override;
+    StallMeter();
+    ~StallMeter() override;
 
 protected:
     void timerEvent(QTimerEvent* event) override;

@@ -34,7 +34,7 @@ bool SameFile(const QString& one, const QString& other)
 
 } // namespace
 
-CWindowViews::CWindowViews(CQuorvelApp& app)
+WindowViews::WindowViews(CQuorvelApp& app)
     : m_frame(std::make_unique<CMainFrame>(GetChannelName))
 {
     QApplication::setWindowIcon(ProgramIcon());
@@ -51,14 +51,14 @@ CWindowViews::CWindowViews(CQuorvelApp& app)
             [this, &app](int channel) { app.OpenChannelProperties(channel, m_frame.get()); });
 }
 
-CWindowViews::~CWindowViews() = default;
+WindowViews::~WindowViews() = default;
 
-CChildFrame* CWindowViews::Window(int channel) const
+CChildFrame* WindowViews::Window(int channel) const
 {
     return channel >= 1 && channel <= kChannelCount ? m_windows[size_t(channel - 1)].data() : nullptr;
 }
 
-void CWindowViews::CreateView(int channel, CQuorvelDoc& document)
+void WindowViews::CreateView(int channel, CQuorvelDoc& document)
 {
     CChildFrame* window = m_frame->CreateChannelWindow(&document);
     m_windows[size_t(channel - 1)] = window;
@@ -71,18 +71,18 @@ void CWindowViews::CreateView(int channel, CQuorvelDoc& document)
             });
 }
 
-void CWindowViews::ShowConnection(int channel, int port, bool connected)
+void WindowViews::ShowConnection(int channel, int port, bool connected)
 {
     if (CChildFrame* window = Window(channel))
         window->View()->ShowConnection(port, connected);
 }
 
-void CWindowViews::ShowViewingOnly()
+void WindowViews::ShowViewingOnly()
 {
     m_frame->SetTitle(QString::fromLatin1(Str::kViewingTitle));
 }
 
-void CWindowViews::ShowMainWindow()
+void WindowViews::ShowMainWindow()
 {
     m_frame->SetBackupAvailable(IsBackupAvailable());
     m_frame->showMaximized();
@@ -99,7 +99,7 @@ void CWindowViews::ShowMainWindow()
     });
 }
 
-bool CWindowViews::eventFilter(QObject* watched, QEvent* event)
+bool WindowViews::eventFilter(QObject* watched, QEvent* event)
 {
     if (m_bSettling && event->type() == QEvent::Resize)
         QTimer::singleShot(0, this, [this] {
@@ -109,7 +109,7 @@ bool CWindowViews::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void CWindowViews::Activate()
+void WindowViews::Activate()
 {
     // Restored if minimised, to the maximised window it was; then in front of the others.
     m_frame->setWindowState((m_frame->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
@@ -118,17 +118,17 @@ void CWindowViews::Activate()
     m_frame->activateWindow();
 }
 
-void CWindowViews::UpdateTitles()
+void WindowViews::UpdateTitles()
 {
     m_frame->UpdateChannelTitles();
 }
 
-void CWindowViews::ShowRecentFiles(const QStringList& files)
+void WindowViews::ShowRecentFiles(const QStringList& files)
 {
     m_frame->SetRecentFiles(files);
 }
 
-bool CWindowViews::ActivateArchive(const QString& path)
+bool WindowViews::ActivateArchive(const QString& path)
 {
     for (CChildFrame* window : m_frame->ChildFrames()) {
         const CQuorvelDoc* document = window->GetDocument();
@@ -143,7 +143,7 @@ bool CWindowViews::ActivateArchive(const QString& path)
     return false;
 }
 
-void CWindowViews::ShowArchive(std::unique_ptr<CQuorvelDoc> document)
+void WindowViews::ShowArchive(std::unique_ptr<CQuorvelDoc> document)
 {
     CChildFrame* window = m_frame->CreateChannelWindow(document.get());
     document.release()->setParent(window);

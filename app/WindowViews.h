@@ -16,12 +16,12 @@ class CQuorvelView;
 // The channels in windows: the main frame with a child window per channel, tiled once the frame
 // is shown, channel 1 active. The frame's quit closes the application's channel ports before any window closes, and
 // what is dropped on it or chosen from its recent files goes to the application to open.
-class CWindowViews : public QObject, public IChannelViews
+class WindowViews : public QObject, public IChannelViews
 {
     Q_OBJECT
 public:
-    explicit CWindowViews(CQuorvelApp& app);
-    ~CWindowViews() override;
+    explicit WindowViews(CQuorvelApp& app);
+    ~WindowViews() override;
 
     CMainFrame& Frame() const { return *m_frame; }
     CChildFrame* Window(int channel) const;
@@ -47,7 +47,7 @@ private:
     // An archive window's size, in percent of the main window's client area each way.
     static constexpr int kArchiveSizePercent = 75;
 
-    CDesktopNotifier m_notifier;  // made first: the windows' alerts reach it until they are gone
+    DesktopNotifier m_notifier;  // made first: the windows' alerts reach it until they are gone
     std::unique_ptr<CMainFrame> m_frame;
     std::array<QPointer<CChildFrame>, 16> m_windows;  // index channel - 1
     bool m_bSettling = false;

@@ -4,12 +4,12 @@
 
 #include <QThread>
 
-CArchiveCopier::CArchiveCopier(QObject* parent)
+ArchiveCopier::ArchiveCopier(QObject* parent)
     : QObject(parent)
 {
 }
 
-CArchiveCopier::~CArchiveCopier()
+ArchiveCopier::~ArchiveCopier()
 {
     if (!m_pThread)
         return;
@@ -18,12 +18,12 @@ CArchiveCopier::~CArchiveCopier()
     delete m_pThread;
 }
 
-void CArchiveCopier::Start(const QString& source, const QString& destination)
+void ArchiveCopier::Start(const QString& source, const QString& destination)
 {
     Q_ASSERT(!m_pThread);
     m_bCancel = false;
     m_pThread = QThread::create([this, source, destination] {
-        const int error = CVerifiedCopy::Copy(source, destination, [this](qint64 copied, qint64 total) {
+        const int error = VerifiedCopy::Copy(source, destination, [this](qint64 copied, qint64 total) {
             emit progress(copied, total);
             return !m_bCancel;
         });
@@ -33,12 +33,12 @@ void CArchiveCopier::Start(const QString& source, const QString& destination)
     m_pThread->start();
 }
 
-void CArchiveCopier::Cancel()
+void ArchiveCopier::Cancel()
 {
     m_bCancel = true;
 }
 
-void CArchiveCopier::OnThreadDone(int error)
+void ArchiveCopier::OnThreadDone(int error)
 {
     m_pThread->wait();
     delete m_pThread;

@@ -6,15 +6,15 @@
 
 class QThread;
 
-// Copies one file at a time on a thread of its own (CVerifiedCopy), so that the event loop of the
+// Copies one file at a time on a thread of its own (VerifiedCopy), so that the event loop of the
 // thread that asked, where the channels acknowledge and archive, keeps running through a copy to a
 // slow medium. Reports back on the asking thread.
-class CArchiveCopier : public QObject
+class ArchiveCopier : public QObject
 {
     Q_OBJECT
 public:
-    explicit CArchiveCopier(QObject* parent = nullptr);
-    ~CArchiveCopier() override;  // stops a copy under way and waits for its thread
+    explicit ArchiveCopier(QObject* parent = nullptr);
+    ~ArchiveCopier() override;  // stops a copy under way and waits for its thread
 
     // Starts copying; not while a copy is under way.
     void Start(const QString& source, const QString& destination);
@@ -25,7 +25,7 @@ public:
 signals:
     void progress(qint64 copied, qint64 total);
     // 0 when the copy is in place and read back, else the errno of the failure, or
-    // CVerifiedCopy::kCopyDiffers when it did not read back as the archive (and was removed).
+    // VerifiedCopy::kCopyDiffers when it did not read back as the archive (and was removed).
     void finished(int error);
 
 private:

@@ -15,7 +15,7 @@ DisplayFlags ReadDisplayFlags()
     return flags;
 }
 
-Outcome ReadRecords(CLoadingArchive& ar, const KeepRecord& keep, const std::atomic<bool>* cancel)
+Outcome ReadRecords(LoadingArchive& ar, const KeepRecord& keep, const std::atomic<bool>* cancel)
 {
     Outcome outcome;
     // One record read into again and again: reading costs no allocation per record.
@@ -23,36 +23,36 @@ Outcome ReadRecords(CLoadingArchive& ar, const KeepRecord& keep, const std::atom
     while (!cancel || !cancel->load(std::memory_order_relaxed)) {
         record.Reset();
         const qint64 start = ar.Position();
-        const CLoadingArchive::Status status = record.Serialize(ar);
-        if (status == CLoadingArchive::EndOfData) {
+        const LoadingArchive::Status status = record.Serialize(ar);
+        if (status == LoadingArchive::EndOfData) {
             if (ar.Position() + ar.Remaining() > start)
                 outcome.tornAt = start;
             return outcome;
         }
-        if (status == CLoadingArchive::FileError) {
+        if (status == LoadingArchive::FileError) {
             outcome.status = status;
             outcome.error = ar.ErrorString();
             return outcome;
         }
         // A damaged string length: the partly read record is kept and reading goes on after it.
-        if (status == CLoadingArchive::Corrupt)
+        if (status == LoadingArchive::Corrupt)
             outcome.corrupt = true;
         keep(record);
     }
     return outcome;
 }
 
-Outcome ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep, const std::atomic<bool>* cancel)
+Outcome ReadWholeArchive(LoadingArchive& ar, const KeepRecord& keep, const std::atomic<bool>* cancel)
 {
     QByteArray header(kArchiveHeaderSize, Qt::Uninitialized);
-    const CLoadingArchive::Status status = ar.ReadBytes(header.data(), kArchiveHeaderSize);
+    const LoadingArchive::Status status = ar.ReadBytes(header.data(), kArchiveHeaderSize);
     Outcome outcome;
-    if (status == CLoadingArchive::FileError) {
+    if (status == LoadingArchive::FileError) {
         outcome.status = status;
         outcome.error = ar.ErrorString();
         return outcome;
     }
-    if (status != CLoadingArchive::Ok || !IsArchiveHeader(header)) {
+    if (status != LoadingArchive::Ok || !IsArchiveHeader(header)) {
         outcome.noHeader = true;
         return outcome;
     }
@@ -62,7 +62,7 @@ Outcome ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep, const std:
 ArchiveRead ReadForViewing(QFile& file, const DisplayFlags& flags, const std::atomic<bool>* cancel)
 {
     ArchiveRead read;
-    CLoadingArchive ar(file);
+    LoadingArchive ar(file);
     read.outcome = ReadWholeArchive(ar, [&read, &flags](const CDisplayObj& record) {
         if (record.PassesFilter(flags.call, flags.fault, flags.normal, flags.system))
             read.records->Append(record);

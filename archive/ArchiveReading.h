@@ -28,7 +28,7 @@ DisplayFlags ReadDisplayFlags();
 
 struct Outcome
 {
-    CLoadingArchive::Status status = CLoadingArchive::Ok;  // Ok or FileError
+    LoadingArchive::Status status = LoadingArchive::Ok;  // Ok or FileError
     bool corrupt = false;
     bool noHeader = false;
     QString error;
@@ -38,7 +38,7 @@ struct Outcome
 // An archive read for viewing: the records it lists and how the reading ended.
 struct ArchiveRead
 {
-    std::shared_ptr<CEventList> records = std::make_shared<CEventList>();
+    std::shared_ptr<EventList> records = std::make_shared<EventList>();
     Outcome outcome;
 };
 
@@ -47,9 +47,9 @@ using KeepRecord = std::function<void(const CDisplayObj&)>;
 
 // Records from where the stream stands to its end, each handed to keep. Once *cancel is set it
 // stops with what it has read.
-Outcome ReadRecords(CLoadingArchive& ar, const KeepRecord& keep, const std::atomic<bool>* cancel = nullptr);
+Outcome ReadRecords(LoadingArchive& ar, const KeepRecord& keep, const std::atomic<bool>* cancel = nullptr);
 // From the first byte: the header, then the records.
-Outcome ReadWholeArchive(CLoadingArchive& ar, const KeepRecord& keep, const std::atomic<bool>* cancel = nullptr);
+Outcome ReadWholeArchive(LoadingArchive& ar, const KeepRecord& keep, const std::atomic<bool>* cancel = nullptr);
 // Reads the whole archive into a list of what flags let through, and closes the file.
 ArchiveRead ReadForViewing(QFile& file, const DisplayFlags& flags, const std::atomic<bool>* cancel = nullptr);
 

@@ -47,7 +47,7 @@ void Report(const QString& path, const QString& error)
 
 } // namespace
 
-bool CArchiveSeals::IsEarlierDay(const QString& fileName, const QString& todayKey)
+bool ArchiveSeals::IsEarlierDay(const QString& fileName, const QString& todayKey)
 {
     // "<channel> <yyyyMMdd>.krv"; the key compares as text.
     constexpr int kKeySize = 8;
@@ -64,23 +64,23 @@ bool CArchiveSeals::IsEarlierDay(const QString& fileName, const QString& todayKe
     return key < todayKey;
 }
 
-void CArchiveSeals::DayClosed(const QString& path, const QString& todayKey)
+void ArchiveSeals::DayClosed(const QString& path, const QString& todayKey)
 {
     if (IsEarlierDay(QFileInfo(path).fileName(), todayKey))
         Queue(path, todayKey);
 }
 
-void CArchiveSeals::SealEarlierDays()
+void ArchiveSeals::SealEarlierDays()
 {
     QString todayKey;
     GetTodayKey(todayKey);
     const QDir archives(StationPath(QLatin1String(Str::kArchivesDir)));
     const QString folder = archives.absolutePath();
     SealThread().start([folder, todayKey] {
-        CSealFile::Seals seals;
+        SealFile::Seals seals;
         QString error;
         const QString sealFile = QDir(folder).filePath(QLatin1String(Str::kSealFile));
-        if (!CSealFile::Read(sealFile, seals, error)) {
+        if (!SealFile::Read(sealFile, seals, error)) {
             Report(sealFile, error);
             return;
         }
@@ -101,19 +101,19 @@ void CArchiveSeals::SealEarlierDays()
     });
 }
 
-void CArchiveSeals::WaitForDone()
+void ArchiveSeals::WaitForDone()
 {
     SealThread().waitForDone();
 }
 
-void CArchiveSeals::Finish()
+void ArchiveSeals::Finish()
 {
     s_finishing = true;
     SealThread().waitForDone();
     s_finishing = false;
 }
 
-void CArchiveSeals::Queue(const QString& path, const QString& todayKey)
+void ArchiveSeals::Queue(const QString& path, const QString& todayKey)
 {
     SealThread().start([path, todayKey] {
         QByteArray lines;
@@ -123,14 +123,14 @@ void CArchiveSeals::Queue(const QString& path, const QString& todayKey)
     });
 }
 
-CArchiveSeals::Result CArchiveSeals::SealNow(const QString& path, QByteArray& lines, QString& error)
+ArchiveSeals::Result ArchiveSeals::SealNow(const QString& path, QByteArray& lines, QString& error)
 {
     QString todayKey;
     GetTodayKey(todayKey);
     return Seal(path, todayKey, lines, error);
 }
 
-CArchiveSeals::Result CArchiveSeals::Seal(const QString& path, const QString& todayKey, QByteArray& lines,
+ArchiveSeals::Result ArchiveSeals::Seal(const QString& path, const QString& todayKey, QByteArray& lines,
                                           QString& error)
 {
     const QString fileName = QFileInfo(path).fileName();
@@ -142,15 +142,15 @@ CArchiveSeals::Result CArchiveSeals::Seal(const QString& path, const QString& to
         qCInfo(lcArchive) << "not sealed, gone:" << path;
         return Result::NotSealable;
     }
-    const QString sealFile = CSealFile::BesideFile(path);
-    CSealFile::Seals seals;
-    if (!CSealFile::Read(sealFile, seals, error))
+    const QString sealFile = SealFile::BesideFile(path);
+    SealFile::Seals seals;
+    if (!SealFile::Read(sealFile, seals, error))
         return Result::Failed;
     const auto sealed = seals.find(QFile::encodeName(fileName));
     if (sealed != seals.end()) {
         lines.clear();
         for (const QByteArray& hash : sealed->second)
-            lines += CSealFile::Line(hash, fileName);
+            lines += SealFile::Line(hash, fileName);
         return Result::Sealed;
     }
     // Shared-locked while it is hashed: a channel that has the file open for appending holds it
@@ -160,11 +160,11 @@ CArchiveSeals::Result CArchiveSeals::Seal(const QString& path, const QString& to
         qCInfo(lcArchive) << "not sealed, in use:" << path << error;
         return Result::NotSealable;
     }
-    const QByteArray hash = CSealFile::HashOf(file, error);
+    const QByteArray hash = SealFile::HashOf(file, error);
     if (hash.isEmpty())
         return Result::Failed;
-    lines = CSealFile::Line(hash, fileName);
-    if (!CSealFile::Append(sealFile, lines, error))
+    lines = SealFile::Line(hash, fileName);
+    if (!SealFile::Append(sealFile, lines, error))
         return Result::Failed;
     qCDebug(lcArchive) << "sealed" << path;
     return Result::Sealed;

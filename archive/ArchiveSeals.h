@@ -9,7 +9,7 @@
 //
 // Hashing a day's file takes a while, so the day switch and start-up only queue the work: it runs
 // on a thread of its own, one archive after another, and a failure reaches the user as a box.
-class CArchiveSeals
+class ArchiveSeals
 {
 public:
     // A live channel has closed the archive at path on the day of todayKey ("yyyyMMdd").

@@ -95,7 +95,7 @@ bool DayArchive::Open(const QString& dateKey, const QDateTime& now)
         return false;
     }
     const QByteArray header = ArchiveHeader();
-    if (m_file.size() == 0 && CStoringArchive::WriteAll(m_file, header.constData(), header.size()) < header.size()) {
+    if (m_file.size() == 0 && StoringArchive::WriteAll(m_file, header.constData(), header.size()) < header.size()) {
         error = m_file.errorString();
         // Part of a header would make the file no archive at all.
         if (!m_file.resize(0))
@@ -104,7 +104,7 @@ bool DayArchive::Open(const QString& dateKey, const QDateTime& now)
         ReportWriteError(error);
         return false;
     }
-    m_pArchive = std::make_unique<CStoringArchive>(m_file);
+    m_pArchive = std::make_unique<StoringArchive>(m_file);
     m_strDateKey = dateKey;
     qCDebug(lcArchive) << "day archive" << path;
     return true;

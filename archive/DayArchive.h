@@ -7,7 +7,7 @@
 #include <memory>
 
 class CDisplayObj;
-class CStoringArchive;
+class StoringArchive;
 class QFileInfo;
 
 // A channel's archive for the day, on the logging thread: appends records to today's file, moves
@@ -66,5 +66,5 @@ private:
     QFile m_file;
     QString m_strPath;  // the file opened by its descriptor keeps no name of its own
     QString m_strDateKey;  // empty while no file takes records
-    std::unique_ptr<CStoringArchive> m_pArchive;
+    std::unique_ptr<StoringArchive> m_pArchive;
 };

@@ -22,7 +22,7 @@ CQuorvelDoc::CQuorvelDoc(QObject* parent)
 
 CQuorvelDoc::CQuorvelDoc(const QString& title, QObject* parent)
     : QObject(parent)
-    , m_events(std::make_shared<CEventList>())
+    , m_events(std::make_shared<EventList>())
     , m_strTitle(title)
     , m_day([this] { return GetTitle(); }, [this] { return GetChannel(); })
 {
@@ -57,15 +57,15 @@ void CQuorvelDoc::SetArchivePath(const QString& path)
     m_strArchivePath = path;
 }
 
-std::shared_ptr<const CEventList> CQuorvelDoc::Events() const
+std::shared_ptr<const EventList> CQuorvelDoc::Events() const
 {
     const QMutexLocker lock(&m_sharedLock);
     return m_events;
 }
 
-void CQuorvelDoc::ReplaceEvents(std::shared_ptr<CEventList> events)
+void CQuorvelDoc::ReplaceEvents(std::shared_ptr<EventList> events)
 {
-    std::shared_ptr<CEventList> old;
+    std::shared_ptr<EventList> old;
     {
         const QMutexLocker lock(&m_sharedLock);
         old = std::exchange(m_events, std::move(events));
@@ -113,7 +113,7 @@ bool CQuorvelDoc::ListEvent(const CDisplayObj& record)
 
 void CQuorvelDoc::ClearEvents()
 {
-    ReplaceEvents(std::make_shared<CEventList>());
+    ReplaceEvents(std::make_shared<EventList>());
     if (m_pView) {
         m_pView->ResetDisplay();
         m_pView->UpdateScrollRange();
@@ -171,7 +171,7 @@ bool CQuorvelDoc::SwitchDay(const QString& key, const QDateTime& now)
         const QString closed = m_day.Path();
         m_day.Close();
         ClearEvents();
-        CArchiveSeals::DayClosed(closed, key);
+        ArchiveSeals::DayClosed(closed, key);
     }
     SetArchivePath(m_day.PathFor(key));
     if (!m_day.Open(key, now))

@@ -14,7 +14,7 @@
 #include <memory>
 
 class CDisplayObj;
-class CLoadingArchive;
+class LoadingArchive;
 class CMessageInterpreter;
 class IDocView;
 class QSemaphore;
@@ -55,10 +55,10 @@ public:
     int IsPortConnected() const { return m_bConnected; }
 
     // The list as it stands: records appended later show in it, a day switch leaves it as it was.
-    std::shared_ptr<const CEventList> Events() const;
+    std::shared_ptr<const EventList> Events() const;
     int GetEventCount() const { return Events()->Count(); }
     // On the document's thread, or through a list held from Events().
-    CListedEvent GetEvent(int index) const { return m_events->At(index); }
+    ListedEvent GetEvent(int index) const { return m_events->At(index); }
     // Takes the record: lists it when it passes the display flags; the record itself goes.
     // True when the record entered the list (the display flags let it in).
     bool AddEvent(CDisplayObj* record);
@@ -81,7 +81,7 @@ public:
     // Loads today's records at start-up; 1 when today's file was read.
     int ReloadToday();
     // Reads a whole archive from its first byte; 1 when the header matched and the records were read.
-    int ReadArchive(CLoadingArchive& ar);
+    int ReadArchive(LoadingArchive& ar);
     // Opens an earlier day's archive for viewing; 1 when it was read. In three steps when the
     // reading is to run on a worker thread: OpenForViewing, ReadForViewing, FinishOpenDocument.
     int OnOpenDocument(const QString& path);
@@ -122,9 +122,9 @@ private:
     QString m_strArchivePath;
     void SetArchivePath(const QString& path);
     // A new list for the day (or the archive read) in place of the one there is.
-    void ReplaceEvents(std::shared_ptr<CEventList> events);
+    void ReplaceEvents(std::shared_ptr<EventList> events);
 
-    std::shared_ptr<CEventList> m_events;
+    std::shared_ptr<EventList> m_events;
     int m_nChannel = -1;
     CMessageInterpreter* m_pInterpreter = nullptr;
     IDocView* m_pView = nullptr;

@@ -59,7 +59,7 @@ int CQuorvelDoc::ReportReadOutcome(const ArchiveReading::Outcome& outcome)
         UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveCorrupt) + (path.isEmpty() ? QString() : QLatin1Char('\n') + path),
                                   IUserMessages::Buttons::Ok, IUserMessages::Icon::Exclamation);
     }
-    if (outcome.status == CLoadingArchive::FileError) {
+    if (outcome.status == LoadingArchive::FileError) {
         UserMessages().MessageBox(outcome.error);
         return 0;
     }
@@ -89,7 +89,7 @@ int CQuorvelDoc::ReloadToday()
         SetStartupMessage(QString::fromLatin1(Str::kArchiveInvalid).arg(m_strArchivePath));
         return 0;
     }
-    CLoadingArchive ar(file);
+    LoadingArchive ar(file);
     const ArchiveReading::Outcome outcome = ArchiveReading::ReadRecords(ar, AddingEvents());
     // Records appended today must not follow the unreadable part of one that a power cut left at
     // the end: every record after it would be read from the wrong byte.
@@ -104,7 +104,7 @@ int CQuorvelDoc::ReloadToday()
     return ReportReadOutcome(outcome);
 }
 
-int CQuorvelDoc::ReadArchive(CLoadingArchive& ar)
+int CQuorvelDoc::ReadArchive(LoadingArchive& ar)
 {
     return ReportReadOutcome(ArchiveReading::ReadWholeArchive(ar, AddingEvents()));
 }

@@ -51,13 +51,13 @@ bool IsHex(const QByteArray& text)
 
 } // namespace
 
-QString CSealFile::BesideFile(const QString& path)
+QString SealFile::BesideFile(const QString& path)
 {
     return QFileInfo(path).absoluteDir().filePath(QLatin1String(Str::kSealFile));
 }
 
 // The name a line seals, or an empty one for a line that is no seal.
-QByteArray CSealFile::NameOf(QByteArray line, QByteArray* hash)
+QByteArray SealFile::NameOf(QByteArray line, QByteArray* hash)
 {
     const bool escaped = line.startsWith('\\');
     if (escaped)
@@ -72,7 +72,7 @@ QByteArray CSealFile::NameOf(QByteArray line, QByteArray* hash)
     return escaped ? Unescaped(name) : name;
 }
 
-bool CSealFile::Read(const QString& sealFile, Seals& seals, QString& error)
+bool SealFile::Read(const QString& sealFile, Seals& seals, QString& error)
 {
     seals.clear();
     QFile file(sealFile);
@@ -96,7 +96,7 @@ bool CSealFile::Read(const QString& sealFile, Seals& seals, QString& error)
     return true;
 }
 
-QByteArray CSealFile::Line(const QByteArray& hash, const QString& fileName)
+QByteArray SealFile::Line(const QByteArray& hash, const QString& fileName)
 {
     QByteArray name = QFile::encodeName(fileName);
     if (!name.contains('\\') && !name.contains('\n'))
@@ -105,7 +105,7 @@ QByteArray CSealFile::Line(const QByteArray& hash, const QString& fileName)
     return '\\' + hash + "  " + name + '\n';
 }
 
-bool CSealFile::Append(const QString& sealFile, const QByteArray& lines, QString& error)
+bool SealFile::Append(const QString& sealFile, const QByteArray& lines, QString& error)
 {
     // Never through a link: the station writes only files of its own.
     const int fd = ::open(QFile::encodeName(sealFile).constData(),
@@ -137,7 +137,7 @@ bool CSealFile::Append(const QString& sealFile, const QByteArray& lines, QString
     return true;
 }
 
-QByteArray CSealFile::HashOf(const QString& path, QString& error)
+QByteArray SealFile::HashOf(const QString& path, QString& error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -147,7 +147,7 @@ QByteArray CSealFile::HashOf(const QString& path, QString& error)
     return HashOf(file, error);
 }
 
-QByteArray CSealFile::HashOf(QFile& file, QString& error)
+QByteArray SealFile::HashOf(QFile& file, QString& error)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     QByteArray buffer(kReadSize, Qt::Uninitialized);
@@ -164,7 +164,7 @@ QByteArray CSealFile::HashOf(QFile& file, QString& error)
     return hash.result().toHex();
 }
 
-int CSealFile::Replace(const QString& sealFile, const QString& fileName, const QByteArray& lines)
+int SealFile::Replace(const QString& sealFile, const QString& fileName, const QByteArray& lines)
 {
     QByteArray kept;
     QFile old(sealFile);

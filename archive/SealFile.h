@@ -11,7 +11,7 @@ class QFile;
 // the SHA-256 in lower-case hex, two blanks and the file name. A name holding a backslash or a
 // line break is written as sha256sum does: the line starts with a backslash and the name has
 // them as \\ and \n.
-class CSealFile
+class SealFile
 {
 public:
     // Seal hashes by file name, as the file's lines give them; a name sealed more than once has

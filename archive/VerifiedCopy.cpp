@@ -21,20 +21,20 @@ std::function<void(const QString&)>& ReadBackHook()
 
 } // namespace
 
-void CVerifiedCopy::SetReadBackHook(std::function<void(const QString& copy)> hook)
+void VerifiedCopy::SetReadBackHook(std::function<void(const QString& copy)> hook)
 {
     ReadBackHook() = std::move(hook);
 }
 
-int CVerifiedCopy::Copy(const QString& source, const QString& destination, const CopyProgress& progress)
+int VerifiedCopy::Copy(const QString& source, const QString& destination, const CopyProgress& progress)
 {
     QByteArray sealLines;
     QString error;
-    if (CArchiveSeals::SealNow(source, sealLines, error) == CArchiveSeals::Result::Failed) {
+    if (ArchiveSeals::SealNow(source, sealLines, error) == ArchiveSeals::Result::Failed) {
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);
         UserMessages().MessageBox(QString::fromLatin1(Str::kSealFailed).arg(source, error));
     }
-    const QByteArray expected = CSealFile::HashOf(source, error);
+    const QByteArray expected = SealFile::HashOf(source, error);
     if (expected.isEmpty()) {
         qCInfo(lcArchive) << "cannot read" << source << error;
         return EIO;
@@ -44,15 +44,15 @@ int CVerifiedCopy::Copy(const QString& source, const QString& destination, const
 
     if (ReadBackHook())
         ReadBackHook()(destination);
-    const QByteArray copied = CSealFile::HashOf(destination, error);
-    const QString sealFile = CSealFile::BesideFile(destination);
+    const QByteArray copied = SealFile::HashOf(destination, error);
+    const QString sealFile = SealFile::BesideFile(destination);
     const QString name = QFileInfo(destination).fileName();
     if (copied != expected) {
         qCWarning(lcArchive) << "copy" << destination << "does not read back as" << source << error;
         QFile::remove(destination);
         // The seal of the copy it replaced goes with it.
-        CSealFile::Replace(sealFile, name, {});
+        SealFile::Replace(sealFile, name, {});
         return kCopyDiffers;
     }
-    return CSealFile::Replace(sealFile, name, sealLines);
+    return SealFile::Replace(sealFile, name, sealLines);
 }

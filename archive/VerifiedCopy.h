@@ -5,12 +5,12 @@
 
 #include <functional>
 
-// A backup copy that is checked: the archive is sealed first when its day is over (CArchiveSeals),
+// A backup copy that is checked: the archive is sealed first when its day is over (ArchiveSeals),
 // copied whole (CopyFileWhole), and once it has its name on the medium read back from there and
 // compared with the archive's SHA-256. A copy that does not read back as the archive is removed.
 // The SHA256SUMS beside the copy then holds the archive's seal lines in place of any it had for
 // that name, so the medium can be checked anywhere with "sha256sum -c".
-class CVerifiedCopy
+class VerifiedCopy
 {
 public:
     // errno values, and this one for a copy that did not read back as the archive.

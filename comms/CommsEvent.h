@@ -14,10 +14,10 @@ enum CommsMessage {
 // One posted message. It owns a copy of its bytes, so what the read thread posts stays intact
 // however long the message waits, and is freed with the event. Received bytes carry the time they
 // were read (ms since the epoch; 0: not known), by which their records are stamped.
-class CCommsEvent : public QEvent
+class CommsEvent : public QEvent
 {
 public:
-    CCommsEvent(CommsMessage message, int wParam, const QByteArray& bytes = QByteArray(), qint64 arrival = 0)
+    CommsEvent(CommsMessage message, int wParam, const QByteArray& bytes = QByteArray(), qint64 arrival = 0)
         : QEvent(QEvent::Type(message)), m_wParam(wParam), m_bytes(bytes), m_arrival(arrival)
     {
     }

@@ -256,7 +256,7 @@ bool CCommsProtocol::event(QEvent* event)
     }
     switch (type) {
     case WM_RX_DATA: {
-        const auto* message = static_cast<const CCommsEvent*>(event);
+        const auto* message = static_cast<const CommsEvent*>(event);
         m_rxArrival = message->Arrival();
         if (!m_heldReplies) {
             m_heldReplies.emplace(*this);
@@ -268,7 +268,7 @@ bool CCommsProtocol::event(QEvent* event)
     case WM_RX_FRAME:
     case WM_RX_MESSAGE:
     case WM_COMMS_ERROR:
-        Dispatch(type, static_cast<const CCommsEvent*>(event)->WParam());
+        Dispatch(type, static_cast<const CommsEvent*>(event)->WParam());
         return true;
     default:
         return CPacketComms::event(event);

@@ -118,8 +118,8 @@ private:
     std::deque<PostedMessage> m_posted;
     bool m_bDispatchPending = false;  // a wake-up for m_posted is on its way
 
-    CQueueOverflow m_messageOverflow;
-    CQueueOverflow m_frameOverflow;
+    QueueOverflow m_messageOverflow;
+    QueueOverflow m_frameOverflow;
     QBasicTimer m_replyTimer;
     std::optional<WriteBatch> m_heldReplies;  // while received blocks wait to be handled
 };

@@ -218,7 +218,7 @@ int CPacketComms::FrameTimeoutMs(int minimumMs) const
     const qint64 lineMs = (qint64(kLongestFrameOnLine) * bitsPerChar * 1000 + rate - 1) / rate;
     // The reader holds a line's bytes back for a moment after each read (up to one and a half
     // hold-offs, to meet the shared grid); that is no stalled frame.
-    const qint64 holdOffMs = 2 * std::chrono::ceil<std::chrono::milliseconds>(CPortWorker::kReadHoldOff).count();
+    const qint64 holdOffMs = 2 * std::chrono::ceil<std::chrono::milliseconds>(PortWorker::kReadHoldOff).count();
     return int(std::max<qint64>(minimumMs, 2 * lineMs) + holdOffMs);
 }
 

@@ -12,12 +12,12 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-CPortLock::~CPortLock()
+PortLock::~PortLock()
 {
     Release();
 }
 
-CPortLock::Result CPortLock::Acquire(const QString& devicePath)
+PortLock::Result PortLock::Acquire(const QString& devicePath)
 {
     Release();
     m_canonicalPath.clear();
@@ -57,7 +57,7 @@ CPortLock::Result CPortLock::Acquire(const QString& devicePath)
     return Result::Locked;
 }
 
-void CPortLock::Release()
+void PortLock::Release()
 {
     if (m_fd >= 0)
         ::close(m_fd);

@@ -6,7 +6,7 @@
 // are one port, and flock(LOCK_EX|LOCK_NB) is held on a descriptor of it for as long as this object
 // holds the lock: the convention serial programs share, and one that holds for root as well
 // (TIOCEXCL does not). A port another program holds is left exactly as it is, unread and unset.
-class CPortLock
+class PortLock
 {
 public:
     enum class Result {
@@ -15,10 +15,10 @@ public:
         Failed,  // no such device, not a terminal, or it cannot be opened: Error() says why
     };
 
-    CPortLock() = default;
-    ~CPortLock();
-    CPortLock(const CPortLock&) = delete;
-    CPortLock& operator=(const CPortLock&) = delete;
+    PortLock() = default;
+    ~PortLock();
+    PortLock(const PortLock&) = delete;
+    PortLock& operator=(const PortLock&) = delete;
 
     Result Acquire(const QString& devicePath);
     void Release();

@@ -19,37 +19,37 @@
 #include <termios.h>
 #include <unistd.h>
 
-CPortWorker::CPortWorker(QObject* receiver)
+PortWorker::PortWorker(QObject* receiver)
     : m_receiver(receiver), m_wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
     if (m_wakeFd < 0)
         qCWarning(lcComms) << "no wake-up descriptor:" << std::strerror(errno);
 }
 
-CPortWorker::~CPortWorker()
+PortWorker::~PortWorker()
 {
     if (m_wakeFd >= 0)
         ::close(m_wakeFd);
 }
 
-bool CPortWorker::Open(const QString& devicePath, bool* inUse)
+bool PortWorker::Open(const QString& devicePath, bool* inUse)
 {
     if (inUse)
         *inUse = false;
     return Call([this, devicePath, inUse] { return OpenOnThread(devicePath, inUse); });
 }
 
-bool CPortWorker::Configure(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
+bool PortWorker::Configure(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
 {
     return Call([=] { return ConfigureOnThread(line, writeTimeoutPerByte, refusal); });
 }
 
-bool CPortWorker::ChangeFormat(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
+bool PortWorker::ChangeFormat(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
 {
     return Call([=] { return ChangeFormatOnThread(line, writeTimeoutPerByte, refusal); });
 }
 
-void CPortWorker::Stop()
+void PortWorker::Stop()
 {
     {
         QMutexLocker lock(&m_lock);
@@ -59,7 +59,7 @@ void CPortWorker::Stop()
     Wake();
 }
 
-bool CPortWorker::Call(std::function<bool()> task)
+bool PortWorker::Call(std::function<bool()> task)
 {
     QMutexLocker lock(&m_lock);
     if (m_bEnded || m_wakeFd < 0)
@@ -72,14 +72,14 @@ bool CPortWorker::Call(std::function<bool()> task)
     return m_bTaskDone && m_bTaskResult;
 }
 
-void CPortWorker::Wake()
+void PortWorker::Wake()
 {
     const quint64 one = 1;
     if (::write(m_wakeFd, &one, sizeof one) < 0 && errno != EAGAIN)
         qCWarning(lcComms) << "waking the port's thread failed:" << std::strerror(errno);
 }
 
-void CPortWorker::Run()
+void PortWorker::Run()
 {
     bool lost = false;
     Clock::time_point holdUntil;  // reading rests until then
@@ -157,14 +157,14 @@ void CPortWorker::Run()
 // The next tick of a grid kReadHoldOff apart that is at least half of it away. Every line's
 // hold-off ends on the same ticks, so under load the lines' threads wake together and their chunks
 // reach the user-interface thread in one wake-up of it, not in one per line.
-CPortWorker::Clock::time_point CPortWorker::HoldOffEnd(Clock::time_point now)
+PortWorker::Clock::time_point PortWorker::HoldOffEnd(Clock::time_point now)
 {
     const Clock::duration tick = kReadHoldOff;
     const Clock::duration earliest = (now + tick / 2).time_since_epoch();
     return Clock::time_point((earliest + tick - Clock::duration(1)) / tick * tick);
 }
 
-void CPortWorker::RunTask()
+void PortWorker::RunTask()
 {
     std::function<bool()> task;
     {
@@ -180,13 +180,13 @@ void CPortWorker::RunTask()
     m_taskDone.wakeAll();
 }
 
-bool CPortWorker::OpenOnThread(const QString& devicePath, bool* inUse)
+bool PortWorker::OpenOnThread(const QString& devicePath, bool* inUse)
 {
-    const CPortLock::Result locked = m_portLock.Acquire(devicePath);
-    if (locked != CPortLock::Result::Locked) {
+    const PortLock::Result locked = m_portLock.Acquire(devicePath);
+    if (locked != PortLock::Result::Locked) {
         qCDebug(lcComms) << "not opened:" << devicePath << std::strerror(m_portLock.Error());
         if (inUse)
-            *inUse = locked == CPortLock::Result::InUse;
+            *inUse = locked == PortLock::Result::InUse;
         return false;
     }
     m_port = std::make_unique<QSerialPort>();
@@ -212,7 +212,7 @@ bool CPortWorker::OpenOnThread(const QString& devicePath, bool* inUse)
     return true;
 }
 
-bool CPortWorker::ConfigureOnThread(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
+bool PortWorker::ConfigureOnThread(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
 {
     if (!m_port || !ApplyLineSettings(*m_port, line, refusal))
         return false;
@@ -229,7 +229,7 @@ bool CPortWorker::ConfigureOnThread(const LineSettings& line, int writeTimeoutPe
     return true;
 }
 
-bool CPortWorker::ChangeFormatOnThread(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
+bool PortWorker::ChangeFormatOnThread(const LineSettings& line, int writeTimeoutPerByte, LineRefusal* refusal)
 {
     if (!m_port || !ChangeLineFormat(*m_port, line, refusal))
         return false;
@@ -238,7 +238,7 @@ bool CPortWorker::ChangeFormatOnThread(const LineSettings& line, int writeTimeou
     return true;
 }
 
-bool CPortWorker::ReadPending(bool dataReported)
+bool PortWorker::ReadPending(bool dataReported)
 {
     char buffer[kReadChunk];
     bool first = true;
@@ -263,7 +263,7 @@ bool CPortWorker::ReadPending(bool dataReported)
     }
 }
 
-void CPortWorker::Write(const char* data, int count)
+void PortWorker::Write(const char* data, int count)
 {
     QMutexLocker lock(&m_lock);
     if (m_fd < 0 || count <= 0)
@@ -278,7 +278,7 @@ void CPortWorker::Write(const char* data, int count)
 }
 
 // Under m_lock. Keeps the write for the loop; its time runs from now, for its whole count.
-void CPortWorker::Hold(const char* data, qsizetype count, qsizetype sent)
+void PortWorker::Hold(const char* data, qsizetype count, qsizetype sent)
 {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(count * m_nWriteTimeoutPerByte);
     m_held.push_back({QByteArray(data, count), sent, deadline});
@@ -301,7 +301,7 @@ void CPortWorker::Hold(const char* data, qsizetype count, qsizetype sent)
 
 // Under m_lock. Like a write time-out of the line: what of a write has not gone out in its time
 // is discarded.
-void CPortWorker::DiscardExpired(Clock::time_point now)
+void PortWorker::DiscardExpired(Clock::time_point now)
 {
     if (m_nWriteTimeoutPerByte <= 0)
         return;
@@ -320,7 +320,7 @@ void CPortWorker::DiscardExpired(Clock::time_point now)
 }
 
 // Under m_lock. When the loop must next look at the held writes for their time.
-std::optional<CPortWorker::Clock::time_point> CPortWorker::EarliestDeadline() const
+std::optional<PortWorker::Clock::time_point> PortWorker::EarliestDeadline() const
 {
     if (m_nWriteTimeoutPerByte <= 0 || m_held.empty())
         return std::nullopt;
@@ -330,7 +330,7 @@ std::optional<CPortWorker::Clock::time_point> CPortWorker::EarliestDeadline() co
     return earliest;
 }
 
-void CPortWorker::FlushPending()
+void PortWorker::FlushPending()
 {
     QMutexLocker lock(&m_lock);
     if (m_fd < 0)
@@ -355,7 +355,7 @@ void CPortWorker::FlushPending()
 
 // Under m_lock. The number of bytes the line took (0 when it is full), or -1 after an error, which
 // goes up the stack as received text like a read error does.
-qsizetype CPortWorker::WriteNow(const char* data, qsizetype count)
+qsizetype PortWorker::WriteNow(const char* data, qsizetype count)
 {
     for (;;) {
         const ssize_t written = ::write(m_fd, data, size_t(count));
@@ -371,7 +371,7 @@ qsizetype CPortWorker::WriteNow(const char* data, qsizetype count)
     }
 }
 
-void CPortWorker::ClosePort()
+void PortWorker::ClosePort()
 {
     m_bDelivering = false;
     {
@@ -393,13 +393,13 @@ void CPortWorker::ClosePort()
     m_portLock.Release();
 }
 
-void CPortWorker::Post(const QByteArray& bytes)
+void PortWorker::Post(const QByteArray& bytes)
 {
     QCoreApplication::postEvent(m_receiver,
-                                new CCommsEvent(WM_RX_DATA, int(bytes.size()), bytes, ::Clock::NowMsecs()));
+                                new CommsEvent(WM_RX_DATA, int(bytes.size()), bytes, ::Clock::NowMsecs()));
 }
 
-void CPortWorker::PostError(int code)
+void PortWorker::PostError(int code)
 {
     Post(QString::fromLatin1(Str::kCommsErrorFormat).arg(uint(code)).toLatin1());
 }

@@ -20,7 +20,7 @@ class QSerialPort;
 // whatever arrives in chunks of at most 80 bytes and posts each chunk as WM_RX_DATA to the comms
 // object, and reports a device that stops delivering. Writes go straight to the descriptor from
 // the calling thread; only what the line cannot take at once is left to the loop.
-class CPortWorker : public QObject
+class PortWorker : public QObject
 {
     Q_OBJECT
 public:
@@ -37,8 +37,8 @@ public:
     // oldest replies stale first.
     static constexpr qsizetype kMaxHeldBytes = 4096;
 
-    explicit CPortWorker(QObject* receiver);
-    ~CPortWorker() override;
+    explicit PortWorker(QObject* receiver);
+    ~PortWorker() override;
 
     // False when the wake-up descriptor could not be made: such a worker can do nothing.
     bool HasWakeUp() const { return m_wakeFd >= 0; }
@@ -90,7 +90,7 @@ private:
     QObject* m_receiver;
     int m_wakeFd = -1;                    // eventfd: a task, a stop or pending bytes to write
     std::unique_ptr<QSerialPort> m_port;  // made, used and destroyed on the loop's thread only
-    CPortLock m_portLock;                 // held while m_port is open; loop's thread only
+    PortLock m_portLock;                 // held while m_port is open; loop's thread only
     bool m_bDelivering = false;           // loop's thread only
 
     QMutex m_lock;  // guards everything below

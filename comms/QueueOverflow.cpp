@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-void CQueueOverflow::Push(const char* data, int length, int flag, qint64 stamp)
+void QueueOverflow::Push(const char* data, int length, int flag, qint64 stamp)
 {
     if (m_nWaiting == 0 && m_queue.Push(data, length, flag, stamp) > 0)
         return;
@@ -17,7 +17,7 @@ void CQueueOverflow::Push(const char* data, int length, int flag, qint64 stamp)
     ++m_nWaiting;
 }
 
-void CQueueOverflow::Refill()
+void QueueOverflow::Refill()
 {
     while (m_nWaiting > 0) {
         const Entry& next = m_ring[m_nFirst];
@@ -28,7 +28,7 @@ void CQueueOverflow::Refill()
     }
 }
 
-void CQueueOverflow::Grow()
+void QueueOverflow::Grow()
 {
     std::vector<Entry> larger(std::max<size_t>(64, 2 * m_ring.size()));
     for (size_t i = 0; i < m_nWaiting; ++i)

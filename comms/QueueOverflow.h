@@ -8,10 +8,10 @@
 // in arrival order and moves into the queue as the queue drains, so every entry keeps the one
 // posted message that goes with it and none is lost while the user-interface thread is busy.
 // The waiting entries live in a ring that grows to the largest backlog seen and is then reused.
-class CQueueOverflow
+class QueueOverflow
 {
 public:
-    explicit CQueueOverflow(CPriorityQueue& queue) : m_queue(queue) {}
+    explicit QueueOverflow(CPriorityQueue& queue) : m_queue(queue) {}
 
     // Into the queue, or behind it while the queue is full or others wait already.
     void Push(const char* data, int length, int flag = 0, qint64 stamp = 0);

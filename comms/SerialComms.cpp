@@ -156,7 +156,7 @@ LineSettings CSerialComms::Line() const
 
 bool CSerialComms::StartWorker()
 {
-    auto made = std::make_unique<CPortWorker>(this);
+    auto made = std::make_unique<PortWorker>(this);
     if (!made->HasWakeUp()) {
         // Told once, not at every reconnect attempt while the shortage lasts.
         if (!m_bWakeUpFailureShown)
@@ -166,11 +166,11 @@ bool CSerialComms::StartWorker()
         return false;
     }
     m_pWorker = made.release();
-    CPortWorker* worker = m_pWorker;
+    PortWorker* worker = m_pWorker;
     m_pThread = QThread::create([worker] { worker->Run(); });
     m_pThread->setObjectName(QStringLiteral("COM%1 reader").arg(m_nPort));
     const int generation = ++m_nGeneration;
-    connect(worker, &CPortWorker::Lost, this, [this, generation] { OnWorkerLost(generation); },
+    connect(worker, &PortWorker::Lost, this, [this, generation] { OnWorkerLost(generation); },
             Qt::QueuedConnection);
     m_pThread->start();
     return true;

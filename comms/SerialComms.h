@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-class CPortWorker;
+class PortWorker;
 class QThread;
 
 // The bottom layer of a channel's comms stack: one COM port, opened by number and configured from
@@ -88,7 +88,7 @@ private:
     void ReportInUse();
 
     QThread* m_pThread = nullptr;
-    CPortWorker* m_pWorker = nullptr;  // m_pThread runs its loop; deleted once that thread has ended
+    PortWorker* m_pWorker = nullptr;  // m_pThread runs its loop; deleted once that thread has ended
     int m_nGeneration = 0;             // tells a stale loss report from an earlier opening
     int m_nWriteHolds = 0;
     OpenFailure m_openFailure = OpenFailure::None;

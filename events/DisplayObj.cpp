@@ -226,7 +226,7 @@ int CDisplayObj::KindPassesFilter(int kind, int call, int fault, int normal, int
     }
 }
 
-void CDisplayObj::Serialize(CStoringArchive& ar) const
+void CDisplayObj::Serialize(StoringArchive& ar) const
 {
     ar.WriteUInt32(m_crStatus);
     ar.WriteUInt32(m_crText);
@@ -237,32 +237,32 @@ void CDisplayObj::Serialize(CStoringArchive& ar) const
     ar.WriteInt32(m_bTextMessage);
 }
 
-CLoadingArchive::Status CDisplayObj::Serialize(CLoadingArchive& ar)
+LoadingArchive::Status CDisplayObj::Serialize(LoadingArchive& ar)
 {
     qint32 kind = 0, fault = 0, length = 0, textMessage = 0;
-    CLoadingArchive::Status status;
-    if ((status = ar.ReadUInt32(m_crStatus)) != CLoadingArchive::Ok
-        || (status = ar.ReadUInt32(m_crText)) != CLoadingArchive::Ok
-        || (status = ar.ReadInt32(kind)) != CLoadingArchive::Ok)
+    LoadingArchive::Status status;
+    if ((status = ar.ReadUInt32(m_crStatus)) != LoadingArchive::Ok
+        || (status = ar.ReadUInt32(m_crText)) != LoadingArchive::Ok
+        || (status = ar.ReadInt32(kind)) != LoadingArchive::Ok)
         return status;
     m_nKind = kind;
-    if ((status = ar.ReadInt32(fault)) != CLoadingArchive::Ok)
+    if ((status = ar.ReadInt32(fault)) != LoadingArchive::Ok)
         return status;
     m_bFault = fault;
-    if ((status = ar.ReadInt32(length)) != CLoadingArchive::Ok)
+    if ((status = ar.ReadInt32(length)) != LoadingArchive::Ok)
         return status;
     m_nLength = length;
     m_text.Resize(0);
     quint32 textLength = 0;
     bool wide = false;
-    if ((status = ar.ReadStringLength(textLength, wide)) != CLoadingArchive::Ok)
+    if ((status = ar.ReadStringLength(textLength, wide)) != LoadingArchive::Ok)
         return status;
-    if ((status = ar.ReadStringBytes(m_text.Resize(int(textLength)), textLength, wide)) != CLoadingArchive::Ok) {
+    if ((status = ar.ReadStringBytes(m_text.Resize(int(textLength)), textLength, wide)) != LoadingArchive::Ok) {
         m_text.Resize(0);
         return status;
     }
-    if ((status = ar.ReadInt32(textMessage)) != CLoadingArchive::Ok)
+    if ((status = ar.ReadInt32(textMessage)) != LoadingArchive::Ok)
         return status;
     m_bTextMessage = textMessage;
-    return CLoadingArchive::Ok;
+    return LoadingArchive::Ok;
 }

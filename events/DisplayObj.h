@@ -6,7 +6,7 @@
 #include <QByteArrayView>
 #include <QString>
 
-class CStoringArchive;
+class StoringArchive;
 
 // One line of a channel's event log, built from an application message (three bytes: a coded
 // message decoded with the alarm text table; any other length: a text message) or read back
@@ -54,9 +54,9 @@ public:
     void Reset();
 
     // The stored form: status colour, text colour, kind, fault, length, counted text, source flag.
-    void Serialize(CStoringArchive& ar) const;
+    void Serialize(StoringArchive& ar) const;
     // Reads the stored form. On Corrupt the fields read so far are kept and the rest stay as they were.
-    CLoadingArchive::Status Serialize(CLoadingArchive& ar);
+    LoadingArchive::Status Serialize(LoadingArchive& ar);
 
     int PassesFilter(int call, int fault, int normal, int system) const;
     // The same test for a record of the given kind.

@@ -5,7 +5,7 @@
 #include <limits>
 
 template <typename Block>
-void CEventList::BlockTable<Block>::Add(Block* block)
+void EventList::BlockTable<Block>::Add(Block* block)
 {
     if (m_count == m_capacity) {
         const int capacity = std::max(16, m_capacity * 2);
@@ -19,19 +19,19 @@ void CEventList::BlockTable<Block>::Add(Block* block)
     m_current.store(m_tables.back().get(), std::memory_order_release);
 }
 
-int CEventList::ListedKind(int kind)
+int EventList::ListedKind(int kind)
 {
     return kind >= CDisplayObj::KIND_ALARM && kind <= CDisplayObj::KIND_OTHER ? kind : CDisplayObj::KIND_OTHER;
 }
 
-CEventList::CEventList() = default;
+EventList::EventList() = default;
 
-CEventList::~CEventList() = default;
+EventList::~EventList() = default;
 
-CListedEvent CEventList::At(int index) const
+ListedEvent EventList::At(int index) const
 {
     const Entry& entry = m_entryTable.Get(index >> kEntryBits)[index & (kEntriesPerBlock - 1)];
-    CListedEvent event;
+    ListedEvent event;
     event.m_text = m_textTable.Get(int(entry.block)) + entry.offset;
     event.m_length = qsizetype(entry.length);
     event.m_textColor = entry.colorAndFlags & 0x00FFFFFF;
@@ -40,7 +40,7 @@ CListedEvent CEventList::At(int index) const
     return event;
 }
 
-const char* CEventList::PlaceText(QByteArrayView text, quint32& block, quint32& offset)
+const char* EventList::PlaceText(QByteArrayView text, quint32& block, quint32& offset)
 {
     const quint32 length = quint32(text.size());
     if (!m_lastText || m_textSize - m_textUsed < length) {
@@ -60,7 +60,7 @@ const char* CEventList::PlaceText(QByteArrayView text, quint32& block, quint32& 
     return at;
 }
 
-void CEventList::Append(const CDisplayObj& record)
+void EventList::Append(const CDisplayObj& record)
 {
     const int count = m_count.load(std::memory_order_relaxed);
     const QByteArrayView text = record.TextView();

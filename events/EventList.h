@@ -14,7 +14,7 @@
 // One record of a list as the windows, the printer and the console see it: its display line,
 // colour (the three colour bytes), kind (one of the four) and fault flag (0 or 1), read from the
 // list's storage without a copy.
-class CListedEvent
+class ListedEvent
 {
 public:
     QByteArrayView TextView() const { return {m_text, m_length}; }
@@ -25,7 +25,7 @@ public:
     int GetKind() const { return m_nKind; }
 
 private:
-    friend class CEventList;
+    friend class EventList;
     const char* m_text = nullptr;
     qsizetype m_length = 0;
     quint32 m_textColor = 0;
@@ -42,17 +42,17 @@ private:
 // fault flag) in a block of entries. Blocks are reached through tables that a reader may be
 // looking through while they grow: a grown table is a copy, and the old one stays until the list
 // goes.
-class CEventList
+class EventList
 {
 public:
-    CEventList();
-    ~CEventList();
-    CEventList(const CEventList&) = delete;
-    CEventList& operator=(const CEventList&) = delete;
+    EventList();
+    ~EventList();
+    EventList(const EventList&) = delete;
+    EventList& operator=(const EventList&) = delete;
 
     int Count() const { return m_count.load(std::memory_order_acquire); }
     // index below a Count() read before.
-    CListedEvent At(int index) const;
+    ListedEvent At(int index) const;
     // On the one thread that appends: the record's listed part is copied in.
     void Append(const CDisplayObj& record);
     // The kind a record is listed with: a kind a damaged archive gives outside the four is "other".

@@ -4,14 +4,14 @@
 
 #include <cstring>
 
-CLoadingArchive::CLoadingArchive(QFileDevice& file)
+LoadingArchive::LoadingArchive(QFileDevice& file)
     : m_file(file)
     , m_fileEnd(file.size())
     , m_fileLeft(qMax<qint64>(0, m_fileEnd - file.pos()))
 {
 }
 
-CLoadingArchive::Status CLoadingArchive::Fill()
+LoadingArchive::Status LoadingArchive::Fill()
 {
     if (m_used < m_end)
         std::memmove(m_buffer, m_buffer + m_used, size_t(m_end - m_used));
@@ -31,7 +31,7 @@ CLoadingArchive::Status CLoadingArchive::Fill()
     return Ok;
 }
 
-CLoadingArchive::Status CLoadingArchive::Seek(qint64 position)
+LoadingArchive::Status LoadingArchive::Seek(qint64 position)
 {
     m_used = 0;
     m_end = 0;
@@ -43,7 +43,7 @@ CLoadingArchive::Status CLoadingArchive::Seek(qint64 position)
     return Ok;
 }
 
-CLoadingArchive::Status CLoadingArchive::ReadBytes(char* data, qint64 length)
+LoadingArchive::Status LoadingArchive::ReadBytes(char* data, qint64 length)
 {
     if (length > Remaining())
         return EndOfData;
@@ -64,7 +64,7 @@ CLoadingArchive::Status CLoadingArchive::ReadBytes(char* data, qint64 length)
     return Ok;
 }
 
-CLoadingArchive::Status CLoadingArchive::ReadUInt8(quint8& value)
+LoadingArchive::Status LoadingArchive::ReadUInt8(quint8& value)
 {
     char byte = 0;
     const Status status = ReadBytes(&byte, 1);
@@ -72,7 +72,7 @@ CLoadingArchive::Status CLoadingArchive::ReadUInt8(quint8& value)
     return status;
 }
 
-CLoadingArchive::Status CLoadingArchive::ReadUInt16(quint16& value)
+LoadingArchive::Status LoadingArchive::ReadUInt16(quint16& value)
 {
     unsigned char bytes[2] = {};
     const Status status = ReadBytes(reinterpret_cast<char*>(bytes), 2);
@@ -80,7 +80,7 @@ CLoadingArchive::Status CLoadingArchive::ReadUInt16(quint16& value)
     return status;
 }
 
-CLoadingArchive::Status CLoadingArchive::ReadUInt32(quint32& value)
+LoadingArchive::Status LoadingArchive::ReadUInt32(quint32& value)
 {
     unsigned char bytes[4] = {};
     const Status status = ReadBytes(reinterpret_cast<char*>(bytes), 4);
@@ -88,7 +88,7 @@ CLoadingArchive::Status CLoadingArchive::ReadUInt32(quint32& value)
     return status;
 }
 
-CLoadingArchive::Status CLoadingArchive::ReadInt32(qint32& value)
+LoadingArchive::Status LoadingArchive::ReadInt32(qint32& value)
 {
     quint32 raw = 0;
     const Status status = ReadUInt32(raw);
@@ -98,7 +98,7 @@ CLoadingArchive::Status CLoadingArchive::ReadInt32(qint32& value)
 
 // 1-byte length below 0xFF, else a 16-bit one below 0xFFFF, else a 32-bit one. The 16-bit value
 // 0xFFFE marks a string of 16-bit characters whose own length prefix follows.
-CLoadingArchive::Status CLoadingArchive::ReadLength(quint32& length, bool& wide)
+LoadingArchive::Status LoadingArchive::ReadLength(quint32& length, bool& wide)
 {
     wide = false;
     quint8 byte = 0;
@@ -125,7 +125,7 @@ CLoadingArchive::Status CLoadingArchive::ReadLength(quint32& length, bool& wide)
     return ReadUInt32(length);
 }
 
-CLoadingArchive::Status CLoadingArchive::ReadStringLength(quint32& length, bool& wide)
+LoadingArchive::Status LoadingArchive::ReadStringLength(quint32& length, bool& wide)
 {
     length = 0;
     quint32 count = 0;
@@ -142,7 +142,7 @@ CLoadingArchive::Status CLoadingArchive::ReadStringLength(quint32& length, bool&
     return Ok;
 }
 
-CLoadingArchive::Status CLoadingArchive::ReadStringBytes(char* text, quint32 length, bool wide)
+LoadingArchive::Status LoadingArchive::ReadStringBytes(char* text, quint32 length, bool wide)
 {
     if (!wide)
         return ReadBytes(text, qint64(length));

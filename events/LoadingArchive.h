@@ -6,7 +6,7 @@ class QFileDevice;
 // Reads the archive byte form from an open file through a 4096-byte buffer. It reads no
 // further than the bytes the file held when the stream was made, so records appended while
 // the file is being read are not read back a second time.
-class CLoadingArchive
+class LoadingArchive
 {
 public:
     enum Status {
@@ -21,9 +21,9 @@ public:
     // length above this is damage, as an allocation that large failed where archives began.
     static constexpr quint32 kMaxTextLength = 1u << 26;
 
-    explicit CLoadingArchive(QFileDevice& file);
-    CLoadingArchive(const CLoadingArchive&) = delete;
-    CLoadingArchive& operator=(const CLoadingArchive&) = delete;
+    explicit LoadingArchive(QFileDevice& file);
+    LoadingArchive(const LoadingArchive&) = delete;
+    LoadingArchive& operator=(const LoadingArchive&) = delete;
 
     Status ReadUInt32(quint32& value);
     Status ReadInt32(qint32& value);

@@ -19,7 +19,7 @@ struct RecordView
 
 // Reads stored records in place from bytes already in memory, without copying the text: for
 // going through whole archives quickly. It knows only the forms the program writes and leaves
-// the rest to CLoadingArchive, which reads every form: a caller goes on with that reader from
+// the rest to LoadingArchive, which reads every form: a caller goes on with that reader from
 // the record the scanner did not take.
 class RecordScanner
 {
@@ -36,7 +36,7 @@ public:
         const qsizetype available = bytes.size();
         if (available < kFixedSize + 1)
             return Short;
-        // The length prefix as CLoadingArchive reads it: one byte below 0xFF, else 16 bits below
+        // The length prefix as LoadingArchive reads it: one byte below 0xFF, else 16 bits below
         // 0xFFFF, else 32 bits; 0xFFFE in 16 bits marks 16-bit characters.
         qsizetype at = kFixedSize;
         quint32 count = p[at++];
@@ -52,7 +52,7 @@ public:
                     return Short;
                 count = qFromLittleEndian<quint32>(p + at);
                 at += 4;
-                if (count > CLoadingArchive::kMaxTextLength)
+                if (count > LoadingArchive::kMaxTextLength)
                     return Unusual;
             }
         }

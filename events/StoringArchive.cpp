@@ -7,26 +7,26 @@
 #include <algorithm>
 #include <cstring>
 
-CStoringArchive::CStoringArchive(QFileDevice& file)
+StoringArchive::StoringArchive(QFileDevice& file)
     : m_file(file)
     , m_written(file.size())
     , m_wholeSize(m_written)
 {
 }
 
-CStoringArchive::~CStoringArchive()
+StoringArchive::~StoringArchive()
 {
     Flush();
 }
 
-void CStoringArchive::WriteUInt32(quint32 value)
+void StoringArchive::WriteUInt32(quint32 value)
 {
     const char bytes[4] = {char(value & 0xFF), char((value >> 8) & 0xFF), char((value >> 16) & 0xFF),
                            char((value >> 24) & 0xFF)};
     WriteBytes(bytes, 4);
 }
 
-void CStoringArchive::WriteString(const char* data, qsizetype length)
+void StoringArchive::WriteString(const char* data, qsizetype length)
 {
     const quint64 n = quint64(length);
     if (n < 0xFF) {
@@ -43,7 +43,7 @@ void CStoringArchive::WriteString(const char* data, qsizetype length)
     WriteBytes(data, length);
 }
 
-void CStoringArchive::WriteBytes(const char* data, qsizetype length)
+void StoringArchive::WriteBytes(const char* data, qsizetype length)
 {
     // An empty text has no bytes and maybe no array: nothing to copy.
     if (m_error || length == 0)
@@ -58,13 +58,13 @@ void CStoringArchive::WriteBytes(const char* data, qsizetype length)
     m_used += length;
 }
 
-void CStoringArchive::EndRecord()
+void StoringArchive::EndRecord()
 {
     if (!m_error)
         m_recordEnds.push_back(m_written + m_used);
 }
 
-bool CStoringArchive::Flush()
+bool StoringArchive::Flush()
 {
     if (m_error)
         return false;
@@ -75,7 +75,7 @@ bool CStoringArchive::Flush()
     return ok;
 }
 
-qint64 CStoringArchive::WriteAll(QFileDevice& file, const char* data, qsizetype length)
+qint64 StoringArchive::WriteAll(QFileDevice& file, const char* data, qsizetype length)
 {
     qint64 done = 0;
     while (done < length) {
@@ -87,7 +87,7 @@ qint64 CStoringArchive::WriteAll(QFileDevice& file, const char* data, qsizetype 
     return done;
 }
 
-bool CStoringArchive::WriteThrough(const char* data, qsizetype length)
+bool StoringArchive::WriteThrough(const char* data, qsizetype length)
 {
     const qint64 written = WriteAll(m_file, data, length);
     m_written += written;
@@ -99,7 +99,7 @@ bool CStoringArchive::WriteThrough(const char* data, qsizetype length)
     return true;
 }
 
-void CStoringArchive::SettleRecordEnds()
+void StoringArchive::SettleRecordEnds()
 {
     const auto beyond = std::upper_bound(m_recordEnds.begin(), m_recordEnds.end(), m_written);
     if (beyond != m_recordEnds.begin())
@@ -109,7 +109,7 @@ void CStoringArchive::SettleRecordEnds()
 
 // A full disk takes part of a write: the part of a record it let through would shift every
 // record appended after it.
-void CStoringArchive::Fail()
+void StoringArchive::Fail()
 {
     m_error = true;
     m_errorString = m_file.errorString();

@@ -11,15 +11,15 @@ class QFileDevice;
 // write puts the stream in an error state that stays until it is destroyed, and cuts the file
 // back to the end of the last whole record that reached it: what a later stream appends stays
 // readable. A record is whole once the writer has marked its end with EndRecord.
-class CStoringArchive
+class StoringArchive
 {
 public:
     static constexpr int kBufferSize = 4096;
 
-    explicit CStoringArchive(QFileDevice& file);
-    ~CStoringArchive();  // flushes
-    CStoringArchive(const CStoringArchive&) = delete;
-    CStoringArchive& operator=(const CStoringArchive&) = delete;
+    explicit StoringArchive(QFileDevice& file);
+    ~StoringArchive();  // flushes
+    StoringArchive(const StoringArchive&) = delete;
+    StoringArchive& operator=(const StoringArchive&) = delete;
 
     void WriteUInt32(quint32 value);
     void WriteInt32(qint32 value) { WriteUInt32(quint32(value)); }

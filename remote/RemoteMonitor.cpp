@@ -6,15 +6,15 @@ namespace {
 constexpr quint8 kLastSequence = 254;  // 0xFF never appears as a sequence number
 }
 
-CRemoteMonitor::CRemoteMonitor(CRemotePort& port, QObject* parent)
+CRemoteMonitor::CRemoteMonitor(RemotePort& port, QObject* parent)
     : QObject(parent)
     , m_port(port)
 {
-    connect(&m_port, &CRemotePort::FrameFailed, this, &CRemoteMonitor::SendFailed, Qt::QueuedConnection);
+    connect(&m_port, &RemotePort::FrameFailed, this, &CRemoteMonitor::SendFailed, Qt::QueuedConnection);
 }
 
 CRemoteMonitor::CRemoteMonitor()
-    : CRemoteMonitor(RemotePort())
+    : CRemoteMonitor(SharedRemotePort())
 {
 }
 

@@ -3,7 +3,7 @@
 #include <QMutex>
 #include <QObject>
 
-class CRemotePort;
+class RemotePort;
 
 // Forwards alarm records to the remote monitor as 10-byte frames:
 // FF 02, sequence 0..254, the four record bytes, the XOR of the seven bytes before it, FF 03.
@@ -12,7 +12,7 @@ class CRemoteMonitor : public QObject
 {
     Q_OBJECT
 public:
-    explicit CRemoteMonitor(CRemotePort& port, QObject* parent = nullptr);
+    explicit CRemoteMonitor(RemotePort& port, QObject* parent = nullptr);
     // On the program's remote monitor port.
     CRemoteMonitor();
 
@@ -29,7 +29,7 @@ signals:
     void SendFailed();
 
 private:
-    CRemotePort& m_port;
+    RemotePort& m_port;
     quint8 m_bySequence = 0;
     QMutex m_sendLock;  // numbering and queueing go together, so numbers follow the queue order
 };

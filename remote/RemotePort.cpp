@@ -32,18 +32,18 @@ bool IsHardError(QSerialPort::SerialPortError error)
 
 } // namespace
 
-CRemotePort::CRemotePort(int maxQueued, QObject* parent)
+RemotePort::RemotePort(int maxQueued, QObject* parent)
     : QObject(parent)
     , m_maxQueued(size_t(maxQueued))
 {
 }
 
-CRemotePort::~CRemotePort()
+RemotePort::~RemotePort()
 {
     Close(0);
 }
 
-int CRemotePort::Open(const QString& devicePath, const LineSettings& line)
+int RemotePort::Open(const QString& devicePath, const LineSettings& line)
 {
     Close();
     if (devicePath.isEmpty())
@@ -51,7 +51,7 @@ int CRemotePort::Open(const QString& devicePath, const LineSettings& line)
     std::promise<int> opened;
     std::future<int> result = opened.get_future();
     // A QThread, not a bare thread: the serial port's socket notifiers need Qt's thread data.
-    m_thread.reset(QThread::create(&CRemotePort::Run, this, devicePath, line, std::move(opened)));
+    m_thread.reset(QThread::create(&RemotePort::Run, this, devicePath, line, std::move(opened)));
     m_thread->start();
     const int error = result.get();
     if (error != 0) {
@@ -64,7 +64,7 @@ int CRemotePort::Open(const QString& devicePath, const LineSettings& line)
     return 0;
 }
 
-bool CRemotePort::Enqueue(const QByteArray& frame)
+bool RemotePort::Enqueue(const QByteArray& frame)
 {
     {
         std::unique_lock<std::mutex> lock(m_lock);
@@ -82,13 +82,13 @@ bool CRemotePort::Enqueue(const QByteArray& frame)
     return true;
 }
 
-void CRemotePort::ReportFailure(const QByteArray& frame)
+void RemotePort::ReportFailure(const QByteArray& frame)
 {
     if (!m_failing.exchange(true))
         emit FrameFailed(frame);
 }
 
-void CRemotePort::Close(int graceMs)
+void RemotePort::Close(int graceMs)
 {
     if (!m_thread)
         return;
@@ -108,20 +108,20 @@ void CRemotePort::Close(int graceMs)
     m_open = false;
 }
 
-bool CRemotePort::Abandoned()
+bool RemotePort::Abandoned()
 {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_closing && std::chrono::steady_clock::now() >= m_deadline;
 }
 
-void CRemotePort::Run(const QString& devicePath, const LineSettings& line, std::promise<int> opened)
+void RemotePort::Run(const QString& devicePath, const LineSettings& line, std::promise<int> opened)
 {
     // Ours alone, like a channel's port: one another program holds is neither set up nor written.
-    CPortLock lock;
-    const CPortLock::Result locked = lock.Acquire(devicePath);
-    if (locked != CPortLock::Result::Locked) {
+    PortLock lock;
+    const PortLock::Result locked = lock.Acquire(devicePath);
+    if (locked != PortLock::Result::Locked) {
         qCDebug(lcRemote) << "cannot open" << devicePath << std::strerror(lock.Error());
-        opened.set_value(locked == CPortLock::Result::InUse ? EBUSY : lock.Error());
+        opened.set_value(locked == PortLock::Result::InUse ? EBUSY : lock.Error());
         return;
     }
     QSerialPort port;
@@ -166,7 +166,7 @@ void CRemotePort::Run(const QString& devicePath, const LineSettings& line, std::
 
 // One frame: written, and once more unless the monitor acknowledged it within the wait. True when a
 // write of the frame succeeded.
-bool CRemotePort::Exchange(QSerialPort& port, const QByteArray& frame)
+bool RemotePort::Exchange(QSerialPort& port, const QByteArray& frame)
 {
     if (WriteFrame(port, frame)) {
         const QByteArray reply = ReadReply(port);
@@ -177,7 +177,7 @@ bool CRemotePort::Exchange(QSerialPort& port, const QByteArray& frame)
     return WriteFrame(port, frame);
 }
 
-bool CRemotePort::WriteFrame(QSerialPort& port, const QByteArray& frame)
+bool RemotePort::WriteFrame(QSerialPort& port, const QByteArray& frame)
 {
     if (Abandoned())
         return false;
@@ -202,7 +202,7 @@ bool CRemotePort::WriteFrame(QSerialPort& port, const QByteArray& frame)
 }
 
 // Up to six reply bytes, waiting at most a second in all, as the monitor answers within that time.
-QByteArray CRemotePort::ReadReply(QSerialPort& port)
+QByteArray RemotePort::ReadReply(QSerialPort& port)
 {
     QByteArray reply;
     QElapsedTimer timer;
@@ -218,8 +218,8 @@ QByteArray CRemotePort::ReadReply(QSerialPort& port)
     return reply;
 }
 
-CRemotePort& RemotePort()
+RemotePort& SharedRemotePort()
 {
-    static CRemotePort port;
+    static RemotePort port;
     return port;
 }

@@ -20,7 +20,7 @@ class QThread;
 // exchanges one after another: write a frame, wait up to a second for the monitor's reply, write the
 // frame once more when no acknowledgement came. The user-interface thread only queues frames, so a
 // slow or silent monitor never holds up the logging.
-class CRemotePort : public QObject
+class RemotePort : public QObject
 {
     Q_OBJECT
 public:
@@ -31,8 +31,8 @@ public:
     static constexpr int kMaxQueued = 65536;    // frames waiting for a monitor that has fallen behind
 
     // maxQueued: frames held for the worker at most; more are refused.
-    explicit CRemotePort(int maxQueued = kMaxQueued, QObject* parent = nullptr);
-    ~CRemotePort() override;
+    explicit RemotePort(int maxQueued = kMaxQueued, QObject* parent = nullptr);
+    ~RemotePort() override;
 
     // Opens the device exclusively and applies the line settings (flow control is never applied).
     // Returns 0, or the errno value of what failed: ENOENT, EACCES, EBUSY, EIO, or EINVAL for
@@ -72,4 +72,4 @@ private:
 };
 
 // The program's remote monitor port, opened at start-up when remote monitoring is configured and on.
-CRemotePort& RemotePort();
+RemotePort& SharedRemotePort();

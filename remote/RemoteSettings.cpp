@@ -80,8 +80,8 @@ void ApplyRemoteSettings(const RemoteMonitorSettings& s)
 {
     WriteRemoteSettings(s.enabled, s.port, s.baud, s.dataBits, s.parity, s.stopBits, s.flowControl);
     // Off takes effect at once: the interpreter forwards nothing more.
-    if (s.enabled == 0 && RemotePort().IsOpen())
-        RemotePort().Close(0);
-    if (s.enabled != 0 && !RemotePort().IsOpen())
+    if (s.enabled == 0 && SharedRemotePort().IsOpen())
+        SharedRemotePort().Close(0);
+    if (s.enabled != 0 && !SharedRemotePort().IsOpen())
         UserMessages().MessageBox(QString::fromLatin1(Str::kRestartToTakeEffect));
 }

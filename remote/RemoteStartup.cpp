@@ -21,8 +21,8 @@ QStringList BuildPortList()
     for (int n = 1; n <= ComPortDevices::kMaxPort; ++n) {
         // A port another program holds is left untouched; a free one is opened once by the name
         // its lock files use, so that a lock file of another program counts as well.
-        CPortLock lock;
-        if (lock.Acquire(ComPortDevices::DevicePath(n)) != CPortLock::Result::Locked)
+        PortLock lock;
+        if (lock.Acquire(ComPortDevices::DevicePath(n)) != PortLock::Result::Locked)
             continue;
         QSerialPort probe(lock.CanonicalPath());
         if (probe.open(QIODevice::ReadWrite)) {
@@ -45,7 +45,7 @@ int OpenRemotePort()
     if (g_nRemoteMonitorEnabled == 0)
         return 0;
     const QString device = ComPortDevices::DevicePath(port);
-    const int error = RemotePort().Open(device, LineSettings{baud, dataBits, parity, stopBits, flowControl});
+    const int error = SharedRemotePort().Open(device, LineSettings{baud, dataBits, parity, stopBits, flowControl});
     if (error != 0) {
         qCWarning(lcRemote) << "remote monitor port COM" << port << "not opened, error" << error;
         UserMessages().MessageBeep(IUserMessages::Beep::Asterisk);

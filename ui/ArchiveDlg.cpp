@@ -109,8 +109,8 @@ CArchiveDlg::CArchiveDlg(QWidget* parent)
     setTabOrder(m_pList, m_pSave);
     setTabOrder(m_pSave, cancel);
 
-    connect(&m_copier, &CArchiveCopier::progress, this, &CArchiveDlg::OnCopyProgress);
-    connect(&m_copier, &CArchiveCopier::finished, this, &CArchiveDlg::OnCopyFinished);
+    connect(&m_copier, &ArchiveCopier::progress, this, &CArchiveDlg::OnCopyProgress);
+    connect(&m_copier, &ArchiveCopier::finished, this, &CArchiveDlg::OnCopyFinished);
 }
 
 CArchiveDlg::~CArchiveDlg() = default;
@@ -291,7 +291,7 @@ void CArchiveDlg::OnCopyFinished(int error)
                 m_copier.Start(m_astrFiles[m_nCopying], m_strDestination);
                 return;
             }
-        } else if (error == CVerifiedCopy::kCopyDiffers) {
+        } else if (error == VerifiedCopy::kCopyDiffers) {
             UserMessages().MessageBox(QString::fromLatin1(Str::kCopyDiffers).arg(m_astrFiles[m_nCopying]),
                                       IUserMessages::Buttons::Ok, IUserMessages::Icon::Information);
         } else {

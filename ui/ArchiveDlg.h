@@ -51,7 +51,7 @@ private:
     QListWidget* m_pList;
     QProgressBar* m_pProgress;
     QPushButton* m_pSave;
-    CArchiveCopier m_copier;
+    ArchiveCopier m_copier;
 
     QStringList m_astrFiles;  // the archives chosen at the accepted Save, in list order
     qint16 m_nSelected = 0;

@@ -17,7 +17,7 @@ CChildFrame::CChildFrame(CQuorvelDoc* document, ChannelNameSource channelNames, 
     , m_pView(new CQuorvelView(document, m_channelNames))
 {
     // No close box, and the system menu's Close greyed: a child window closes by Close Archive.
-    setStyle(CNoCloseBoxStyle::Instance());
+    setStyle(NoCloseBoxStyle::Instance());
     for (QAction* action : systemMenu()->actions()) {
         if (action->shortcuts().contains(QKeySequence(QKeySequence::Close)))
             action->setEnabled(false);

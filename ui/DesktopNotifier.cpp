@@ -31,7 +31,7 @@ bool SessionBusKnown()
 
 } // namespace
 
-CDesktopNotifier::CDesktopNotifier(int intervalMs, QObject* parent)
+DesktopNotifier::DesktopNotifier(int intervalMs, QObject* parent)
     : QObject(parent)
     , m_intervalMs(intervalMs)
     , m_connectorTarget(std::make_shared<ConnectorTarget>())
@@ -44,14 +44,14 @@ CDesktopNotifier::CDesktopNotifier(int intervalMs, QObject* parent)
     }
 }
 
-CDesktopNotifier::~CDesktopNotifier()
+DesktopNotifier::~DesktopNotifier()
 {
     // A connection attempt still under way finds nobody to tell.
     QMutexLocker lock(&m_connectorTarget->lock);
     m_connectorTarget->notifier = nullptr;
 }
 
-void CDesktopNotifier::Start()
+void DesktopNotifier::Start()
 {
     if (m_bStarted)
         return;
@@ -65,7 +65,7 @@ void CDesktopNotifier::Start()
     QThread* connector = QThread::create([target = m_connectorTarget] {
         const bool connected = QDBusConnection::sessionBus().isConnected();
         QMutexLocker lock(&target->lock);
-        if (CDesktopNotifier* notifier = target->notifier)
+        if (DesktopNotifier* notifier = target->notifier)
             QMetaObject::invokeMethod(notifier, [notifier, connected] { notifier->OnBusConnected(connected); },
                                       Qt::QueuedConnection);
     });
@@ -74,7 +74,7 @@ void CDesktopNotifier::Start()
     connector->start();
 }
 
-void CDesktopNotifier::OnBusConnected(bool connected)
+void DesktopNotifier::OnBusConnected(bool connected)
 {
     if (!connected) {
         qCInfo(lcUi) << "no session bus: desktop notifications off";
@@ -95,7 +95,7 @@ void CDesktopNotifier::OnBusConnected(bool connected)
     });
 }
 
-void CDesktopNotifier::SetAvailable(bool available)
+void DesktopNotifier::SetAvailable(bool available)
 {
     m_state = available ? State::On : State::Off;
     for (int n = 0; n < kChannels; ++n) {
@@ -107,7 +107,7 @@ void CDesktopNotifier::SetAvailable(bool available)
     emit availabilityKnown(available);
 }
 
-void CDesktopNotifier::Alert(int channel, const QString& channelName, const QString& line, int count, bool fault)
+void DesktopNotifier::Alert(int channel, const QString& channelName, const QString& line, int count, bool fault)
 {
     if (channel < 1 || channel > kChannels || count <= 0 || m_state == State::Off)
         return;
@@ -122,7 +122,7 @@ void CDesktopNotifier::Alert(int channel, const QString& channelName, const QStr
 }
 
 // Now, when the channel's interval has passed; else once it has.
-void CDesktopNotifier::SendDue(int n)
+void DesktopNotifier::SendDue(int n)
 {
     Channel& state = m_channels[size_t(n)];
     if (state.pending == 0 || m_state != State::On)
@@ -136,7 +136,7 @@ void CDesktopNotifier::SendDue(int n)
     }
 }
 
-void CDesktopNotifier::Send(int n)
+void DesktopNotifier::Send(int n)
 {
     Channel& state = m_channels[size_t(n)];
     const QString body = state.pending == 1

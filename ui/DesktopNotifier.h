@@ -13,7 +13,7 @@
 // that come sooner are counted and told together once it has passed. Nothing here waits on D-Bus:
 // the bus is connected on a thread of its own and every call is asynchronous. Off, silently, when
 // there is no session bus or no notification service answers.
-class CDesktopNotifier : public QObject
+class DesktopNotifier : public QObject
 {
     Q_OBJECT
 public:
@@ -22,8 +22,8 @@ public:
     static constexpr int kUrgencyNormal = 1;
     static constexpr int kUrgencyCritical = 2;
 
-    explicit CDesktopNotifier(int intervalMs = kIntervalMs, QObject* parent = nullptr);
-    ~CDesktopNotifier() override;
+    explicit DesktopNotifier(int intervalMs = kIntervalMs, QObject* parent = nullptr);
+    ~DesktopNotifier() override;
 
     // Looks for the service; what comes before the answer waits for it.
     void Start();
@@ -63,7 +63,7 @@ private:
     struct ConnectorTarget
     {
         QMutex lock;
-        CDesktopNotifier* notifier = nullptr;
+        DesktopNotifier* notifier = nullptr;
     };
     std::shared_ptr<ConnectorTarget> m_connectorTarget;
 };

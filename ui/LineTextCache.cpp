@@ -2,8 +2,8 @@
 
 #include "events/EventList.h"
 
-const QStaticText& LineTextCache::Text(const std::shared_ptr<const CEventList>& list, int index,
-                                       const CListedEvent& record, int column, const QFont& font)
+const QStaticText& LineTextCache::Text(const std::shared_ptr<const EventList>& list, int index,
+                                       const ListedEvent& record, int column, const QFont& font)
 {
     // A list that went (a day switch) may leave its address to the next one: held weakly, it
     // is seen to have gone.

@@ -4,28 +4,28 @@
 
 #include <cmath>
 
-CLoMetric::CLoMetric(const QPaintDevice& device)
-    : CLoMetric(device.logicalDpiX(), device.logicalDpiY())
+LoMetric::LoMetric(const QPaintDevice& device)
+    : LoMetric(device.logicalDpiX(), device.logicalDpiY())
 {
 }
 
-CLoMetric::CLoMetric(double dpiX, double dpiY)
+LoMetric::LoMetric(double dpiX, double dpiY)
     : m_pixelsPerUnitX(dpiX / kUnitsPerInch)
     , m_pixelsPerUnitY(dpiY / kUnitsPerInch)
 {
 }
 
-QPoint CLoMetric::ToDevice(int x, int y) const
+QPoint LoMetric::ToDevice(int x, int y) const
 {
     return {int(std::lround(x * m_pixelsPerUnitX)), int(std::lround(-y * m_pixelsPerUnitY))};
 }
 
-int CLoMetric::ToLogicalX(int pixels) const
+int LoMetric::ToLogicalX(int pixels) const
 {
     return int(std::lround(pixels / m_pixelsPerUnitX));
 }
 
-int CLoMetric::ToLogicalY(int pixels) const
+int LoMetric::ToLogicalY(int pixels) const
 {
     return int(std::lround(pixels / m_pixelsPerUnitY));
 }

@@ -3,17 +3,17 @@
 #include <QApplication>
 #include <QStyleOptionTitleBar>
 
-CNoCloseBoxStyle* CNoCloseBoxStyle::Instance()
+NoCloseBoxStyle* NoCloseBoxStyle::Instance()
 {
-    static CNoCloseBoxStyle* style = [] {
-        auto* s = new CNoCloseBoxStyle;
+    static NoCloseBoxStyle* style = [] {
+        auto* s = new NoCloseBoxStyle;
         s->setParent(qApp);
         return s;
     }();
     return style;
 }
 
-void CNoCloseBoxStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+void NoCloseBoxStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                                           QPainter* painter, const QWidget* widget) const
 {
     if (control == CC_TitleBar) {
@@ -27,7 +27,7 @@ void CNoCloseBoxStyle::drawComplexControl(ComplexControl control, const QStyleOp
     QProxyStyle::drawComplexControl(control, option, painter, widget);
 }
 
-QStyle::SubControl CNoCloseBoxStyle::hitTestComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+QStyle::SubControl NoCloseBoxStyle::hitTestComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                                                            const QPoint& pos, const QWidget* widget) const
 {
     const SubControl hit = QProxyStyle::hitTestComplexControl(control, option, pos, widget);

@@ -3,12 +3,12 @@
 
 // The title bar of a child window without its close box: it is neither drawn nor hit. Child
 // windows close by Close Archive only.
-class CNoCloseBoxStyle : public QProxyStyle
+class NoCloseBoxStyle : public QProxyStyle
 {
     Q_OBJECT
 public:
     // One instance serves every child window.
-    static CNoCloseBoxStyle* Instance();
+    static NoCloseBoxStyle* Instance();
 
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                             const QWidget* widget = nullptr) const override;

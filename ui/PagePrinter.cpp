@@ -12,32 +12,32 @@
 namespace {
 
 // Text with its top-left corner at (x, y) in 0.1 mm.
-void DrawText(QPainter& painter, const CLoMetric& map, int x, int y, const QString& text)
+void DrawText(QPainter& painter, const LoMetric& map, int x, int y, const QString& text)
 {
     painter.drawText(map.ToDevice(x, y) + QPoint(0, painter.fontMetrics().ascent()), text);
 }
 
-int ExtentWidth(QPainter& painter, const CLoMetric& map, const QString& text)
+int ExtentWidth(QPainter& painter, const LoMetric& map, const QString& text)
 {
     return map.ToLogicalX(painter.fontMetrics().horizontalAdvance(text));
 }
 
-int ExtentHeight(QPainter& painter, const CLoMetric& map)
+int ExtentHeight(QPainter& painter, const LoMetric& map)
 {
     return map.ToLogicalY(painter.fontMetrics().height());
 }
 
 } // namespace
 
-CPagePrinter::CPagePrinter(CQuorvelDoc* document)
+PagePrinter::PagePrinter(CQuorvelDoc* document)
     : m_pDocument(document)
 {
 }
 
-void CPagePrinter::OnBeginPrinting(QPainter& painter)
+void PagePrinter::OnBeginPrinting(QPainter& painter)
 {
     const QPaintDevice& device = *painter.device();
-    const CLoMetric map(device);
+    const LoMetric map(device);
     m_rectDraw = QRect(QPoint(0, 0), QPoint(map.ToLogicalX(device.width()), -map.ToLogicalY(device.height())));
     // The event lines fill the page between the header's rule and the footer's, a quarter line
     // clear of each: a page as high as the font's line spacing times (lines + 2), as the printer
@@ -57,7 +57,7 @@ void CPagePrinter::OnBeginPrinting(QPainter& painter)
     m_nMaxPage = m_nEventCount / m_nLinesPerPage + 1;
 }
 
-void CPagePrinter::OnPrint(QPainter& painter, int page)
+void PagePrinter::OnPrint(QPainter& painter, int page)
 {
     PrintPageHeader(painter);
     m_nPrintPage = page - 1;
@@ -65,9 +65,9 @@ void CPagePrinter::OnPrint(QPainter& painter, int page)
     PrintPageFooter(painter, page);
 }
 
-void CPagePrinter::PrintPageHeader(QPainter& painter)
+void PagePrinter::PrintPageHeader(QPainter& painter)
 {
-    const CLoMetric map(*painter.device());
+    const LoMetric map(*painter.device());
     const QString title = QString::fromLatin1(Str::kPageTitle).arg(m_pDocument ? m_pDocument->GetTitle() : QString());
     const QString stamp = QLocale::c().toString(Clock::Now(), QLatin1String(Str::kPageDateFormat));
     const int left = m_rectDraw.left() + kMargin;
@@ -81,20 +81,20 @@ void CPagePrinter::PrintPageHeader(QPainter& painter)
     m_nPrintTop = y - h / 4;
 }
 
-void CPagePrinter::DrawEventLines(QPainter& painter)
+void PagePrinter::DrawEventLines(QPainter& painter)
 {
     if (!m_events)
         return;
-    const CLoMetric map(*painter.device());
+    const LoMetric map(*painter.device());
     for (int i = m_nPrintPage * m_nLinesPerPage, j = 0; i < m_nEventCount && j < m_nLinesPerPage; ++i, ++j) {
         m_nLineHeight = ExtentHeight(painter, map);
         DrawText(painter, map, m_nPrintLeft, m_nPrintTop - j * m_nLineHeight, m_events->At(i).GetDisplayText());
     }
 }
 
-void CPagePrinter::PrintPageFooter(QPainter& painter, int page)
+void PagePrinter::PrintPageFooter(QPainter& painter, int page)
 {
-    const CLoMetric map(*painter.device());
+    const LoMetric map(*painter.device());
     const QString maker = QString::fromLatin1(Str::kPageMaker);
     const QString number = QString::fromLatin1(Str::kPageNumber).arg(page).arg(m_nMaxPage);
     const int left = m_rectDraw.left() + kMargin;

@@ -11,12 +11,12 @@ class QPainter;
 // "Page n of m", under a rule). Positions are in 0.1 mm with y growing upwards from the top-left
 // corner of the printable area, as in the window. The pages show the list as it stood when printing
 // began: lines that arrive meanwhile, or a new day's list, change nothing of them.
-class CPagePrinter
+class PagePrinter
 {
 public:
     static constexpr int kMargin = 80;  // 8 mm in from the left, top and right of the printable area
 
-    explicit CPagePrinter(CQuorvelDoc* document);
+    explicit PagePrinter(CQuorvelDoc* document);
 
     // Measures the printer's font on a painter begun on the printer, before the first page: the
     // event lines a page holds, their left edge and the last page number.
@@ -34,7 +34,7 @@ private:
     void DrawEventLines(QPainter& painter);
 
     QPointer<CQuorvelDoc> m_pDocument;
-    std::shared_ptr<const CEventList> m_events;  // the list as printing began
+    std::shared_ptr<const EventList> m_events;  // the list as printing began
     int m_nEventCount = 0;
     QRect m_rectDraw;          // the printable area in 0.1 mm: top-left (0, 0), bottom negative
     int m_nLineHeight = 0;

@@ -69,7 +69,7 @@ void OnPrintToFile(CQuorvelDoc* document, QWidget* parent)
         return;
 
     // The lines the list holds when the file is opened, whatever the day does meanwhile.
-    const std::shared_ptr<const CEventList> events = document->Events();
+    const std::shared_ptr<const EventList> events = document->Events();
     const int count = events->Count();
     if (count < 1) {
         Tell(QString::fromLatin1(Str::kPrintToFileEmpty));
@@ -82,7 +82,7 @@ void OnPrintToFile(CQuorvelDoc* document, QWidget* parent)
         return;
     }
 
-    CSteppedJob job(parent, QString::fromLatin1(Str::kWritingFile).arg(QDir::toNativeSeparators(path)));
+    SteppedJob job(parent, QString::fromLatin1(Str::kWritingFile).arg(QDir::toNativeSeparators(path)));
     bool failed = false;
     QByteArray lines;
     job.Run((count + kLinesPerUnit - 1) / kLinesPerUnit, [&](int unit) {

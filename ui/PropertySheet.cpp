@@ -8,7 +8,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent)
+PropertySheet::PropertySheet(const QString& caption, QWidget* parent)
     : QDialog(parent)
     , m_pTabs(new QTabBar)
     , m_pStack(new QStackedWidget)
@@ -24,12 +24,12 @@ CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent)
     layout->addWidget(m_pStack, 1);
     layout->addSpacing(10);
     layout->addWidget(m_pButtons);
-    connect(m_pTabs, &QTabBar::currentChanged, this, &CPropertySheet::OnTabChanged);
-    connect(m_pButtons, &QDialogButtonBox::accepted, this, &CPropertySheet::accept);
-    connect(m_pButtons, &QDialogButtonBox::rejected, this, &CPropertySheet::reject);
+    connect(m_pTabs, &QTabBar::currentChanged, this, &PropertySheet::OnTabChanged);
+    connect(m_pButtons, &QDialogButtonBox::accepted, this, &PropertySheet::accept);
+    connect(m_pButtons, &QDialogButtonBox::rejected, this, &PropertySheet::reject);
 }
 
-void CPropertySheet::AddPage(CPropertyPage* page)
+void PropertySheet::AddPage(CPropertyPage* page)
 {
     m_pages.append(page);
     m_pStack->addWidget(page);
@@ -37,14 +37,14 @@ void CPropertySheet::AddPage(CPropertyPage* page)
     m_pTabs->addTab(page->Caption());
 }
 
-int CPropertySheet::DoModal()
+int PropertySheet::DoModal()
 {
     if (!m_pages.isEmpty())
         SetActivePage(0);
     return exec();
 }
 
-void CPropertySheet::OnTabChanged(int index)
+void PropertySheet::OnTabChanged(int index)
 {
     if (index == m_nActive)
         return;
@@ -58,7 +58,7 @@ void CPropertySheet::OnTabChanged(int index)
     SetActivePage(index);
 }
 
-void CPropertySheet::SetActivePage(int index)
+void PropertySheet::SetActivePage(int index)
 {
     m_nActive = index;
     {
@@ -70,7 +70,7 @@ void CPropertySheet::SetActivePage(int index)
     m_pStack->setCurrentWidget(page);
 }
 
-void CPropertySheet::accept()
+void PropertySheet::accept()
 {
     if (m_nActive >= 0 && !m_pages[m_nActive]->OnKillActive())
         return;

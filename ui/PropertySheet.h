@@ -9,11 +9,11 @@ class QTabBar;
 
 // A modal dialog of pages behind tabs, with OK and Cancel. A page may refuse to be left: the tab
 // then stays where it is. OK asks the active page first and then confirms every page shown.
-class CPropertySheet : public QDialog
+class PropertySheet : public QDialog
 {
     Q_OBJECT
 public:
-    explicit CPropertySheet(const QString& caption, QWidget* parent = nullptr);
+    explicit PropertySheet(const QString& caption, QWidget* parent = nullptr);
 
     // Pages are shown in the order added; the sheet does not own them.
     void AddPage(CPropertyPage* page);

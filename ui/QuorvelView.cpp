@@ -112,10 +112,10 @@ void CQuorvelView::TellAlerts()
     const int count = alerts - std::exchange(m_nAlertsSeen, alerts);
     const bool fault = faults != std::exchange(m_nFaultsSeen, faults);
     // The newest fault or alarm line; the count was taken after it was listed.
-    const std::shared_ptr<const CEventList> events = m_pDocument->Events();
+    const std::shared_ptr<const EventList> events = m_pDocument->Events();
     QString last;
     for (int i = events->Count() - 1, looked = 0; i >= 0 && looked < kAlertLookBack; --i, ++looked) {
-        const CListedEvent record = events->At(i);
+        const ListedEvent record = events->At(i);
         if (record.IsFault() || record.GetKind() == CDisplayObj::KIND_ALARM) {
             last = record.GetDisplayText();
             break;
@@ -239,7 +239,7 @@ void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
 {
     if (!m_pDocument)
         return;
-    const CLoMetric map(*painter.device());
+    const LoMetric map(*painter.device());
     const QFontMetrics metrics(painter.font(), painter.device());
     const int textHeight = metrics.height();
     const int ascent = metrics.ascent();
@@ -258,10 +258,10 @@ void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
         row = 1;
     }
 
-    const std::shared_ptr<const CEventList> events = m_pDocument->Events();
+    const std::shared_ptr<const EventList> events = m_pDocument->Events();
     const int count = events->Count();
     for (int i = m_nFirstLine, j = 0; i < count && j < m_nVisibleLines; ++i, ++j, ++row) {
-        const CListedEvent record = events->At(i);
+        const ListedEvent record = events->At(i);
         m_nLineHeight = map.ToLogicalY(textHeight);
         const int top = rowTop(row);
         if (exposes(top)) {

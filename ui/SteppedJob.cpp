@@ -7,13 +7,13 @@
 #include <QProgressDialog>
 #include <QTimer>
 
-CSteppedJob::CSteppedJob(QWidget* parent, const QString& label)
+SteppedJob::SteppedJob(QWidget* parent, const QString& label)
     : m_pParent(parent)
     , m_strLabel(label)
 {
 }
 
-bool CSteppedJob::Run(int units, const std::function<bool(int)>& unit)
+bool SteppedJob::Run(int units, const std::function<bool(int)>& unit)
 {
     QProgressDialog progress(m_strLabel, QString::fromLatin1(Str::kCancel), 0, qMax(units, 1), m_pParent);
     progress.setWindowTitle(QString::fromLatin1(Str::kMainFrameTitle));

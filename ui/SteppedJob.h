@@ -9,13 +9,13 @@ class QWidget;
 // followed by a return to the event loop, so the channels go on acknowledging and archiving while
 // it runs. A progress box with Cancel appears when the work takes more than a moment; while it is
 // up the windows take no input, so nothing starts a second job or closes the window printed.
-class CSteppedJob
+class SteppedJob
 {
 public:
     static constexpr int kSliceMs = 20;
     static constexpr int kShowProgressAfterMs = 500;
 
-    CSteppedJob(QWidget* parent, const QString& label);
+    SteppedJob(QWidget* parent, const QString& label);
 
     // Calls unit(0) .. unit(units - 1) in order; stops early when a unit returns false or the user
     // cancels. True when every unit was done.

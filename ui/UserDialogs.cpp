@@ -12,7 +12,7 @@ IUserDialogs& UserDialogs()
 {
     if (g_pDialogs)
         return *g_pDialogs;
-    static CWindowDialogs real;
+    static WindowDialogs real;
     return real;
 }
 

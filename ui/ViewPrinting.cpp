@@ -17,7 +17,7 @@
 
 bool PrintDocument(CQuorvelDoc* document, QPrinter& printer, QWidget* parent)
 {
-    CPagePrinter pages(document);
+    PagePrinter pages(document);
     QPainter painter;
     if (!painter.begin(&printer)) {
         qCWarning(lcUi) << "cannot start printing on" << printer.printerName() << printer.outputFileName();
@@ -30,7 +30,7 @@ bool PrintDocument(CQuorvelDoc* document, QPrinter& printer, QWidget* parent)
     const int first = range ? printer.fromPage() : 1;
     const int last = qMin(range && printer.toPage() > 0 ? printer.toPage() : pages.GetMaxPage(), pages.GetMaxPage());
 
-    CSteppedJob job(parent, QString::fromLatin1(Str::kPrintingPages).arg(document->GetTitle()));
+    SteppedJob job(parent, QString::fromLatin1(Str::kPrintingPages).arg(document->GetTitle()));
     const bool done = job.Run(qMax(0, last - first + 1), [&](int k) {
         if (!pages.HasDocument())
             return false;

@@ -45,7 +45,7 @@ private:
 
 } // namespace
 
-bool CWindowDialogs::ExecPrintDialog(QPrinter& printer, QWidget* parent)
+bool WindowDialogs::ExecPrintDialog(QPrinter& printer, QWidget* parent)
 {
     QPrintDialog dialog(&printer, parent);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
@@ -53,7 +53,7 @@ bool CWindowDialogs::ExecPrintDialog(QPrinter& printer, QWidget* parent)
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool CWindowDialogs::ExecPrintSetup(QPrinter& printer, QWidget* parent)
+bool WindowDialogs::ExecPrintSetup(QPrinter& printer, QWidget* parent)
 {
     std::optional<QuietPageSetupWarning> quiet;
     if (printer.outputFormat() != QPrinter::NativeFormat)
@@ -63,7 +63,7 @@ bool CWindowDialogs::ExecPrintSetup(QPrinter& printer, QWidget* parent)
     return dialog.exec() == QDialog::Accepted;
 }
 
-void CWindowDialogs::ExecPreview(QPrinter& printer, QWidget* parent, const std::function<void(QPrinter&)>& paint)
+void WindowDialogs::ExecPreview(QPrinter& printer, QWidget* parent, const std::function<void(QPrinter&)>& paint)
 {
     QPrintPreviewDialog dialog(&printer, parent);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&paint](QPrinter* target) {
@@ -72,7 +72,7 @@ void CWindowDialogs::ExecPreview(QPrinter& printer, QWidget* parent, const std::
     dialog.exec();
 }
 
-QString CWindowDialogs::GetSaveFileName(QWidget* parent, const SaveFileRequest& request)
+QString WindowDialogs::GetSaveFileName(QWidget* parent, const SaveFileRequest& request)
 {
     QFileDialog dialog(parent, request.title, request.folder, request.filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -84,7 +84,7 @@ QString CWindowDialogs::GetSaveFileName(QWidget* parent, const SaveFileRequest& 
     return dialog.selectedFiles().constFirst();
 }
 
-QString CWindowDialogs::GetOpenFileName(QWidget* parent, const OpenFileRequest& request)
+QString WindowDialogs::GetOpenFileName(QWidget* parent, const OpenFileRequest& request)
 {
     QFileDialog dialog(parent, request.title, request.folder, request.filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -2,9 +2,9 @@
 #include "ui/UserDialogs.h"
 #include "ui/WindowMessages.h"
 
-// The real dialogs of the windowed program: the beeps and boxes of CWindowMessages, and Qt's print,
+// The real dialogs of the windowed program: the beeps and boxes of WindowMessages, and Qt's print,
 // page set-up, preview and file dialogs.
-class CWindowDialogs : public IUserDialogs
+class WindowDialogs : public IUserDialogs
 {
 public:
     void MessageBeep(Beep kind) override { m_boxes.MessageBeep(kind); }
@@ -21,8 +21,8 @@ public:
     // size and time.
     QString GetOpenFileName(QWidget* parent, const OpenFileRequest& request) override;
 
-    const CWindowMessages& Boxes() const { return m_boxes; }
+    const WindowMessages& Boxes() const { return m_boxes; }
 
 private:
-    CWindowMessages m_boxes;
+    WindowMessages m_boxes;
 };

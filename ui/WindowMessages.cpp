@@ -46,12 +46,12 @@ int ToAnswer(int button)
 
 } // namespace
 
-void CWindowMessages::MessageBeep(Beep)
+void WindowMessages::MessageBeep(Beep)
 {
     QApplication::beep();
 }
 
-int CWindowMessages::MessageBox(const QString& text, Buttons buttons, Icon icon)
+int WindowMessages::MessageBox(const QString& text, Buttons buttons, Icon icon)
 {
     for (const Box& open : m_open) {
         if (open.text == text) {
@@ -70,7 +70,7 @@ int CWindowMessages::MessageBox(const QString& text, Buttons buttons, Icon icon)
     return Show({text, buttons, icon});
 }
 
-int CWindowMessages::Show(const Box& box)
+int WindowMessages::Show(const Box& box)
 {
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent)
@@ -87,11 +87,11 @@ int CWindowMessages::Show(const Box& box)
     delete dialog;
     m_open.removeLast();
     if (m_open.isEmpty() && !m_waiting.isEmpty())
-        QTimer::singleShot(0, this, &CWindowMessages::ShowWaiting);
+        QTimer::singleShot(0, this, &WindowMessages::ShowWaiting);
     return closedByUser ? ToAnswer(button) : DefaultAnswer(box.buttons);
 }
 
-void CWindowMessages::ShowWaiting()
+void WindowMessages::ShowWaiting()
 {
     // Their callers had the default answer already; these boxes only tell.
     while (m_open.isEmpty() && !m_waiting.isEmpty())

@@ -10,7 +10,7 @@
 // a monitor line gone), so boxes are never stacked without bound: a message whose text is in a
 // box already open is not shown again but counted and answered as that box's default, and beyond
 // kMaxOpenBoxes nested boxes further texts wait and are shown once the open ones are closed.
-class CWindowMessages : public QObject, public IUserMessages
+class WindowMessages : public QObject, public IUserMessages
 {
     Q_OBJECT
 public:

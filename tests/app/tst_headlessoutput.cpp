@@ -70,7 +70,7 @@ void TestHeadlessOutput::printableText()
 {
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, printed);
-    QCOMPARE(CHeadlessConsole::PrintableText(text), printed);
+    QCOMPARE(HeadlessConsole::PrintableText(text), printed);
 }
 
 void TestHeadlessOutput::printableTitle_data()
@@ -90,7 +90,7 @@ void TestHeadlessOutput::printableTitle()
 {
     QFETCH(QString, title);
     QFETCH(QString, printed);
-    QCOMPARE(CHeadlessConsole::PrintableTitle(title), printed);
+    QCOMPARE(HeadlessConsole::PrintableTitle(title), printed);
 }
 
 void TestHeadlessOutput::recordStaysOnOneLine()
@@ -138,7 +138,7 @@ void TestHeadlessOutput::stalledOutputHoldsNoLine()
 
     // Nobody reads: far more lines than the program holds for a reader and the pipe together.
     // Each alarm is acknowledged and archived all the same.
-    const int flood = int(COutputQueue::kDefaultBoundBytes / 100);
+    const int flood = int(OutputQueue::kDefaultBoundBytes / 100);
     QVERIFY(SendNumberedAlarms(one, 0, flood));
     QTRY_COMPARE_WITH_TIMEOUT(station.ArchiveRecords(QStringLiteral("Channel 1")).size(), flood, 60000);
 

@@ -49,7 +49,7 @@ class ExposedInterpreter : public CMessageInterpreter
 public:
     using CMessageInterpreter::CMessageInterpreter;
     using CCommsProtocol::m_pMessageQueue;
-    void PostMessageEvent() { QCoreApplication::postEvent(this, new CCommsEvent(WM_RX_MESSAGE, 3, QByteArray())); }
+    void PostMessageEvent() { QCoreApplication::postEvent(this, new CommsEvent(WM_RX_MESSAGE, 3, QByteArray())); }
 };
 
 void TestMessageInterpreter::init()
@@ -120,7 +120,7 @@ void TestMessageInterpreter::reenteredHandlerKeepsItsOwnMessage()
     // Remote monitoring on, its port open, but no monitor object: every message brings a box,
     // and the box lets the channel's next message in, as a modal box would.
     Pty monitorLine;
-    QCOMPARE(RemotePort().Open(monitorLine.SlavePath(), LineSettings{5, 3, 0, 0, 0}), 0);
+    QCOMPARE(SharedRemotePort().Open(monitorLine.SlavePath(), LineSettings{5, 3, 0, 0, 0}), 0);
     g_nRemoteMonitorEnabled = 1;
     bool nested = false;
     m_messages->onBox = [&] {
@@ -131,7 +131,7 @@ void TestMessageInterpreter::reenteredHandlerKeepsItsOwnMessage()
     };
     Feed(QByteArray::fromHex("8400") + "First");
     g_nRemoteMonitorEnabled = 0;
-    RemotePort().Close();
+    SharedRemotePort().Close();
 
     // The nested message was handled inside the first one's handling; each kept its own bytes.
     QCOMPARE(m_messages->texts, QStringList(2, QString::fromLatin1(Str::kRemotePortError)));

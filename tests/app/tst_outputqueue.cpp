@@ -104,7 +104,7 @@ void TestOutputQueue::linesKeepOrderAndGapsAreCounted_data()
     QTest::addColumn<qsizetype>("bound");
     QTest::addColumn<bool>("stalled");  // nobody reads until every line has been appended
     QTest::addColumn<bool>("nonBlocking");
-    QTest::newRow("reader keeps up") << COutputQueue::kDefaultBoundBytes << false << false;
+    QTest::newRow("reader keeps up") << OutputQueue::kDefaultBoundBytes << false << false;
     QTest::newRow("reader stalls") << kSmallBound << true << false;
     QTest::newRow("reader stalls, descriptor non-blocking") << kSmallBound << true << true;
 }
@@ -116,7 +116,7 @@ void TestOutputQueue::linesKeepOrderAndGapsAreCounted()
     QFETCH(bool, nonBlocking);
     TestPipe pipe(nonBlocking);
     QVERIFY(pipe.IsReady());
-    auto queue = std::make_unique<COutputQueue>(pipe.WriteEnd(), bound);
+    auto queue = std::make_unique<OutputQueue>(pipe.WriteEnd(), bound);
 
     // Far more than the pipe and the bound hold together when nobody reads, far less than the default bound.
     const int count = 3000;
@@ -169,7 +169,7 @@ void TestOutputQueue::readerGoneDiscardsLines()
     TestPipe pipe(false);
     QVERIFY(pipe.IsReady());
     pipe.CloseEnd(0);
-    COutputQueue queue(pipe.WriteEnd());
+    OutputQueue queue(pipe.WriteEnd());
     // Far more than the pipe holds: writing goes on failing, without a signal ending this process.
     for (int i = 0; i < 2000; ++i)
         queue.AppendLine({"line ", QByteArray::number(i)});

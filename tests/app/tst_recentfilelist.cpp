@@ -41,7 +41,7 @@ void TestRecentFileList::changes()
     QFETCH(QStringList, steps);
     QFETCH(QStringList, files);
     TestStation station;
-    CRecentFileList list;
+    RecentFileList list;
     for (const QString& step : steps) {
         if (step.startsWith(QLatin1Char('+')))
             list.Add(step.mid(1));
@@ -73,8 +73,8 @@ void TestRecentFileList::readList()
     QFETCH(QStringList, files);
     TestStation station;
     station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"), "[Recent%20File%20List]\n" + section);
-    CRecentFileList list;
-    QSignalSpy changed(&list, &CRecentFileList::Changed);
+    RecentFileList list;
+    QSignalSpy changed(&list, &RecentFileList::Changed);
     list.ReadList();
     QCOMPARE(list.Files(), files);
     QCOMPARE(changed.size(), 1);
@@ -85,7 +85,7 @@ void TestRecentFileList::writtenAndReadBack()
     TestStation station;
     station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"),
                       "[Recent%20File%20List]\nFile1=/old1.krv\nFile2=/old2.krv\nFile3=/old3.krv\n");
-    CRecentFileList list;
+    RecentFileList list;
     list.ReadList();
     list.Remove(2);
     list.Remove(1);
@@ -94,7 +94,7 @@ void TestRecentFileList::writtenAndReadBack()
     ProfileStore().sync();
     ResetProfileStore();
 
-    CRecentFileList again;
+    RecentFileList again;
     again.ReadList();
     QCOMPARE(again.Files(), (QStringList{"/site a, b/x.krv", "/old1.krv"}));
     QSettings file(station.SettingsFile(), QSettings::IniFormat);

@@ -243,7 +243,7 @@ void TestSelfReport::metricsLabelsEscaped()
     StationHealth::Channel(3).up = true;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("m/quorvel.prom"));
-    QCOMPARE(CMetricsFile::Write(path, CMetricsFile::Text([&](int) { return name; }, dir.path())), QString());
+    QCOMPARE(MetricsFile::Write(path, MetricsFile::Text([&](int) { return name; }, dir.path())), QString());
     const QMap<QString, double> samples = ParseMetrics(python, path);
     QCOMPARE(samples.value(QStringLiteral("gauge quorvel_line_up{channel=3,name=") + name + QLatin1Char('}'), -1), 1.0);
     StationHealth::Reset();

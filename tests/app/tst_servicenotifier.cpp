@@ -83,7 +83,7 @@ void TestServiceNotifier::watchdog()
     StationHealth::UiLastPassMs() = StationHealth::SteadyMs();
     Receive(0, false);  // whatever an earlier row left
     {
-        CServiceNotifier notifier(&heartbeat, windows, m_dir.path());
+        ServiceNotifier notifier(&heartbeat, windows, m_dir.path());
         notifier.Ready();
         // Until the notice of readiness and two watchdog notices have come.
         QStringList first;

@@ -46,7 +46,7 @@ private:
     std::unique_ptr<TestStation> m_station;
     std::unique_ptr<ScriptedMessages> m_messages;
     std::unique_ptr<CQuorvelDoc> m_doc;
-    std::unique_ptr<CSilenceWatch> m_watch;
+    std::unique_ptr<SilenceWatch> m_watch;
 };
 
 void TestSilenceWatch::init()
@@ -114,7 +114,7 @@ void TestSilenceWatch::quietLine()
     QFETCH(QStringList, boxes);
 
     StationHealth::Channel(1).up = lineUp;
-    m_watch = std::make_unique<CSilenceWatch>(minutes);
+    m_watch = std::make_unique<SilenceWatch>(minutes);
     m_watch->SetDocument(1, m_doc.get());
     for (int minute = 1; minute <= 8; ++minute) {
         // Just short of the limit nothing happens; a silence is told once.
@@ -136,7 +136,7 @@ void TestSilenceWatch::probesCountAsLife()
     // The line's own comms stack counts the far end's probes ("RU", answered and never listed).
     CCommsProtocol protocol(3, 3, 3);
     protocol.SetHealth(&StationHealth::Channel(1));
-    m_watch = std::make_unique<CSilenceWatch>(5);
+    m_watch = std::make_unique<SilenceWatch>(5);
     m_watch->SetDocument(1, m_doc.get());
     for (int minute = 3; minute <= 12; minute += 3) {
         Clock::SetNow(At(minute));

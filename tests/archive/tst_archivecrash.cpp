@@ -39,7 +39,7 @@ void TestArchiveCrash::recordsSurviveSigkill()
     QFile file(station.Path(QStringLiteral("Archives/") + files.first()));
     QVERIFY(file.open(QIODevice::ReadOnly));
     CQuorvelDoc reader;
-    CLoadingArchive ar(file);
+    LoadingArchive ar(file);
     QCOMPARE(reader.ReadArchive(ar), 1);
     QCOMPARE(reader.GetEventCount(), count);
     QVERIFY(messages.texts.isEmpty());

@@ -64,7 +64,7 @@ void TestArchiveSeals::init()
 
 void TestArchiveSeals::cleanup()
 {
-    CArchiveSeals::WaitForDone();
+    ArchiveSeals::WaitForDone();
     m_messages.reset();
     m_station.reset();
 }
@@ -89,16 +89,16 @@ void TestArchiveSeals::sealedAtMidnight()
     doc->SetConnection(1, 2);
     QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
     QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
-    CArchiveSeals::WaitForDone();
+    ArchiveSeals::WaitForDone();
     QVERIFY(!QFile::exists(Archive(QLatin1String(Str::kSealFile))));  // today's is never sealed
 
     Clock::SetNow(At(7, QTime(0, 0, 1)));
     QCOMPARE(doc->HandleMessage(kDoorOpen), 1);
-    CArchiveSeals::WaitForDone();
+    ArchiveSeals::WaitForDone();
     QCOMPARE(ArchiveBytes(QLatin1String(Str::kSealFile)),
              Sha256Hex(ArchiveBytes(QStringLiteral("North Gate 20240506.krv"))) + "  North Gate 20240506.krv\n");
     doc.reset();
-    CArchiveSeals::WaitForDone();
+    ArchiveSeals::WaitForDone();
     QCOMPARE(ArchiveBytes(QLatin1String(Str::kSealFile)).count('\n'), 1);
 
     QByteArray output;
@@ -134,12 +134,12 @@ void TestArchiveSeals::sealedAtStartUp()
     if (!sealsBefore.isEmpty())
         m_station->WriteFile(QStringLiteral("Archives/SHA256SUMS"), sealsBefore);
 
-    CArchiveSeals::SealEarlierDays();
-    CArchiveSeals::WaitForDone();
+    ArchiveSeals::SealEarlierDays();
+    ArchiveSeals::WaitForDone();
 
-    CSealFile::Seals seals;
+    SealFile::Seals seals;
     QString error;
-    QVERIFY(CSealFile::Read(Archive(QLatin1String(Str::kSealFile)), seals, error));
+    QVERIFY(SealFile::Read(Archive(QLatin1String(Str::kSealFile)), seals, error));
     QCOMPARE(seals.size(), size_t(2));  // the days before today, once each
     for (const QString& name : sealedNow) {
         QCOMPARE(seals[QFile::encodeName(name)], QByteArrayList{Sha256Hex(ArchiveBytes(name))});
@@ -162,8 +162,8 @@ void TestArchiveSeals::sealFailureIsReported()
     m_station->WriteFile(QStringLiteral("Archives/East 20240505.krv"), ArchiveHeader());
     // A seal file that cannot be written.
     QVERIFY(QDir().mkpath(Archive(QLatin1String(Str::kSealFile))));
-    CArchiveSeals::SealEarlierDays();
-    CArchiveSeals::WaitForDone();
+    ArchiveSeals::SealEarlierDays();
+    ArchiveSeals::WaitForDone();
     // Posted to this thread, as boxes from other threads are.
     QTRY_COMPARE(m_messages->texts.size(), 1);
     QVERIFY2(m_messages->texts.first().startsWith(QStringLiteral("Archive ")), qPrintable(m_messages->texts.first()));
@@ -185,9 +185,9 @@ void TestArchiveSeals::lineFormat()
     QFETCH(QString, name);
     QFETCH(QByteArray, line);
     const QByteArray hash(64, 'a');
-    QCOMPARE(CSealFile::Line(hash, name), line);
+    QCOMPARE(SealFile::Line(hash, name), line);
     QByteArray read;
-    QCOMPARE(CSealFile::NameOf(line.chopped(1), &read), QFile::encodeName(name));
+    QCOMPARE(SealFile::NameOf(line.chopped(1), &read), QFile::encodeName(name));
     QCOMPARE(read, hash);
 }
 

@@ -64,7 +64,7 @@ QByteArray StoredRecords(const QList<QByteArray>& messages)
     if (!file.open())
         return {};
     {
-        CStoringArchive ar(file);
+        StoringArchive ar(file);
         for (const QByteArray& m : messages) {
             std::unique_ptr<CDisplayObj> record(m.size() == 3
                 ? new CDisplayObj(quint8(m[0]), quint8(m[1]), quint8(m[2]), 2)
@@ -157,7 +157,7 @@ void TestQuorvelDoc::init()
 
 void TestQuorvelDoc::cleanup()
 {
-    CArchiveSeals::WaitForDone();
+    ArchiveSeals::WaitForDone();
     SetDiskFiguresQuery({});
     CQuorvelDoc::SetEventLock(nullptr);
     TakeStartupMessage();
@@ -305,7 +305,7 @@ void TestQuorvelDoc::damagedArchives()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     CQuorvelDoc reader;
-    CLoadingArchive ar(file);
+    LoadingArchive ar(file);
     QTEST(reader.ReadArchive(ar), "result");
     QCOMPARE(reader.GetEventCount(), records);
     const QStringList warning{QString::fromLatin1(Str::kArchiveCorrupt)};
@@ -716,7 +716,7 @@ void TestQuorvelDoc::writeErrors()
         QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 202405%1.krv").arg(d, 2, 10, QLatin1Char('0')))),
                  ArchiveHeader() + StoredRecords(expected));
         // A closed day is being sealed, which reads it under a shared lock.
-        CArchiveSeals::WaitForDone();
+        ArchiveSeals::WaitForDone();
         CQuorvelDoc reloaded(QStringLiteral("North Gate"));
         QCOMPARE(reloaded.ReloadToday(), 1);
         QCOMPARE(reloaded.GetEventCount(), expected.size());

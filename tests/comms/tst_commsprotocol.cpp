@@ -15,7 +15,7 @@ QByteArray Hex(const char* hex)
 
 void PostData(QObject* stack, const QByteArray& bytes)
 {
-    QCoreApplication::postEvent(stack, new CCommsEvent(WM_RX_DATA, int(bytes.size()), bytes));
+    QCoreApplication::postEvent(stack, new CommsEvent(WM_RX_DATA, int(bytes.size()), bytes));
 }
 
 // Runs the user-interface thread until the stack has handled everything posted to it.

@@ -33,7 +33,7 @@ protected:
     {
         if (event->type() != QEvent::Type(WM_RX_DATA))
             return CSerialComms::event(event);
-        chunks.append(static_cast<CCommsEvent*>(event)->Bytes());
+        chunks.append(static_cast<CommsEvent*>(event)->Bytes());
         return true;
     }
 };

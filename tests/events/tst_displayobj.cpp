@@ -45,7 +45,7 @@ QByteArray Stored(const CDisplayObj& record)
     if (!file.open())
         return {};
     {
-        CStoringArchive ar(file);
+        StoringArchive ar(file);
         record.Serialize(ar);
     }
     file.seek(0);
@@ -53,14 +53,14 @@ QByteArray Stored(const CDisplayObj& record)
 }
 
 // Reads one record from bytes through a real file.
-CLoadingArchive::Status ReadRecord(const QByteArray& bytes, CDisplayObj& record)
+LoadingArchive::Status ReadRecord(const QByteArray& bytes, CDisplayObj& record)
 {
     QTemporaryFile file;
     if (!file.open())
-        return CLoadingArchive::FileError;
+        return LoadingArchive::FileError;
     file.write(bytes);
     file.seek(0);
-    CLoadingArchive ar(file);
+    LoadingArchive ar(file);
     return record.Serialize(ar);
 }
 
@@ -261,7 +261,7 @@ void TestDisplayObj::readBack()
     const QByteArray example = RecordBytes("\x03" "abc");
     QCOMPARE(example.size(), 28);
     CDisplayObj record;
-    QCOMPARE(ReadRecord(example, record), CLoadingArchive::Ok);
+    QCOMPARE(ReadRecord(example, record), LoadingArchive::Ok);
     QCOMPARE(record.GetText(), QByteArray("abc"));
     QCOMPARE(record.GetStatusColor(), 0xFFFFFFu);
     QCOMPARE(record.GetTextColor(), 0xFF0000u);
@@ -272,7 +272,7 @@ void TestDisplayObj::readBack()
     // A record read back stores and draws exactly like the one written.
     const CDisplayObj written(0x01, 7, 3, 2);
     CDisplayObj read;
-    QCOMPARE(ReadRecord(Stored(written), read), CLoadingArchive::Ok);
+    QCOMPARE(ReadRecord(Stored(written), read), LoadingArchive::Ok);
     QCOMPARE(read.GetText(), written.GetText());
     QCOMPARE(read.GetTextColor(), written.GetTextColor());
     QCOMPARE(read.GetKind(), written.GetKind());
@@ -283,10 +283,10 @@ void TestDisplayObj::readSixteenBitText()
 {
     CDisplayObj record;
     // FF FE FF marks 16-bit characters, then the length 3 and three 16-bit characters.
-    QCOMPARE(ReadRecord(RecordBytes(QByteArray::fromHex("fffeff 03 6100 e900 0101")), record), CLoadingArchive::Ok);
+    QCOMPARE(ReadRecord(RecordBytes(QByteArray::fromHex("fffeff 03 6100 e900 0101")), record), LoadingArchive::Ok);
     QCOMPARE(record.GetText(), QByteArray("a\xe9?"));
     // The same with a 16-bit second prefix.
-    QCOMPARE(ReadRecord(RecordBytes(QByteArray::fromHex("fffeff ff0200 6200 6300")), record), CLoadingArchive::Ok);
+    QCOMPARE(ReadRecord(RecordBytes(QByteArray::fromHex("fffeff ff0200 6200 6300")), record), LoadingArchive::Ok);
     QCOMPARE(record.GetText(), QByteArray("bc"));
 }
 
@@ -295,23 +295,23 @@ void TestDisplayObj::readDamaged_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("nothing") << QByteArray() << int(CLoadingArchive::EndOfData) << QByteArray();
-    QTest::newRow("cut in the integers") << RecordBytes("\x03" "abc").left(10) << int(CLoadingArchive::EndOfData)
+    QTest::newRow("nothing") << QByteArray() << int(LoadingArchive::EndOfData) << QByteArray();
+    QTest::newRow("cut in the integers") << RecordBytes("\x03" "abc").left(10) << int(LoadingArchive::EndOfData)
                                          << QByteArray();
     // A text that runs past the end of the file is a record cut short there: the end of the data.
-    QTest::newRow("cut in the text") << RecordBytes("\x03" "abc").left(23) << int(CLoadingArchive::EndOfData)
+    QTest::newRow("cut in the text") << RecordBytes("\x03" "abc").left(23) << int(LoadingArchive::EndOfData)
                                      << QByteArray();
-    QTest::newRow("cut before the last field") << RecordBytes("\x03" "abc").left(26) << int(CLoadingArchive::EndOfData)
+    QTest::newRow("cut before the last field") << RecordBytes("\x03" "abc").left(26) << int(LoadingArchive::EndOfData)
                                                << QByteArray("abc");
-    QTest::newRow("length one past the bytes left") << RecordBytes("\x08" "abc") << int(CLoadingArchive::EndOfData)
+    QTest::newRow("length one past the bytes left") << RecordBytes("\x08" "abc") << int(LoadingArchive::EndOfData)
                                                     << QByteArray();
     QTest::newRow("32-bit length past the end") << RecordBytes(QByteArray::fromHex("ffffff 00000100") + "abc")
-                                                << int(CLoadingArchive::EndOfData) << QByteArray();
+                                                << int(LoadingArchive::EndOfData) << QByteArray();
     // A length no text could have is damage, and nothing is allocated for it.
     QTest::newRow("huge 32-bit length") << RecordBytes(QByteArray::fromHex("ffffff fffffff0") + "abc")
-                                        << int(CLoadingArchive::Corrupt) << QByteArray();
+                                        << int(LoadingArchive::Corrupt) << QByteArray();
     QTest::newRow("huge 16-bit characters") << RecordBytes(QByteArray::fromHex("fffeff ffffff 00000080"))
-                                            << int(CLoadingArchive::Corrupt) << QByteArray();
+                                            << int(LoadingArchive::Corrupt) << QByteArray();
 }
 
 void TestDisplayObj::readDamaged()
@@ -337,7 +337,7 @@ void TestDisplayObj::readIntoOneRecord()
     CDisplayObj reused;
     for (const QByteArray& bytes : records) {
         CDisplayObj fresh;
-        const CLoadingArchive::Status status = ReadRecord(bytes, fresh);
+        const LoadingArchive::Status status = ReadRecord(bytes, fresh);
         reused.Reset();
         QCOMPARE(ReadRecord(bytes, reused), status);
         QCOMPARE(reused.GetText(), fresh.GetText());

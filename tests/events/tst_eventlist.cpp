@@ -53,7 +53,7 @@ void TestEventList::readWhileAppended()
 {
     // Past several table sizes: 16 blocks at first, doubled as it fills.
     constexpr int kRecords = 40 * 4096 + 7;
-    CEventList list;
+    EventList list;
     std::atomic<bool> done{false};
     int wrong = -1;
     std::thread reader([&] {
@@ -97,7 +97,7 @@ void TestEventList::memoryGoesBackWithTheList()
     const QByteArray text(150, 'x');
     const qint64 before = Resident();
     QVERIFY(before > 0);
-    auto list = std::make_unique<CEventList>();
+    auto list = std::make_unique<EventList>();
     std::vector<std::unique_ptr<char[]>> beside;
     const auto fill = [&] {
         for (int n = 0; n < kRecords; ++n) {

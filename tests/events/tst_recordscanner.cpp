@@ -1,5 +1,5 @@
 // RecordScanner against the program's own reader: every record it takes, it takes as
-// CLoadingArchive reads it; everything else it leaves.
+// LoadingArchive reads it; everything else it leaves.
 #include "events/DisplayObj.h"
 #include "events/LoadingArchive.h"
 #include "events/RecordScanner.h"
@@ -76,12 +76,12 @@ void TestRecordScanner::sameAsLoadingArchive()
     QVERIFY(file.open());
     file.write(bytes);
     QVERIFY(file.seek(0));
-    CLoadingArchive ar(file);
+    LoadingArchive ar(file);
     CDisplayObj record;
-    const CLoadingArchive::Status status = record.Serialize(ar);
+    const LoadingArchive::Status status = record.Serialize(ar);
     switch (result) {
     case RecordScanner::Ok:
-        QCOMPARE(status, CLoadingArchive::Ok);
+        QCOMPARE(status, LoadingArchive::Ok);
         QCOMPARE(size, ar.Position());
         QCOMPARE(view.statusColor, record.GetStatusColor());
         QCOMPARE(view.textColor, record.GetTextColor());
@@ -93,9 +93,9 @@ void TestRecordScanner::sameAsLoadingArchive()
         QCOMPARE(view.text.data() - bytes.constData(), size - 4 - view.text.size());  // a view, no copy
         break;
     case RecordScanner::Short:
-        QCOMPARE(status, CLoadingArchive::EndOfData);
+        QCOMPARE(status, LoadingArchive::EndOfData);
         break;
-    case RecordScanner::Unusual:  // left to CLoadingArchive, which reads it its way
+    case RecordScanner::Unusual:  // left to LoadingArchive, which reads it its way
         break;
     }
 }

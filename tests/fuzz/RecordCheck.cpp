@@ -13,11 +13,11 @@ bool SameStoredRecord(const CDisplayObj& a, const CDisplayObj& b)
         && a.GetText() == b.GetText() && a.IsTextMessage() == b.IsTextMessage();
 }
 
-bool SameListedRecord(const CDisplayObj& record, const CListedEvent& listed)
+bool SameListedRecord(const CDisplayObj& record, const ListedEvent& listed)
 {
     // A list keeps what a window shows: the three colour bytes, one of the four kinds, fault or not.
     return (record.GetTextColor() & 0x00FFFFFF) == listed.GetTextColor()
-        && CEventList::ListedKind(record.GetKind()) == listed.GetKind() && (record.IsFault() != 0) == listed.IsFault()
+        && EventList::ListedKind(record.GetKind()) == listed.GetKind() && (record.IsFault() != 0) == listed.IsFault()
         && record.TextView() == listed.TextView();
 }
 
@@ -26,7 +26,7 @@ void RequireStoredFormRoundTrip(const Records& records, MemoryFile& file)
     QFile& out = file.Reset();
     qsizetype expected = 0;
     {
-        CStoringArchive ar(out);
+        StoringArchive ar(out);
         for (const auto& record : records) {
             record->Serialize(ar);
             ar.EndRecord();
@@ -38,10 +38,10 @@ void RequireStoredFormRoundTrip(const Records& records, MemoryFile& file)
     const QByteArray stored = file.Contents();
     FuzzRequire(stored.size() == expected, "a stored form has its exact size");
 
-    CLoadingArchive ar(file.Reset(stored));
+    LoadingArchive ar(file.Reset(stored));
     for (const auto& record : records) {
         CDisplayObj back;
-        FuzzRequire(back.Serialize(ar) == CLoadingArchive::Ok, "a stored form reads back");
+        FuzzRequire(back.Serialize(ar) == LoadingArchive::Ok, "a stored form reads back");
         FuzzRequire(SameStoredRecord(back, *record) && back.GetChannel() == -1,
                     "a record read back equals the record written");
     }

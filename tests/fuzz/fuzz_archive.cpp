@@ -1,6 +1,6 @@
 // The archive reader fed any file. Properties: the header is recognised exactly when the file
 // starts with it; every record read takes bytes, so reading ends; each record read (whole, or
-// partly when its text length is damaged) is written again with CStoringArchive and reads back
+// partly when its text length is damaged) is written again with StoringArchive and reads back
 // equal to itself; the document's reader lists exactly records that a plain read of the stream
 // gives, in order, and warns once when a text length was damaged.
 #include "archive/ArchiveFormat.h"
@@ -19,25 +19,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static MemoryFile scratch;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
 
-    CLoadingArchive ar(file.Reset(bytes));
+    LoadingArchive ar(file.Reset(bytes));
     QByteArray header(kArchiveHeaderSize, '\0');
-    const bool hasHeader = ar.ReadBytes(header.data(), kArchiveHeaderSize) == CLoadingArchive::Ok
+    const bool hasHeader = ar.ReadBytes(header.data(), kArchiveHeaderSize) == LoadingArchive::Ok
         && IsArchiveHeader(header);
     FuzzRequire(hasHeader == bytes.startsWith(ArchiveHeader()), "the header is recognised exactly");
 
     // Without a header the bytes are read as records all the same: the reader must bear anything.
-    CLoadingArchive records(file.Reset(bytes.mid(hasHeader ? kArchiveHeaderSize : 0)));
+    LoadingArchive records(file.Reset(bytes.mid(hasHeader ? kArchiveHeaderSize : 0)));
     Records read;
     bool corrupt = false;
     for (;;) {
         const qint64 before = records.Remaining();
         auto record = std::make_unique<CDisplayObj>();
-        const CLoadingArchive::Status status = record->Serialize(records);
-        FuzzRequire(status != CLoadingArchive::FileError, "a memory file never fails to read");
-        if (status == CLoadingArchive::EndOfData)
+        const LoadingArchive::Status status = record->Serialize(records);
+        FuzzRequire(status != LoadingArchive::FileError, "a memory file never fails to read");
+        if (status == LoadingArchive::EndOfData)
             break;
         FuzzRequire(records.Remaining() < before, "every record read takes bytes");
-        corrupt = corrupt || status == CLoadingArchive::Corrupt;
+        corrupt = corrupt || status == LoadingArchive::Corrupt;
         read.push_back(std::move(record));
     }
     RequireStoredFormRoundTrip(read, scratch);
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     CQuorvelDoc doc;
     const int boxes = FuzzStation::BoxesShown();
-    CLoadingArchive docArchive(file.Reset(bytes));
+    LoadingArchive docArchive(file.Reset(bytes));
     FuzzRequire(doc.ReadArchive(docArchive) == 1, "an archive with its header is read");
     FuzzRequire(FuzzStation::BoxesShown() - boxes == (corrupt ? 1 : 0), "a damaged text length is told once");
     size_t next = 0;

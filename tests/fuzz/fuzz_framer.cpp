@@ -43,7 +43,7 @@ void HandlePosted()
 void Feed(FuzzedStack& stack, const QList<RxBlock>& blocks)
 {
     for (const RxBlock& block : blocks) {
-        QCoreApplication::postEvent(&stack, new CCommsEvent(WM_RX_DATA, int(block.bytes.size()), block.bytes));
+        QCoreApplication::postEvent(&stack, new CommsEvent(WM_RX_DATA, int(block.bytes.size()), block.bytes));
         if (block.handleAfter)
             HandlePosted();
         if (block.tickAfter) {

@@ -1,7 +1,7 @@
 // Writes the seed corpus of the fuzz targets, one folder per target, from the program's own
 // encoders: line frames as the simulator sends them, as the link layer builds them and as the
 // shared set of frames has them, archives
-// written by a channel document and by CStoringArchive, the test alarm file, port maps, and
+// written by a channel document and by StoringArchive, the test alarm file, port maps, and
 // messages of every form. Usage: fuzz-seeds DIR
 #include "archive/ArchiveFormat.h"
 #include "archive/QuorvelDoc.h"
@@ -114,7 +114,7 @@ QByteArray StoredRecords(const QList<QByteArray>& messages)
     if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate))
         return {};
     {
-        CStoringArchive ar(file);
+        StoringArchive ar(file);
         for (const QByteArray& message : messages) {
             const CDisplayObj record(message.constData(), int(message.size()), 1);
             record.Serialize(ar);

@@ -23,7 +23,7 @@ private:
         return QByteArray("\xFF\x02", 2) + sequence + QByteArray("\x06\xFF\x03", 3);
     }
 
-    void Open(CRemotePort& port, const Pty& line)
+    void Open(RemotePort& port, const Pty& line)
     {
         QVERIFY(line.IsOpen());
         QCOMPARE(port.Open(line.SlavePath(), LineSettings{5, 3, 0, 0, 0}), 0);
@@ -36,7 +36,7 @@ private slots:
     void firstFramesCarrySequenceFromZero()
     {
         Pty line;
-        CRemotePort port;
+        RemotePort port;
         Open(port, line);
         CRemoteMonitor monitor(port);
 
@@ -58,7 +58,7 @@ private slots:
     void queuedFramesKeepOrderAndWrapAfter254()
     {
         Pty line;
-        CRemotePort port;
+        RemotePort port;
         Open(port, line);
         CRemoteMonitor monitor(port);
 
@@ -83,7 +83,7 @@ private slots:
     {
         Pty line;
         const int cap = 3;
-        CRemotePort port(cap);
+        RemotePort port(cap);
         Open(port, line);
         CRemoteMonitor monitor(port);
 
@@ -128,7 +128,7 @@ private slots:
         QFETCH(QByteArray, reply);
         QFETCH(int, writes);
         Pty line;
-        CRemotePort port;
+        RemotePort port;
         Open(port, line);
         CRemoteMonitor monitor(port);
         QSignalSpy failed(&monitor, &CRemoteMonitor::SendFailed);
@@ -147,7 +147,7 @@ private slots:
     void silentMonitorNeitherBlocksSenderNorClose()
     {
         Pty line;
-        CRemotePort port;
+        RemotePort port;
         Open(port, line);
         CRemoteMonitor monitor(port);
 
@@ -182,7 +182,7 @@ private slots:
     {
         QFETCH(int, outages);
         QFETCH(int, framesPerOutage);
-        CRemotePort port;
+        RemotePort port;
         CRemoteMonitor monitor(port);
         QSignalSpy failed(&monitor, &CRemoteMonitor::SendFailed);
         QTemporaryDir names;
@@ -211,7 +211,7 @@ private slots:
     void refusalsWhileBehindAreOneOutage()
     {
         Pty line;
-        CRemotePort port(1);
+        RemotePort port(1);
         Open(port, line);
         CRemoteMonitor monitor(port);
         QSignalSpy failed(&monitor, &CRemoteMonitor::SendFailed);
@@ -241,7 +241,7 @@ private slots:
     void failedWritesReachUserInterfaceThread()
     {
         Pty line;
-        CRemotePort port;
+        RemotePort port;
         Open(port, line);
         CRemoteMonitor monitor(port);
         QThread* signalledOn = nullptr;

@@ -49,7 +49,7 @@ class TestRemoteSettings : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { RemotePort().Close(0); }
+    void cleanup() { SharedRemotePort().Close(0); }
 
     void loadsTheRecord_data();
     void loadsTheRecord();
@@ -129,11 +129,11 @@ void TestRemoteSettings::applyStoresAndTakesEffect()
     Pty monitor;
     monitor.ReleaseSlave();
     if (openBefore)
-        QCOMPARE(RemotePort().Open(monitor.SlavePath(), LineSettings{}), 0);
+        QCOMPARE(SharedRemotePort().Open(monitor.SlavePath(), LineSettings{}), 0);
 
     ApplyRemoteSettings(settings);
     // At once: no waiting for the port to close.
-    QCOMPARE(RemotePort().IsOpen(), openAfter);
+    QCOMPARE(SharedRemotePort().IsOpen(), openAfter);
     QCOMPARE(monitor.PeerOpen(), openAfter);
     QCOMPARE(StoredValues(), stored);
     QCOMPARE(g_nRemoteMonitorEnabled.load(), settings.enabled);

@@ -59,7 +59,7 @@ private:
 private slots:
     void cleanup()
     {
-        RemotePort().Close(0);
+        SharedRemotePort().Close(0);
         ComPortDevices::Clear();
     }
 
@@ -122,7 +122,7 @@ private slots:
         Store(record);
 
         QCOMPARE(OpenRemotePort(), opened);
-        QCOMPARE(RemotePort().IsOpen(), bool(opened));
+        QCOMPARE(SharedRemotePort().IsOpen(), bool(opened));
         message.replace(QStringLiteral("<device>"), line.SlavePath());
         QCOMPARE(messages.texts, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(messages.beeps.isEmpty(), message.isEmpty());
@@ -198,7 +198,7 @@ private slots:
         ComPortDevices::Set(kMonitorCom, monitorLink);
         Store(Complete(1));
         std::unique_ptr<PortHolder> program;
-        CRemotePort channel;
+        RemotePort channel;
         if (holder == QLatin1String("program")) {
             program = std::make_unique<PortHolder>(channelLink);
             QVERIFY(program->IsHolding());
@@ -228,7 +228,7 @@ private slots:
         QSerialPort channel1(com1.SlavePath()), channel2(com2.SlavePath());
         QVERIFY(channel1.open(QIODevice::ReadWrite));
         QVERIFY(channel2.open(QIODevice::ReadWrite));
-        QCOMPARE(RemotePort().Open(com7.SlavePath(), LineSettings{}), 0);
+        QCOMPARE(SharedRemotePort().Open(com7.SlavePath(), LineSettings{}), 0);
 
         QCOMPARE(BuildPortList(), (QStringList{"COM3"}));
         // Probing closed COM3 again.

@@ -75,7 +75,7 @@ void TestArchiveVerifyStats::init()
 
 void TestArchiveVerifyStats::cleanup()
 {
-    CArchiveSeals::WaitForDone();
+    ArchiveSeals::WaitForDone();
     m_messages.reset();
     m_station.reset();
 }
@@ -162,8 +162,8 @@ void TestArchiveVerifyStats::verify()
     LogKnownSet();
     // The document sealed North Gate's 5 May at its day switch; East's is sealed at the next start.
     Clock::SetNow(At(6, 12, 0, 0));
-    CArchiveSeals::SealEarlierDays();
-    CArchiveSeals::WaitForDone();
+    ArchiveSeals::SealEarlierDays();
+    ArchiveSeals::WaitForDone();
     const QString sealed = Archive(QStringLiteral("North Gate 20240505.krv"));
     QFile file(sealed);
     QVERIFY(file.open(QIODevice::ReadWrite));

@@ -246,7 +246,7 @@ private slots:
         }
         const char stranger[4] = {1, 5, char(200), 0};
         QVERIFY(monitor.SendAlarm(stranger));
-        RemotePort().Close(5000);  // lets the monitor answer every frame
+        SharedRemotePort().Close(5000);  // lets the monitor answer every frame
         QCOMPARE(failed.count(), 0);
         QCOMPARE(messages.texts, QStringList());
 
@@ -323,7 +323,7 @@ private slots:
             const char record[4] = {message.at(0), 0, message.at(1), message.at(2)};
             QVERIFY(monitor.SendAlarm(record));
         }
-        RemotePort().Close(5000);
+        SharedRemotePort().Close(5000);
 
         sim.terminate();
         QVERIFY(sim.waitForFinished(10000));

@@ -63,7 +63,7 @@ bool WindowStation::Plug(int channel, Pty& line) const
 bool WindowStation::Start()
 {
     app = std::make_unique<CQuorvelApp>();
-    auto windows = std::make_unique<CWindowViews>(*app);
+    auto windows = std::make_unique<WindowViews>(*app);
     views = windows.get();
     app->SetChannelViews(std::move(windows));
     return app->InitInstance();

@@ -14,7 +14,7 @@
 class CMainFrame;
 class CQuorvelApp;
 class CQuorvelView;
-class CWindowViews;
+class WindowViews;
 class QMessageBox;
 
 // A station started as the program starts it with windows: its channels on lines the test holds
@@ -44,7 +44,7 @@ public:
 
     TestStation station;
     std::unique_ptr<CQuorvelApp> app;
-    CWindowViews* views = nullptr;
+    WindowViews* views = nullptr;
 };
 
 // Sends the coded message and is true once it is acknowledged. The program runs in this thread:

@@ -378,7 +378,7 @@ void TestArchiveDlg::backup()
         SetDiskFiguresQuery([](const QString&) { return DiskFigures{true, 1000, 1440000}; });
     const auto restoreFigures = qScopeGuard([] { SetDiskFiguresQuery({}); });
     if (medium == QLatin1String("corrupting")) {
-        CVerifiedCopy::SetReadBackHook([](const QString& copy) {
+        VerifiedCopy::SetReadBackHook([](const QString& copy) {
             QFile file(copy);
             if (copy.endsWith(QLatin1String("North Gate 20060401.krv")) && file.open(QIODevice::ReadWrite)) {
                 file.seek(100);
@@ -386,7 +386,7 @@ void TestArchiveDlg::backup()
             }
         });
     }
-    const auto restoreHook = qScopeGuard([] { CVerifiedCopy::SetReadBackHook({}); });
+    const auto restoreHook = qScopeGuard([] { VerifiedCopy::SetReadBackHook({}); });
     const QByteArray old("an older copy");
     for (const QString& title : before) {
         QFile file(drive + QLatin1Char('/') + title + QStringLiteral(".krv"));

@@ -66,7 +66,7 @@ public:
         station.WriteFile(QStringLiteral("almdata.txt"), AlarmFileBytes(kAlarms));
         station.WriteFile(QStringLiteral("config/Brannock/Quorvel.ini"), "[Backup]\nDrives=.\n");
         app = std::make_unique<CQuorvelApp>();
-        auto windows = std::make_unique<CWindowViews>(*app);
+        auto windows = std::make_unique<WindowViews>(*app);
         views = windows.get();
         app->SetChannelViews(std::move(windows));
         started = app->InitInstance(files ? files(*this) : QStringList());
@@ -132,7 +132,7 @@ public:
     ScriptedMessages& messages = dialogs.boxes;
     TestStation station;
     std::unique_ptr<CQuorvelApp> app;
-    CWindowViews* views = nullptr;
+    WindowViews* views = nullptr;
     bool started = false;
 };
 
@@ -559,7 +559,7 @@ void TestArchiveWindows::endsWhileOpening()
     const QString path = WriteLargeArchive(station);
     QVERIFY(!path.isEmpty());
     auto app = std::make_unique<CQuorvelApp>();
-    app->SetChannelViews(std::make_unique<CWindowViews>(*app));
+    app->SetChannelViews(std::make_unique<WindowViews>(*app));
     QVERIFY(app->OpenDocumentFile(path));
     app.reset();
     QFile file(path);
@@ -643,7 +643,7 @@ void TestArchiveWindows::closingLetsGoOfTheRecords()
     QVERIFY(station.app->OpenDocumentFile(path));
     QVERIFY(station.WaitForArchiveWindows(1));
     CChildFrame* window = station.ArchiveWindows().constFirst();
-    std::weak_ptr<const CEventList> records = window->GetDocument()->Events();
+    std::weak_ptr<const EventList> records = window->GetDocument()->Events();
     QCOMPARE(records.lock()->Count(), 5000);
 
     station.Frame().MdiArea()->setActiveSubWindow(window);

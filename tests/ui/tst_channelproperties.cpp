@@ -72,7 +72,7 @@ public:
                               + settings);
         line.ReleaseSlave();
         app = std::make_unique<CQuorvelApp>();
-        auto windows = std::make_unique<CWindowViews>(*app);
+        auto windows = std::make_unique<WindowViews>(*app);
         views = windows.get();
         app->SetChannelViews(std::move(windows));
         started = app->InitInstance();
@@ -88,13 +88,13 @@ public:
 
     // Opens channel n's sheet with the Properties command of its window and runs `drive` on it
     // while it is open, as the person at the station would.
-    void WithSheet(int channel, const std::function<void(CPropertySheet&)>& drive) const
+    void WithSheet(int channel, const std::function<void(PropertySheet&)>& drive) const
     {
         Frame().MdiArea()->setActiveSubWindow(views->Window(channel));
         bool driven = false;
         QObject pollScope;  // ends the polling with this call, whatever became of the sheet
         std::function<void()> poll = [&] {
-            auto* sheet = qobject_cast<CPropertySheet*>(QApplication::activeModalWidget());
+            auto* sheet = qobject_cast<PropertySheet*>(QApplication::activeModalWidget());
             if (!sheet) {
                 QTimer::singleShot(10, &pollScope, poll);
                 return;
@@ -135,33 +135,33 @@ public:
     Pty line;
     TestStation station;
     std::unique_ptr<CQuorvelApp> app;
-    CWindowViews* views = nullptr;
+    WindowViews* views = nullptr;
     bool started = false;
 };
 
 // What a person does on the sheet.
-void ClickTab(CPropertySheet& sheet, int tab)
+void ClickTab(PropertySheet& sheet, int tab)
 {
     QTabBar* tabs = sheet.findChild<QTabBar*>();
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
 }
 
-int ShownTab(CPropertySheet& sheet)
+int ShownTab(PropertySheet& sheet)
 {
     return sheet.findChild<QTabBar*>()->currentIndex();
 }
 
-void ClickButton(CPropertySheet& sheet, QDialogButtonBox::StandardButton which)
+void ClickButton(PropertySheet& sheet, QDialogButtonBox::StandardButton which)
 {
     QTest::mouseClick(sheet.findChild<QDialogButtonBox*>()->button(which), Qt::LeftButton);
 }
 
-QLineEdit* NameEdit(CPropertySheet& sheet)
+QLineEdit* NameEdit(PropertySheet& sheet)
 {
     return sheet.findChild<QLineEdit*>();
 }
 
-void TypeName(CPropertySheet& sheet, const QString& text)
+void TypeName(PropertySheet& sheet, const QString& text)
 {
     QLineEdit* edit = NameEdit(sheet);
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
@@ -169,7 +169,7 @@ void TypeName(CPropertySheet& sheet, const QString& text)
     QTest::keyClicks(edit, text);
 }
 
-QComboBox* List(CPropertySheet& sheet, const char* label)
+QComboBox* List(PropertySheet& sheet, const char* label)
 {
     for (QLabel* candidate : sheet.findChildren<QLabel*>()) {
         if (candidate->text() == QLatin1String(label))
@@ -179,7 +179,7 @@ QComboBox* List(CPropertySheet& sheet, const char* label)
 }
 
 // Chooses an entry of a drop-down list by typing its first characters, as on a closed list.
-void Choose(CPropertySheet& sheet, const char* label, const QString& entry)
+void Choose(PropertySheet& sheet, const char* label, const QString& entry)
 {
     QComboBox* list = List(sheet, label);
     list->setFocus();
@@ -190,7 +190,7 @@ void Choose(CPropertySheet& sheet, const char* label, const QString& entry)
 }
 
 // Clicks a radio button on its mark, where a click always lands.
-void ClickRadio(CPropertySheet& sheet, const QString& text)
+void ClickRadio(PropertySheet& sheet, const QString& text)
 {
     for (QRadioButton* button : sheet.findChildren<QRadioButton*>()) {
         if (button->text() == text) {
@@ -274,7 +274,7 @@ void TestChannelProperties::refusedNameKeepsTheSheetOpen()
     const QString titleBefore = station.views->Window(channel)->windowTitle();
     const QString storedBefore = station.Stored(QStringLiteral("Channels"), QString::number(channel));
 
-    station.WithSheet(channel, [&](CPropertySheet& sheet) {
+    station.WithSheet(channel, [&](PropertySheet& sheet) {
         if (typed != QLatin1String("<keep>"))
             TypeName(sheet, typed);
         if (leaveByTab)
@@ -323,7 +323,7 @@ void TestChannelProperties::acceptedNameRetitlesAtOnce()
     WriteProfileString(QStringLiteral("Channels"), QStringLiteral("9"), QStringLiteral("Yard"));
     WriteProfileString(QStringLiteral("Channels"), QStringLiteral("10"), QStringLiteral("yard"));
 
-    station.WithSheet(channel, [&](CPropertySheet& sheet) {
+    station.WithSheet(channel, [&](PropertySheet& sheet) {
         QCOMPARE(sheet.windowTitle(), QStringLiteral("Settings for Channel %1").arg(channel));
         TypeName(sheet, typed + QStringLiteral("zz"));  // the edit takes no more than 64 characters
         for (int i = 0; i < 2 && NameEdit(sheet)->text() != typed; ++i)
@@ -349,7 +349,7 @@ void TestChannelProperties::renamedChannelArchivesUnderItsNewName()
     QVERIFY(station.SendAlarm(0x11));
     QVERIFY(SpinUntil([&] { return QFileInfo::exists(ArchivePath(station, QStringLiteral("Channel 1"), kToday)); }));
 
-    station.WithSheet(1, [&](CPropertySheet& sheet) {
+    station.WithSheet(1, [&](PropertySheet& sheet) {
         TypeName(sheet, QStringLiteral("North Gate"));
         ClickButton(sheet, QDialogButtonBox::Ok);
     });
@@ -409,7 +409,7 @@ void TestChannelProperties::pagesNeverShownWriteNothing()
     ScriptedMessages messages;
     QVERIFY(station.started);
     // Channel 2's port is not open; its record does not exist until its COM page is confirmed.
-    station.WithSheet(2, [&](CPropertySheet& sheet) {
+    station.WithSheet(2, [&](PropertySheet& sheet) {
         for (int tab : tabs) {
             ClickTab(sheet, tab);
             QCOMPARE(ShownTab(sheet), tab);
@@ -464,7 +464,7 @@ void TestChannelProperties::comSettingsReachTheOpenLine()
     QCOMPARE(LineProbe::Read(station.line.MasterFd()).speed, 9600u);
     messages.answers = {answer};
 
-    station.WithSheet(1, [&](CPropertySheet& sheet) {
+    station.WithSheet(1, [&](PropertySheet& sheet) {
         ClickTab(sheet, CommsTab);
         QCOMPARE(List(sheet, "&Baud Rate:")->currentText(), QStringLiteral("9600"));
         QCOMPARE(List(sheet, "&Flow Control:")->currentText(), QStringLiteral("None"));
@@ -533,7 +533,7 @@ void TestChannelProperties::storedValuesOutsideTheLists()
     // Edited by hand while channel 1 runs at 9600 baud, one stop bit.
     ProfileStore().setValue(QStringLiteral("COM1 Settings/") + key, value);
 
-    station.WithSheet(1, [&](CPropertySheet& sheet) {
+    station.WithSheet(1, [&](PropertySheet& sheet) {
         ClickTab(sheet, CommsTab);
         QComboBox* list = List(sheet, label.toLatin1().constData());
         QCOMPARE(list->currentText(), shown);
@@ -559,7 +559,7 @@ void TestChannelProperties::refusedLineFormatLeavesTheLineAsItWas()
     const QString section = QStringLiteral("COM1 Settings");
     const QString baudBefore = station.Stored(section, QStringLiteral("Baud"));
     const QString dataBefore = station.Stored(section, QStringLiteral("Data"));
-    station.WithSheet(1, [&](CPropertySheet& sheet) {
+    station.WithSheet(1, [&](PropertySheet& sheet) {
         ClickTab(sheet, CommsTab);
         Choose(sheet, "&Baud Rate:", QStringLiteral("19200"));
         Choose(sheet, "&Data Bits:", QStringLiteral("7"));
@@ -605,7 +605,7 @@ void TestChannelProperties::comPageWithoutPortSaysSo()
     Station station({}, 3);
     QVERIFY(station.started);
     ScriptedMessages messages;
-    station.WithSheet(3, [&](CPropertySheet& sheet) {
+    station.WithSheet(3, [&](PropertySheet& sheet) {
         ClickTab(sheet, CommsTab);
         QStringList notes;
         for (const QLabel* label : sheet.findChildren<QLabel*>())

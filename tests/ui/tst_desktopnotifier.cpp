@@ -27,7 +27,7 @@ private slots:
 
 private:
     // A notifier that has had its answer from the bus (true: the service answered).
-    bool Started(CDesktopNotifier& notifier, bool expected);
+    bool Started(DesktopNotifier& notifier, bool expected);
 
     std::unique_ptr<PrivateNotifications> m_bus;
 };
@@ -55,9 +55,9 @@ void TestDesktopNotifier::cleanup()
     m_bus->Serve(false);
 }
 
-bool TestDesktopNotifier::Started(CDesktopNotifier& notifier, bool expected)
+bool TestDesktopNotifier::Started(DesktopNotifier& notifier, bool expected)
 {
-    QSignalSpy known(&notifier, &CDesktopNotifier::availabilityKnown);
+    QSignalSpy known(&notifier, &DesktopNotifier::availabilityKnown);
     notifier.Start();
     return (!known.isEmpty() || known.wait(5000)) && known.size() == 1 && known.at(0).at(0).toBool() == expected
            && notifier.IsAvailable() == expected;
@@ -84,7 +84,7 @@ void TestDesktopNotifier::alertsReachTheDesktop()
 {
     QFETCH(QStringList, alerts);
     QFETCH(QStringList, expected);
-    CDesktopNotifier notifier(kIntervalMs);
+    DesktopNotifier notifier(kIntervalMs);
     QVERIFY(Started(notifier, true));
     for (int i = 0; i < alerts.size(); ++i) {
         const int channel = alerts[i].section(':', 0, 0).toInt();
@@ -105,8 +105,8 @@ void TestDesktopNotifier::alertsReachTheDesktop()
 
 void TestDesktopNotifier::alertsBeforeTheAnswerWaitForIt()
 {
-    CDesktopNotifier notifier(kIntervalMs);
-    QSignalSpy known(&notifier, &CDesktopNotifier::availabilityKnown);
+    DesktopNotifier notifier(kIntervalMs);
+    QSignalSpy known(&notifier, &DesktopNotifier::availabilityKnown);
     notifier.Start();
     notifier.Alert(16, QStringLiteral("North Gate"), QStringLiteral("first"), 2, false);
     notifier.Alert(16, QStringLiteral("North Gate"), QStringLiteral("second"), 1, true);
@@ -114,7 +114,7 @@ void TestDesktopNotifier::alertsBeforeTheAnswerWaitForIt()
     QTRY_COMPARE_WITH_TIMEOUT(m_bus->shown.size(), 1, 5000);
     QCOMPARE(m_bus->shown[0].summary, QStringLiteral("North Gate"));
     QCOMPARE(m_bus->shown[0].body, QString::fromLatin1(Str::kNotificationLines).arg(3).arg("second"));
-    QCOMPARE(m_bus->shown[0].urgency, CDesktopNotifier::kUrgencyCritical);
+    QCOMPARE(m_bus->shown[0].urgency, DesktopNotifier::kUrgencyCritical);
 }
 
 void TestDesktopNotifier::offWithoutService_data()
@@ -133,7 +133,7 @@ void TestDesktopNotifier::offWithoutService()
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
         qunsetenv("XDG_RUNTIME_DIR");
     }
-    CDesktopNotifier notifier(kIntervalMs);
+    DesktopNotifier notifier(kIntervalMs);
     const bool answered = Started(notifier, false);
     qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus->Address().toLocal8Bit());
     if (!runtime.isEmpty())

@@ -323,7 +323,7 @@ void TestPrinting::stoppedPdfLeavesNoFile()
 // them, without a word on standard error.
 void TestPrinting::pageSetupWithoutSystemPrinterIsQuiet()
 {
-    CWindowDialogs dialogs;
+    WindowDialogs dialogs;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     QTest::failOnWarning(QRegularExpression(QStringLiteral("QPageSetupDialog")));

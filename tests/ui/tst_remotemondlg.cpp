@@ -110,7 +110,7 @@ class TestRemoteMonDlg : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { RemotePort().Close(0); }
+    void cleanup() { SharedRemotePort().Close(0); }
 
     void opensWithTheStoredRecord_data();
     void opensWithTheStoredRecord();

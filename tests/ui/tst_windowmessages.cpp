@@ -41,7 +41,7 @@ QString CloseInnermostBox()
 
 void TestWindowMessages::floodOfOneMessageOpensOneBox()
 {
-    CWindowMessages messages;
+    WindowMessages messages;
     const QString text = QStringLiteral("Disk full");
     QList<int> floodAnswers;
     int boxesDuringFlood = 0;
@@ -65,7 +65,7 @@ void TestWindowMessages::floodOfOneMessageOpensOneBox()
 
 void TestWindowMessages::floodOfManyMessagesKeepsNestingBounded()
 {
-    CWindowMessages messages;
+    WindowMessages messages;
     constexpr int kCount = 40;
     // Plays the person: once every message has come, closes the innermost box now and then.
     QStringList shown;
@@ -74,7 +74,7 @@ void TestWindowMessages::floodOfManyMessagesKeepsNestingBounded()
     QTimer person;
     connect(&person, &QTimer::timeout, this, [&] {
         mostOpen = qMax(mostOpen, int(OpenBoxes().size()));
-        flooded = flooded || messages.WaitingBoxes() == kCount - CWindowMessages::kMaxOpenBoxes;
+        flooded = flooded || messages.WaitingBoxes() == kCount - WindowMessages::kMaxOpenBoxes;
         if (flooded) {
             if (const QString text = CloseInnermostBox(); !text.isEmpty())
                 shown.append(text);
@@ -87,7 +87,7 @@ void TestWindowMessages::floodOfManyMessagesKeepsNestingBounded()
 
     QTRY_COMPARE_WITH_TIMEOUT(shown.size(), kCount, 60000);
     QVERIFY(flooded);
-    QCOMPARE(mostOpen, CWindowMessages::kMaxOpenBoxes);
+    QCOMPARE(mostOpen, WindowMessages::kMaxOpenBoxes);
     QCOMPARE(messages.OpenBoxes(), 0);
     QCOMPARE(messages.WaitingBoxes(), 0);
     shown.sort();

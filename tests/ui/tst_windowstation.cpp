@@ -272,7 +272,7 @@ void TestWindowStation::channelOneLogsWhileThePortMapBoxIsOpen()
     Pty one;
     // Channel 1 alone is in the port map.
     WindowStation station({{1, &one}}, 1);
-    CWindowDialogs messages;
+    WindowDialogs messages;
     SetUserDialogs(&messages);
 
     bool frameShownFirst = false;
@@ -315,7 +315,7 @@ void TestWindowStation::floodOfOneMessageOpensOneBox()
     WindowStation station({{1, &one}, {17, monitor.get()}}, 16,
                           "[RemoteMonitorSettings]\nEnableDisable=1\nPort=17\nBaudRate=5\nDataBits=3\nParity=0\n"
                           "StopBits=0\nFlowControl=0\n");
-    CWindowDialogs messages;
+    WindowDialogs messages;
     SetUserDialogs(&messages);
     QVERIFY(station.Start());
     QTRY_VERIFY_WITH_TIMEOUT(monitor->PeerOpen(), 10000);

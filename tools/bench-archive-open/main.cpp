@@ -56,8 +56,8 @@ int main(int argc, char** argv)
     std::printf("archive: %d records, %lld bytes\n", count, static_cast<long long>(QFileInfo(path).size()));
 
     CQuorvelApp app;
-    auto windows = std::make_unique<CWindowViews>(app);
-    CWindowViews* views = windows.get();
+    auto windows = std::make_unique<WindowViews>(app);
+    WindowViews* views = windows.get();
     app.SetChannelViews(std::move(windows));
     views->Frame().resize(1600, 1000);
     views->Frame().show();

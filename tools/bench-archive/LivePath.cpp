@@ -49,9 +49,9 @@ void MeasureLivePath(int records)
         return;
     }
     const int sink = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    COutputQueue output(sink);
+    OutputQueue output(sink);
     ::close(sink);
-    CHeadlessConsole::SetOutput(&output);
+    HeadlessConsole::SetOutput(&output);
     // Stamped as the logging thread stamps each message: with the time its frame arrived.
     Clock::Reset();
     const auto handle = [](CQuorvelDoc& doc, const QByteArray& message) {
@@ -61,7 +61,7 @@ void MeasureLivePath(int records)
     {
         CQuorvelDoc doc(QStringLiteral("Live"));
         doc.SetConnection(1, 2);
-        CHeadlessConsole console(doc);
+        HeadlessConsole console(doc);
         doc.SetView(&console);
         const std::vector<QByteArray> messages = Messages();
         // The first records open the day's archive and make what is made once.
@@ -85,5 +85,5 @@ void MeasureLivePath(int records)
         doc.SetView(nullptr);
     }
     output.WaitWritten(std::chrono::seconds(5));
-    CHeadlessConsole::SetOutput(nullptr);
+    HeadlessConsole::SetOutput(nullptr);
 }

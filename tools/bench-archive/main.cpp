@@ -52,7 +52,7 @@ int main(int argc, char** argv)
         if (!file.open(QIODevice::WriteOnly))
             return 1;
         file.write(ArchiveHeader());
-        CStoringArchive ar(file);
+        StoringArchive ar(file);
         // A 45-character line: "hh:mm:ss Alarm Clear: " and 23 characters of text.
         const QByteArray message = QByteArray("\x80\x04", 2) + "Zone 12 door contact 17";
         const CDisplayObj record(message.constData(), int(message.size()), 1);

@@ -60,7 +60,7 @@ bool GenerateArchives(const QString& station, int channels, int days, int record
                 return false;
             file.write(header);
             {
-                CStoringArchive ar(file);
+                StoringArchive ar(file);
                 for (int r = 0; r < records; ++r)
                     pool[size_t((r + channel * 37 + day * 11) % pool.size())]->Serialize(ar);
                 if (!ar.Flush())

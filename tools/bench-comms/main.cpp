@@ -187,7 +187,7 @@ int main(int argc, char** argv)
     };
     for (qsizetype i = 0; i < blocks.size(); i += kBurst) {
         for (qsizetype k = i; k < std::min(blocks.size(), i + kBurst); ++k)
-            QCoreApplication::postEvent(&stack, new CCommsEvent(WM_RX_DATA, int(blocks[k].size()), blocks[k]));
+            QCoreApplication::postEvent(&stack, new CommsEvent(WM_RX_DATA, int(blocks[k].size()), blocks[k]));
         handlePosted();
     }
     for (qint64 before = -1; before != stack.delivered;) {

@@ -35,7 +35,7 @@ struct Line
 // The same grid of hold-off ends the port readers use, so the lines wake together.
 Clock::time_point HoldOffEnd(Clock::time_point now)
 {
-    const Clock::duration tick = CPortWorker::kReadHoldOff;
+    const Clock::duration tick = PortWorker::kReadHoldOff;
     const Clock::duration earliest = (now + tick / 2).time_since_epoch();
     return Clock::time_point((earliest + tick - Clock::duration(1)) / tick * tick);
 }
@@ -43,7 +43,7 @@ Clock::time_point HoldOffEnd(Clock::time_point now)
 // Reads what the line holds; false once it has been hung up or failed.
 bool ReadPending(Line& line)
 {
-    char buffer[CPortWorker::kReadChunk];
+    char buffer[PortWorker::kReadChunk];
     for (;;) {
         const ssize_t count = ::read(line.fd, buffer, sizeof buffer);
         if (count > 0) {

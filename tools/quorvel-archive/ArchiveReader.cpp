@@ -39,18 +39,18 @@ bool ArchiveReader::Open(const QString& path, bool mayBeAppended, QString& error
     }
     const bool locked = TakeSharedLock();
     m_inUse = !locked;
-    m_ar = std::make_unique<CLoadingArchive>(m_file);
+    m_ar = std::make_unique<LoadingArchive>(m_file);
     m_size = m_ar->Remaining();
     if (locked && mayBeAppended)
         ::flock(m_file.handle(), LOCK_UN);
 
     QByteArray header(kArchiveHeaderSize, Qt::Uninitialized);
-    const CLoadingArchive::Status status = m_ar->ReadBytes(header.data(), kArchiveHeaderSize);
-    if (status == CLoadingArchive::FileError) {
+    const LoadingArchive::Status status = m_ar->ReadBytes(header.data(), kArchiveHeaderSize);
+    if (status == LoadingArchive::FileError) {
         error = m_ar->ErrorString();
         return false;
     }
-    if (status != CLoadingArchive::Ok || !IsArchiveHeader(header)) {
+    if (status != LoadingArchive::Ok || !IsArchiveHeader(header)) {
         m_notArchive = true;
         error = QString::fromLatin1(Tool::kNotArchive);
         return false;
@@ -114,7 +114,7 @@ ArchiveReader::Outcome ArchiveReader::NextAfterBuffer(RecordView& record)
             return Outcome::Record;
         }
         m_scanning = false;
-        if (m_ar->Seek(m_bufferEnd - (m_end - m_used)) != CLoadingArchive::Ok) {
+        if (m_ar->Seek(m_bufferEnd - (m_end - m_used)) != LoadingArchive::Ok) {
             m_error = m_ar->ErrorString();
             return Outcome::Error;
         }
@@ -126,18 +126,18 @@ ArchiveReader::Outcome ArchiveReader::ReadGeneral(RecordView& record)
 {
     const qint64 offset = m_size - m_ar->Remaining();
     const CDisplayObj& read = m_record.emplace();
-    const CLoadingArchive::Status status = m_record->Serialize(*m_ar);
+    const LoadingArchive::Status status = m_record->Serialize(*m_ar);
     record = RecordView{read.GetStatusColor(), read.GetTextColor(), read.GetKind(),      read.IsFault(),
                         read.GetLength(),      read.TextView(),     read.IsTextMessage()};
     switch (status) {
-    case CLoadingArchive::Ok:
+    case LoadingArchive::Ok:
         ++m_records;
         return Outcome::Record;
-    case CLoadingArchive::Corrupt:
+    case LoadingArchive::Corrupt:
         ++m_records;
         Damage(QString::fromLatin1(Tool::kDamagedLength), offset, m_records);
         return Outcome::Record;
-    case CLoadingArchive::EndOfData: {
+    case LoadingArchive::EndOfData: {
         // Bytes of a record still being appended are no damage, nor is a failed append cut back.
         if (offset >= m_size || m_inUse)
             return Outcome::End;
@@ -150,7 +150,7 @@ ArchiveReader::Outcome ArchiveReader::ReadGeneral(RecordView& record)
             Damage(QString::fromLatin1(Tool::kDamagedCut).arg(m_size - offset), offset, m_records + 1);
         return Outcome::End;
     }
-    case CLoadingArchive::FileError:
+    case LoadingArchive::FileError:
         break;
     }
     m_error = m_ar->ErrorString();

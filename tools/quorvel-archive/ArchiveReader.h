@@ -27,7 +27,7 @@
 //
 // Records are taken in place from large reads of the file (RecordScanner). From the first record
 // the scanner does not take (16-bit text, damage, the end of the data, a short read) to the end,
-// the program's own CLoadingArchive reads them, so what is read and reported is the same.
+// the program's own LoadingArchive reads them, so what is read and reported is the same.
 class ArchiveReader
 {
 public:
@@ -77,7 +77,7 @@ private:
     void Damage(const QString& what, qint64 offset, int record);
 
     QFile m_file;
-    std::unique_ptr<CLoadingArchive> m_ar;
+    std::unique_ptr<LoadingArchive> m_ar;
     bool m_scanning = true;  // until the first record the scanner leaves to m_ar
     std::vector<char> m_buffer;
     qsizetype m_used = 0;    // of the bytes in m_buffer

@@ -19,17 +19,17 @@ namespace {
 enum class Verdict { Ok, Changed, Damaged, NotSealed, Error };
 
 // The seal files read so far, by path: a station's archives share one.
-using SealFiles = std::map<QString, CSealFile::Seals>;
+using SealFiles = std::map<QString, SealFile::Seals>;
 
 // Damage first: a file whose records no longer read whole is damaged whatever its hash says, and
 // one cut short has changed too.
 Verdict Check(const QString& path, SealFiles& sealFiles, QString& error)
 {
-    const QString sealFile = CSealFile::BesideFile(path);
+    const QString sealFile = SealFile::BesideFile(path);
     auto seals = sealFiles.find(sealFile);
     if (seals == sealFiles.end()) {
-        CSealFile::Seals read;
-        if (!CSealFile::Read(sealFile, read, error)) {
+        SealFile::Seals read;
+        if (!SealFile::Read(sealFile, read, error)) {
             error = QString::fromLatin1(Tool::kFileProblem).arg(sealFile, error);
             return Verdict::Error;
         }
@@ -60,7 +60,7 @@ Verdict Check(const QString& path, SealFiles& sealFiles, QString& error)
     }
     if (reader.IsDamaged())
         return Verdict::Damaged;
-    const QByteArray hash = CSealFile::HashOf(path, error);
+    const QByteArray hash = SealFile::HashOf(path, error);
     if (hash.isEmpty()) {
         error = QString::fromLatin1(Tool::kFileProblem).arg(path, error);
         return Verdict::Error;
