@@ -66,7 +66,7 @@ public:
     void CreateView(int, CQuorvelDoc&) override {}
     void ShowConnection(int channel, int port, bool connected) override
     {
-        onUserInterfaceThread = onUserInterfaceThread && QThread::currentThread() == qApp->thread();
+        onUserInterfaceThread = onUserInterfaceThread && QThread::currentThread() == QCoreApplication::instance()->thread();
         if (channel == 1)
             shown.append(QStringLiteral("COM%1 %2").arg(port).arg(connected ? "connected" : "not connected"));
     }
