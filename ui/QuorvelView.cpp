@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
@@ -258,6 +259,9 @@ void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
         row = 1;
     }
 
+    // Pixels take glyphs put together from shaped words; a device that keeps text (a recording, a
+    // document) is given the text, which glyphs alone do not carry.
+    const bool glyphs = painter.paintEngine()->type() == QPaintEngine::Raster;
     const std::shared_ptr<const EventList> events = m_pDocument->Events();
     const int count = events->Count();
     for (int i = m_nFirstLine, j = 0; i < count && j < m_nVisibleLines; ++i, ++j, ++row) {
@@ -266,7 +270,13 @@ void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
         const int top = rowTop(row);
         if (exposes(top)) {
             painter.setPen(FromColorRef(record.GetTextColor()));
-            painter.drawStaticText(QPoint(0, top), m_lineTexts.Text(events, i, record, m_nFirstColumn, painter.font()));
+            if (glyphs) {
+                for (const QGlyphRun& run : m_lineTexts.Glyphs(events, i, record, m_nFirstColumn, painter.font(),
+                                                                      painter.device()->width()))
+                    painter.drawGlyphRun(QPointF(0, top), run);
+            } else {
+                painter.drawText(QPoint(0, top + ascent), record.GetDisplayText().mid(m_nFirstColumn));
+            }
         }
         if (record.IsFault() && i >= m_nFaultsFrom)
             m_bFlash = 1;

@@ -93,7 +93,7 @@ private:
     int m_nVisibleLines = 0;
     int m_nFirstLine = 0;
     int m_nFirstColumn = 0;
-    LineTextCache m_lineTexts;  // the lines on screen, shaped once
+    LineTextCache m_lineTexts;  // the lines on screen, put together once
     int m_bFlash = 0;          // a fault line was drawn since the flash was last stopped or reset
     int m_nPort = 0;           // the channel's COM number, from ShowConnection
     int m_nFaultsFrom = 0;     // fault lines before this index were seen by the user
