@@ -89,5 +89,5 @@ void CQuorvelApp::UpdateChannelTitles()
         if (document && GetChannelName(document->GetChannel() - 1, name))
             document->SetTitle(name);
     }
-    m_views->UpdateTitles();
+    m_pViews->UpdateTitles();
 }

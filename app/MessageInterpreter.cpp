@@ -54,13 +54,13 @@ void CMessageInterpreter::PostSystemEvent(const QByteArray& text)
 
 void CMessageInterpreter::HandOver(MessageHandOver::Kind kind, const char* data, int length, qint64 arrival)
 {
-    if (!m_handOver->Add(kind, data, length, arrival))
+    if (!m_pHandOver->Add(kind, data, length, arrival))
         return;  // the batch's delivery is on its way
     // Queued in arrival order; a document gone meanwhile takes the call with it.
     CQuorvelDoc* document = m_pDocument;
     QMetaObject::invokeMethod(
         document,
-        [document, handOver = m_handOver] {
+        [document, handOver = m_pHandOver] {
             handOver->Deliver([document](MessageHandOver::Kind kind, const char* data, int length, qint64 arrival) {
                 if (kind == MessageHandOver::Kind::SystemEvent)
                     document->RecordSystemEvent(QByteArray(data, length));

@@ -41,6 +41,6 @@ private:
 
     CQuorvelDoc* m_pDocument;
     // Shared with the calls posted to the document's thread, which may run after this is gone.
-    std::shared_ptr<MessageHandOver> m_handOver = std::make_shared<MessageHandOver>();
+    std::shared_ptr<MessageHandOver> m_pHandOver = std::make_shared<MessageHandOver>();
     static CRemoteMonitor* s_pRemoteMonitor;
 };

@@ -68,7 +68,7 @@ bool MakeStationFolder(const char* name)
 } // namespace
 
 CQuorvelApp::CQuorvelApp()
-    : m_views(std::make_unique<HeadlessViews>())
+    : m_pViews(std::make_unique<HeadlessViews>())
 {
 }
 
@@ -89,22 +89,22 @@ CQuorvelApp::~CQuorvelApp()
         worker->wait();
     }
     // The manager hears no more once the station begins to go.
-    m_notifier.reset();
+    m_pNotifier.reset();
     CloseChannelPorts();
     // The channels' objects come back to this thread, everything they had received recorded.
-    if (m_threads) {
-        std::vector<QObject*> comms{m_retries.get()}, logging{m_silenceWatch.get()};
+    if (m_pThreads) {
+        std::vector<QObject*> comms{m_pRetries.get()}, logging{m_pSilenceWatch.get()};
         for (const auto& channel : m_channels) {
             comms.push_back(channel->Interpreter());
             logging.push_back(channel->Document());
         }
-        m_threads->Stop(comms, logging);
-        m_threads.reset();
+        m_pThreads->Stop(comms, logging);
+        m_pThreads.reset();
     }
-    m_retries.reset();
-    m_silenceWatch.reset();
+    m_pRetries.reset();
+    m_pSilenceWatch.reset();
     // The last figures, with every record counted, before the documents the names come from go.
-    m_metrics.reset();
+    m_pMetrics.reset();
     // Each document flushes its archive as it goes.
     for (auto& channel : m_channels)
         channel.reset();
@@ -116,12 +116,12 @@ CQuorvelApp::~CQuorvelApp()
     m_pRemoteMonitor.reset();
     m_recentFiles.WriteList();
     // The windows last: nothing is left that could still want to show something in them.
-    m_views.reset();
+    m_pViews.reset();
 }
 
 void CQuorvelApp::SetChannelViews(std::unique_ptr<IChannelViews> views)
 {
-    m_views = std::move(views);
+    m_pViews = std::move(views);
 }
 
 bool CQuorvelApp::InitInstance(const QStringList& files)
@@ -131,9 +131,9 @@ bool CQuorvelApp::InitInstance(const QStringList& files)
     StartupNotices notices;
     const bool started = SetUpStation(files);
     if (started) {
-        if (m_retries)
-            m_retries->Start();
-        m_views->ShowMainWindow();
+        if (m_pRetries)
+            m_pRetries->Start();
+        m_pViews->ShowMainWindow();
     }
     notices.Show();
 
@@ -155,9 +155,9 @@ bool CQuorvelApp::SetUpStation(const QStringList& files)
                                   IUserMessages::Icon::Exclamation);
     }
     m_recentFiles.ReadList();
-    m_views->ShowRecentFiles(m_recentFiles.Files());
+    m_pViews->ShowRecentFiles(m_recentFiles.Files());
     connect(&m_recentFiles, &RecentFileList::Changed, this,
-            [this] { m_views->ShowRecentFiles(m_recentFiles.Files()); });
+            [this] { m_pViews->ShowRecentFiles(m_recentFiles.Files()); });
     LoadChannelNames();
     if (!LoadAlarmTexts())
         return false;
@@ -167,7 +167,7 @@ bool CQuorvelApp::SetUpStation(const QStringList& files)
     // waits while it is read.
     const QScopedValueRollback<bool> startingUp(m_bStartingUp, true);
     if (!files.isEmpty())
-        m_views->ShowViewingOnly();
+        m_pViews->ShowViewingOnly();
     for (const QString& file : files) {
         if (!OpenDocumentFile(file))
             return false;
@@ -184,7 +184,7 @@ bool CQuorvelApp::SetUpStation(const QStringList& files)
 
 bool CQuorvelApp::OpenDocumentFile(const QString& path)
 {
-    if (!m_views->CanShowArchives()) {
+    if (!m_pViews->CanShowArchives()) {
         UserMessages().MessageBeep(IUserMessages::Beep::Exclamation);
         UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveNeedsWindows).arg(path),
                                   IUserMessages::Buttons::Ok, IUserMessages::Icon::Exclamation);
@@ -193,7 +193,7 @@ bool CQuorvelApp::OpenDocumentFile(const QString& path)
     // The same archive is never shown twice. A box of its opening lets a second request for it in,
     // which is left to the opening under way.
     const QString file = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    if (m_views->ActivateArchive(file) || m_openingArchives.contains(file))
+    if (m_pViews->ActivateArchive(file) || m_openingArchives.contains(file))
         return true;
     m_openingArchives.append(file);
     auto opening = std::make_shared<ArchiveOpening>();
@@ -235,13 +235,13 @@ void CQuorvelApp::ShowOpenedArchive(const QString& file, ArchiveOpening& opening
     opening.document->FinishOpenDocument(std::move(opening.read));
     m_openingArchives.removeOne(file);
     m_recentFiles.Add(file);
-    m_views->ShowArchive(std::move(opening.document));
+    m_pViews->ShowArchive(std::move(opening.document));
     qCInfo(lcApp) << "archive opened for viewing:" << file;
 }
 
 void CQuorvelApp::OnActivateRequested(const QStringList& files)
 {
-    m_views->Activate();
+    m_pViews->Activate();
     for (const QString& file : files)
         OpenDocumentFile(file);
 }
@@ -255,20 +255,20 @@ void CQuorvelApp::OnFileNew()
                                   IUserMessages::Icon::Stop);
     }
 
-    m_threads = std::make_unique<StationThreads>();
+    m_pThreads = std::make_unique<StationThreads>();
     bool anyFailed = false;
     for (int n = kChannelCount; n >= 1; --n) {
         auto& channel = m_channels[size_t(n - 1)];
-        channel = std::make_unique<Channel>(n, GetChannelPort(n), *m_views);
-        channel->MoveToThreads(m_threads->Comms(), m_threads->Logging());
+        channel = std::make_unique<Channel>(n, GetChannelPort(n), *m_pViews);
+        channel->MoveToThreads(m_pThreads->Comms(), m_pThreads->Logging());
         if (!channel->Open())
             anyFailed = true;
     }
     std::vector<Channel*> channels;
     for (const auto& channel : m_channels)
         channels.push_back(channel.get());
-    m_retries = std::make_unique<PortRetries>(channels);
-    m_retries->moveToThread(m_threads->Comms());
+    m_pRetries = std::make_unique<PortRetries>(channels);
+    m_pRetries->moveToThread(m_pThreads->Comms());
 
     // On the logging thread, while the lines are acknowledged already: what arrives meanwhile is
     // recorded after the day's earlier records.
@@ -298,18 +298,18 @@ void CQuorvelApp::OnFileNew()
 void CQuorvelApp::StartSelfReport()
 {
     CQuorvelDoc* first = m_channels[0]->Document();
-    m_silenceWatch = std::make_unique<SilenceWatch>(SilenceWatch::ConfiguredMinutes());
+    m_pSilenceWatch = std::make_unique<SilenceWatch>(SilenceWatch::ConfiguredMinutes());
     for (int n = 1; n <= kChannelCount; ++n)
-        m_silenceWatch->SetDocument(n, Document(n));
-    m_silenceWatch->moveToThread(m_threads->Logging());
-    QMetaObject::invokeMethod(m_silenceWatch.get(), &SilenceWatch::Start, Qt::QueuedConnection);
+        m_pSilenceWatch->SetDocument(n, Document(n));
+    m_pSilenceWatch->moveToThread(m_pThreads->Logging());
+    QMetaObject::invokeMethod(m_pSilenceWatch.get(), &SilenceWatch::Start, Qt::QueuedConnection);
 
     const bool windows = QCoreApplication::instance()->inherits("QApplication");
-    m_notifier = std::make_shared<ServiceNotifier>(first, windows, StationDir());
+    m_pNotifier = std::make_shared<ServiceNotifier>(first, windows, StationDir());
     // Queued behind the reloading of today's archives: the logging thread has done those and runs.
     QMetaObject::invokeMethod(
         first,
-        [notifier = std::weak_ptr<ServiceNotifier>(m_notifier)] {
+        [notifier = std::weak_ptr<ServiceNotifier>(m_pNotifier)] {
             if (const auto ready = notifier.lock())
                 ready->Ready();
         },
@@ -321,15 +321,15 @@ void CQuorvelApp::StartSelfReport()
         for (int n = 1; n <= kChannelCount; ++n)
             documents[size_t(n - 1)] = Document(n);
         // Titles are read under the documents' own lock; the writer ends before the documents go.
-        m_metrics = std::make_unique<MetricsFile>(
+        m_pMetrics = std::make_unique<MetricsFile>(
             metrics, [documents](int n) { return documents[size_t(n - 1)]->GetTitle(); }, StationDir());
     }
 }
 
 void CQuorvelApp::EmergencyStop()
 {
-    if (m_retries)
-        m_retries->Stop();
+    if (m_pRetries)
+        m_pRetries->Stop();
     for (const auto& channel : m_channels) {
         if (channel)
             channel->Interpreter()->ClosePort();
@@ -343,8 +343,8 @@ void CQuorvelApp::EmergencyStop()
 void CQuorvelApp::CloseChannelPorts()
 {
     // A round of retries would open them again.
-    if (m_retries)
-        m_retries->Stop();
+    if (m_pRetries)
+        m_pRetries->Stop();
     for (int n = 1; n <= kChannelCount; ++n) {
         if (CMessageInterpreter* interpreter = GetChannelInterpreter(n))
             interpreter->ClosePort();

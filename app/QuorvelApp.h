@@ -35,7 +35,7 @@ public:
 
     // What the channels are shown on; set before InitInstance.
     void SetChannelViews(std::unique_ptr<IChannelViews> views);
-    IChannelViews& ChannelViews() const { return *m_views; }
+    IChannelViews& ChannelViews() const { return *m_pViews; }
 
     // Start-up in the station directory (already current): with no file named, the sixteen channels
     // are set up and log from then on; only then is the person at the station told what start-up
@@ -84,15 +84,15 @@ private:
     // The station reports on itself: to the service manager, in the metrics file, on silent lines.
     void StartSelfReport();
 
-    std::unique_ptr<IChannelViews> m_views;
-    std::unique_ptr<StationThreads> m_threads;  // once the channels are set up
+    std::unique_ptr<IChannelViews> m_pViews;
+    std::unique_ptr<StationThreads> m_pThreads;  // once the channels are set up
     std::array<std::unique_ptr<Channel>, 16> m_channels;  // index channel - 1
-    std::unique_ptr<PortRetries> m_retries;                // on the comms thread
+    std::unique_ptr<PortRetries> m_pRetries;               // on the comms thread
     QSemaphore m_hEventLock{1};
     std::unique_ptr<CRemoteMonitor> m_pRemoteMonitor;
-    std::unique_ptr<SilenceWatch> m_silenceWatch;  // on the logging thread
-    std::shared_ptr<ServiceNotifier> m_notifier;
-    std::unique_ptr<MetricsFile> m_metrics;
+    std::unique_ptr<SilenceWatch> m_pSilenceWatch;  // on the logging thread
+    std::shared_ptr<ServiceNotifier> m_pNotifier;
+    std::unique_ptr<MetricsFile> m_pMetrics;
     QStringList m_availablePorts;
     RecentFileList m_recentFiles;
     QStringList m_openingArchives;  // being read; a request for one of them waits for it

@@ -68,7 +68,7 @@ SingleInstance::SingleInstance(QObject* parent)
     : QObject(parent)
 {
     m_refusalsEnd.setSingleShot(true);
-    connect(&m_refusalsEnd, &QTimer::timeout, this, [this] { m_bRefusing = m_bRefusalBoxOpen; });
+    connect(&m_refusalsEnd, &QTimer::timeout, this, [this] { m_refusing = m_refusalBoxOpen; });
 }
 
 SingleInstance::~SingleInstance()
@@ -159,7 +159,7 @@ void SingleInstance::AcceptPending()
             }
             return;
         }
-        if (m_nConnections >= kMaxConnections) {
+        if (m_connections >= kMaxConnections) {
             ::close(fd);
             Refuse(Str::kHandOverTooMany);
             continue;
@@ -176,7 +176,7 @@ void SingleInstance::AcceptPending()
 
 void SingleInstance::TakeCommandLine(QLocalSocket* socket)
 {
-    ++m_nConnections;
+    ++m_connections;
     auto received = std::make_shared<QByteArray>();
     auto* idle = new QTimer(socket);
     idle->setSingleShot(true);
@@ -211,7 +211,7 @@ void SingleInstance::Drop(QLocalSocket* socket, const char* reason)
     socket->disconnect(this);
     for (QTimer* idle : socket->findChildren<QTimer*>(Qt::FindDirectChildrenOnly))
         idle->stop();
-    --m_nConnections;
+    --m_connections;
     if (reason) {
         Refuse(reason);
         socket->abort();
@@ -223,16 +223,16 @@ void SingleInstance::Refuse(const char* reason)
 {
     qCWarning(lcApp) << "hand-over refused:" << reason;
     m_refusalsEnd.start(kRefusalRunMs);
-    if (m_bRefusing)
+    if (m_refusing)
         return;
-    m_bRefusing = true;
+    m_refusing = true;
     // Not from inside the socket's handlers: a box runs the event loop.
     QTimer::singleShot(0, this, [this, reason] {
-        m_bRefusalBoxOpen = true;
+        m_refusalBoxOpen = true;
         UserMessages().MessageBeep(IUserMessages::Beep::Exclamation);
         UserMessages().MessageBox(QString::fromLatin1(Str::kHandOverRefused).arg(QString::fromLatin1(reason)),
                                   IUserMessages::Buttons::Ok, IUserMessages::Icon::Exclamation);
-        m_bRefusalBoxOpen = false;
+        m_refusalBoxOpen = false;
         m_refusalsEnd.start(kRefusalRunMs);
     });
 }

@@ -61,9 +61,9 @@ private:
     int m_listenFd = -1;
     QByteArray m_socketPath;
     QSocketNotifier* m_notifier = nullptr;
-    int m_nConnections = 0;
-    bool m_bRefusing = false;     // in a run of refusals, whose box has been raised
-    bool m_bRefusalBoxOpen = false;
+    int m_connections = 0;
+    bool m_refusing = false;      // in a run of refusals, whose box has been raised
+    bool m_refusalBoxOpen = false;
     QTimer m_refusalsEnd;
     QString m_error;
 };

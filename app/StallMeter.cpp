@@ -23,7 +23,7 @@ StallMeter::~StallMeter()
     if (!m_report)
         return;
     qCInfo(lcStall, "longest event-loop stall %.1f ms; %d passes over %d ms in %.1f s",
-           double(m_longestNs) / 1e6, m_nLong, kLongMs,
+           double(m_longestNs) / 1e6, m_longStalls, kLongMs,
            m_firstNs < 0 ? 0.0 : double(m_running.nsecsElapsed() - m_firstNs) / 1e9);
 }
 
@@ -44,7 +44,7 @@ void StallMeter::timerEvent(QTimerEvent* event)
         StationHealth::UiStallMaxNs() = stall;
     }
     if (stall > qint64(kLongMs) * 1000000)
-        ++m_nLong;
+        ++m_longStalls;
     if (m_report)
         ReportSecond(now, stall);
 }

@@ -35,7 +35,7 @@ private:
     qint64 m_firstNs = -1;  // first run of the timer
     qint64 m_lastNs = 0;
     qint64 m_longestNs = 0;
-    int m_nLong = 0;
+    int m_longStalls = 0;
     qint64 m_secondStartNs = 0;
     qint64 m_secondLongestNs = 0;
 };

@@ -91,19 +91,19 @@ void WindowViews::ShowMainWindow()
     m_frame->MDITile(Qt::Horizontal);
     // The window system settles the window's size a while after it is shown; until then the
     // channel windows are tiled again for each size it takes.
-    m_bSettling = true;
+    m_settling = true;
     m_frame->MdiArea()->viewport()->installEventFilter(this);
     QTimer::singleShot(kSettleMs, this, [this] {
-        m_bSettling = false;
+        m_settling = false;
         m_frame->MdiArea()->viewport()->removeEventFilter(this);
     });
 }
 
 bool WindowViews::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_bSettling && event->type() == QEvent::Resize)
+    if (m_settling && event->type() == QEvent::Resize)
         QTimer::singleShot(0, this, [this] {
-            if (m_bSettling)
+            if (m_settling)
                 m_frame->MDITile(Qt::Horizontal);
         });
     return QObject::eventFilter(watched, event);

@@ -50,5 +50,5 @@ private:
     DesktopNotifier m_notifier;  // made first: the windows' alerts reach it until they are gone
     std::unique_ptr<CMainFrame> m_frame;
     std::array<QPointer<CChildFrame>, 16> m_windows;  // index channel - 1
-    bool m_bSettling = false;
+    bool m_settling = false;
 };

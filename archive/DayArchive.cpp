@@ -40,8 +40,8 @@ QString FileTitle(const QString& title)
 } // namespace
 
 DayArchive::DayArchive(TitleSource title, ChannelSource channel)
-    : m_title(std::move(title))
-    , m_channel(std::move(channel))
+    : m_pfnTitle(std::move(title))
+    , m_pfnChannel(std::move(channel))
 {
 }
 
@@ -52,7 +52,7 @@ DayArchive::~DayArchive()
 
 QString DayArchive::PathFor(const QString& dateKey) const
 {
-    return StationPath(QLatin1String(Str::kArchivesDir)) + QLatin1Char('/') + FileTitle(m_title()) + QLatin1Char(' ')
+    return StationPath(QLatin1String(Str::kArchivesDir)) + QLatin1Char('/') + FileTitle(m_pfnTitle()) + QLatin1Char(' ')
         + dateKey + kExtension;
 }
 
@@ -69,7 +69,7 @@ void DayArchive::Close()
 
 void DayArchive::ReportWriteError(const QString& text) const
 {
-    ChannelHealth& health = StationHealth::Channel(m_channel());
+    ChannelHealth& health = StationHealth::Channel(m_pfnChannel());
     health.Count(health.archiveWriteErrors);
     UserMessages().ReportError(text);
 }
@@ -90,7 +90,7 @@ bool DayArchive::Open(const QString& dateKey, const QDateTime& now)
         // The disk's own reason, and whose messages go unarchived: a read-only or unwritable disk
         // is not an archive that went missing.
         UserMessages().MessageBox(QString::fromLatin1(Str::kArchiveNotFound).arg(path) + QLatin1Char('\n')
-                                      + QString::fromLatin1(Str::kChannelNotArchived).arg(m_title()).arg(m_channel()).arg(error),
+                                      + QString::fromLatin1(Str::kChannelNotArchived).arg(m_pfnTitle()).arg(m_pfnChannel()).arg(error),
                                   IUserMessages::Buttons::Ok, IUserMessages::Icon::Stop);
         return false;
     }
@@ -144,7 +144,7 @@ QString DayArchive::WriteErrorText() const
 {
     if (m_pArchive->LostRecords() == 0)
         return m_pArchive->ErrorString();
-    return QString::fromLatin1(Str::kRecordsNotArchived).arg(m_title()).arg(m_pArchive->LostRecords())
+    return QString::fromLatin1(Str::kRecordsNotArchived).arg(m_pfnTitle()).arg(m_pArchive->LostRecords())
         + QLatin1Char('\n') + m_pArchive->ErrorString();
 }
 
@@ -162,7 +162,7 @@ void DayArchive::ScanArchives(const QDateTime& now, qint64& age, quint64& free, 
                               QString& oldestPath, quint64& oldestSize) const
 {
     // The channel's archives are "<name> *.krv"; the name is matched as it stands, not as a pattern.
-    const QString prefix = FileTitle(m_title()) + QLatin1Char(' ');
+    const QString prefix = FileTitle(m_pfnTitle()) + QLatin1Char(' ');
     const QDir archives(StationPath(QLatin1String(Str::kArchivesDir)));
     const QFileInfoList files = archives.entryInfoList({QLatin1Char('*') + kExtension}, QDir::Files | QDir::Hidden,
                                                        QDir::Unsorted);

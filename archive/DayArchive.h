@@ -61,8 +61,8 @@ private:
     // Counted in the channel's health figures and told to the user as an error.
     void ReportWriteError(const QString& text) const;
 
-    TitleSource m_title;
-    ChannelSource m_channel;
+    TitleSource m_pfnTitle;
+    ChannelSource m_pfnChannel;
     QFile m_file;
     QString m_strPath;  // the file opened by its descriptor keeps no name of its own
     QString m_strDateKey;  // empty while no file takes records

@@ -85,22 +85,22 @@ void CCommsProtocol::HandleFrame(int result)
 {
     // Stamped with when its bytes were read, as its record will be; asked of the clock only when
     // the bytes came without that time.
-    m_health->NoteFrame(m_rxArrival > 0 ? m_rxArrival : Clock::NowMsecs());
+    m_pHealth->NoteFrame(m_nRxArrival > 0 ? m_nRxArrival : Clock::NowMsecs());
     if (result == CrcFrameComplete) {
         const int ok = CheckCrcFrame();
-        m_health->Count(ok ? m_health->framesAck : m_health->framesBad);
+        m_pHealth->Count(ok ? m_pHealth->framesAck : m_pHealth->framesBad);
         m_wRxCrc = 0;
         QueueFrame(ok);  // the sender of a CRC frame expects no reply
         return;
     }
     if (m_rxFrame.length >= 2 && m_rxFrame.data[0] == 'R' && m_rxFrame.data[1] == 'U') {
-        m_health->Count(m_health->framesAck);
+        m_pHealth->Count(m_pHealth->framesAck);
         SendReply(kAck);  // a probe: answered, nothing goes up
         m_rxFrame.ResetBuffer();
         return;
     }
     const int ok = CheckBlock();
-    m_health->Count(ok ? m_health->framesAck : m_health->framesNak);
+    m_pHealth->Count(ok ? m_pHealth->framesAck : m_pHealth->framesNak);
     SendReply(ok ? kAck : kNak);
     QueueFrame(ok);
 }
@@ -117,7 +117,7 @@ void CCommsProtocol::QueueFrame(int ok)
     // The check result waits beside the frame: frames leave the queue by first byte, not in the
     // order of the messages posted for them.
     m_nFrameOutLength = ExtractFrame(m_frameOut);
-    m_frameOverflow.Push(m_frameOut, m_nFrameOutLength, ok, m_rxArrival);
+    m_frameOverflow.Push(m_frameOut, m_nFrameOutLength, ok, m_nRxArrival);
     PostMessage(WM_RX_FRAME, ok);
 }
 
@@ -153,7 +153,7 @@ void CCommsProtocol::OnRxFrame(int /*ok: of the frame posted, maybe not the one 
 {
     // Each WM_RX_FRAME has its entry; should one ever find the queue empty, it does nothing.
     int ok = 0;
-    const int length = TakeEntry(m_pFrameQueue.get(), m_rxMessage, &ok, &m_rxMessageArrival);
+    const int length = TakeEntry(m_pFrameQueue.get(), m_rxMessage, &ok, &m_nRxMessageArrival);
     if (length < 0)
         return;
     m_nRxMessageLength = length;
@@ -169,7 +169,7 @@ void CCommsProtocol::OnRxEvent(int /*event: the receive machine knows only event
 int CCommsProtocol::RxDeliver()
 {
     if (m_bLastFrameOk)
-        QueueMessage(WM_RX_MESSAGE, m_rxMessage, m_nRxMessageLength, m_rxMessageArrival);
+        QueueMessage(WM_RX_MESSAGE, m_rxMessage, m_nRxMessageLength, m_nRxMessageArrival);
     return m_nRxState;
 }
 
@@ -257,7 +257,7 @@ bool CCommsProtocol::event(QEvent* event)
     switch (type) {
     case WM_RX_DATA: {
         const auto* message = static_cast<const CommsEvent*>(event);
-        m_rxArrival = message->Arrival();
+        m_nRxArrival = message->Arrival();
         if (!m_heldReplies) {
             m_heldReplies.emplace(*this);
             QCoreApplication::postEvent(this, new QEvent(kRepliesDueEvent));

@@ -53,7 +53,7 @@ public:
     void OnRxFrame(int ok, CPriorityQueue* queue);
 
     // Where the line's frames are counted (not owned); a channel's own entry once it has one.
-    void SetHealth(ChannelHealth* health) { m_health = health; }
+    void SetHealth(ChannelHealth* health) { m_pHealth = health; }
 
 protected:
     bool event(QEvent* event) override;
@@ -86,8 +86,8 @@ protected:
     int m_nRxState = 0;
     char m_rxMessage[CPriorityQueue::kEntrySize] = {};
     int m_nRxMessageLength = 0;
-    qint64 m_rxArrival = 0;         // when the bytes being framed were read
-    qint64 m_rxMessageArrival = 0;  // when the last byte of the frame in m_rxMessage was read
+    qint64 m_nRxArrival = 0;         // when the bytes being framed were read
+    qint64 m_nRxMessageArrival = 0;  // when the last byte of the frame in m_rxMessage was read
     char m_txData[kTxDataSize] = {};
     int m_nTxLength = 0;
     int m_nTxFrameLength = 0;
@@ -100,7 +100,7 @@ protected:
     std::unique_ptr<CPriorityQueue> m_pFrameQueue;
 
 private:
-    ChannelHealth* m_health = &StationHealth::Channel(0);
+    ChannelHealth* m_pHealth = &StationHealth::Channel(0);
     void HandleFrame(int result);
     void SendReply(char reply);
     void QueueFrame(int ok);

@@ -53,7 +53,7 @@ void PortWorker::Stop()
 {
     {
         QMutexLocker lock(&m_lock);
-        m_bStopping = true;
+        m_stopping = true;
         m_fd = -1;
     }
     Wake();
@@ -62,14 +62,14 @@ void PortWorker::Stop()
 bool PortWorker::Call(std::function<bool()> task)
 {
     QMutexLocker lock(&m_lock);
-    if (m_bEnded || m_wakeFd < 0)
+    if (m_ended || m_wakeFd < 0)
         return false;
     m_task = std::move(task);
-    m_bTaskDone = false;
+    m_taskFinished = false;
     Wake();
-    while (!m_bTaskDone && !m_bEnded)
+    while (!m_taskFinished && !m_ended)
         m_taskDone.wait(&m_lock);
-    return m_bTaskDone && m_bTaskResult;
+    return m_taskFinished && m_taskResult;
 }
 
 void PortWorker::Wake()
@@ -88,7 +88,7 @@ void PortWorker::Run()
         bool writing = false;
         {
             QMutexLocker lock(&m_lock);
-            if (m_bStopping)
+            if (m_stopping)
                 break;
             writing = !m_held.empty();
             writeDeadline = EarliestDeadline();
@@ -97,12 +97,12 @@ void PortWorker::Run()
         const bool holding = now < holdUntil;
         pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {-1, 0, 0}};
         nfds_t count = 1;
-        if (m_bDelivering) {
+        if (m_delivering) {
             fds[1] = {m_port->handle(), short((holding ? 0 : POLLIN) | (writing ? POLLOUT : 0)), 0};
             count = 2;
         }
         std::optional<Clock::time_point> until = writeDeadline;
-        if (m_bDelivering && holding)
+        if (m_delivering && holding)
             until = until ? std::min(*until, holdUntil) : holdUntil;
         timespec wait{};
         if (until) {
@@ -115,7 +115,7 @@ void PortWorker::Run()
             if (errno == EINTR)
                 continue;
             qCWarning(lcComms) << "waiting for the port failed:" << std::strerror(errno);
-            lost = m_bDelivering;
+            lost = m_delivering;
             break;
         }
         if (fds[0].revents & POLLIN) {
@@ -147,7 +147,7 @@ void PortWorker::Run()
     ClosePort();
     {
         QMutexLocker lock(&m_lock);
-        m_bEnded = true;
+        m_ended = true;
         m_taskDone.wakeAll();
     }
     if (lost)
@@ -175,8 +175,8 @@ void PortWorker::RunTask()
         return;
     const bool result = task();
     QMutexLocker lock(&m_lock);
-    m_bTaskResult = result;
-    m_bTaskDone = true;
+    m_taskResult = result;
+    m_taskFinished = true;
     m_taskDone.wakeAll();
 }
 
@@ -207,7 +207,7 @@ bool PortWorker::OpenOnThread(const QString& devicePath, bool* inUse)
     if (!m_port->clear(QSerialPort::AllDirections))
         qCDebug(lcComms) << "purge failed:" << m_port->errorString();
     QMutexLocker lock(&m_lock);
-    if (!m_bStopping)
+    if (!m_stopping)
         m_fd = int(m_port->handle());
     return true;
 }
@@ -218,14 +218,14 @@ bool PortWorker::ConfigureOnThread(const LineSettings& line, int writeTimeoutPer
         return false;
     {
         QMutexLocker lock(&m_lock);
-        m_nWriteTimeoutPerByte = writeTimeoutPerByte;
+        m_writeTimeoutPerByte = writeTimeoutPerByte;
     }
     // A pseudo-terminal has no modem lines and refuses this; that is no reason to fail.
     if (!m_port->setDataTerminalReady(true))
         qCDebug(lcComms) << "raising DTR failed:" << m_port->errorString();
     m_port->clearError();
     // Whatever arrived while the port was being set up is read on the next round of the loop.
-    m_bDelivering = true;
+    m_delivering = true;
     return true;
 }
 
@@ -234,7 +234,7 @@ bool PortWorker::ChangeFormatOnThread(const LineSettings& line, int writeTimeout
     if (!m_port || !ChangeLineFormat(*m_port, line, refusal))
         return false;
     QMutexLocker lock(&m_lock);
-    m_nWriteTimeoutPerByte = writeTimeoutPerByte;
+    m_writeTimeoutPerByte = writeTimeoutPerByte;
     return true;
 }
 
@@ -280,18 +280,18 @@ void PortWorker::Write(const char* data, int count)
 // Under m_lock. Keeps the write for the loop; its time runs from now, for its whole count.
 void PortWorker::Hold(const char* data, qsizetype count, qsizetype sent)
 {
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(count * m_nWriteTimeoutPerByte);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(count * m_writeTimeoutPerByte);
     m_held.push_back({QByteArray(data, count), sent, deadline});
-    m_nHeldBytes += count - sent;
+    m_heldBytes += count - sent;
     // Over the cap the oldest writes that have not begun to go out give way; a begun one is not cut.
     qsizetype dropped = 0;
     auto oldest = m_held.begin();
-    while (m_nHeldBytes > kMaxHeldBytes && m_held.size() > 1) {
+    while (m_heldBytes > kMaxHeldBytes && m_held.size() > 1) {
         if (oldest->sent > 0)
             ++oldest;
         if (oldest == m_held.end() - 1)
             break;
-        m_nHeldBytes -= oldest->bytes.size();
+        m_heldBytes -= oldest->bytes.size();
         dropped += oldest->bytes.size();
         oldest = m_held.erase(oldest);
     }
@@ -303,7 +303,7 @@ void PortWorker::Hold(const char* data, qsizetype count, qsizetype sent)
 // is discarded.
 void PortWorker::DiscardExpired(Clock::time_point now)
 {
-    if (m_nWriteTimeoutPerByte <= 0)
+    if (m_writeTimeoutPerByte <= 0)
         return;
     for (auto it = m_held.begin(); it != m_held.end();) {
         if (now < it->deadline) {
@@ -314,7 +314,7 @@ void PortWorker::DiscardExpired(Clock::time_point now)
         // The driver still holds what went out of it, behind the bytes of earlier writes: older still.
         if (it->sent > 0)
             ::tcflush(m_fd, TCOFLUSH);
-        m_nHeldBytes -= it->bytes.size() - it->sent;
+        m_heldBytes -= it->bytes.size() - it->sent;
         it = m_held.erase(it);
     }
 }
@@ -322,7 +322,7 @@ void PortWorker::DiscardExpired(Clock::time_point now)
 // Under m_lock. When the loop must next look at the held writes for their time.
 std::optional<PortWorker::Clock::time_point> PortWorker::EarliestDeadline() const
 {
-    if (m_nWriteTimeoutPerByte <= 0 || m_held.empty())
+    if (m_writeTimeoutPerByte <= 0 || m_held.empty())
         return std::nullopt;
     Clock::time_point earliest = m_held.front().deadline;
     for (const HeldWrite& held : m_held)
@@ -341,11 +341,11 @@ void PortWorker::FlushPending()
         const qsizetype written = WriteNow(head.bytes.constData() + head.sent, head.bytes.size() - head.sent);
         if (written < 0) {
             m_held.clear();
-            m_nHeldBytes = 0;
+            m_heldBytes = 0;
             return;
         }
         head.sent += written;
-        m_nHeldBytes -= written;
+        m_heldBytes -= written;
         if (head.sent < head.bytes.size())
             return;  // the line is full again
         qCDebug(lcComms, "%lld bytes written", qint64(head.sent));
@@ -373,12 +373,12 @@ qsizetype PortWorker::WriteNow(const char* data, qsizetype count)
 
 void PortWorker::ClosePort()
 {
-    m_bDelivering = false;
+    m_delivering = false;
     {
         QMutexLocker lock(&m_lock);
         m_fd = -1;
         m_held.clear();
-        m_nHeldBytes = 0;
+        m_heldBytes = 0;
     }
     if (!m_port)
         return;

@@ -91,17 +91,17 @@ private:
     int m_wakeFd = -1;                    // eventfd: a task, a stop or pending bytes to write
     std::unique_ptr<QSerialPort> m_port;  // made, used and destroyed on the loop's thread only
     PortLock m_portLock;                 // held while m_port is open; loop's thread only
-    bool m_bDelivering = false;           // loop's thread only
+    bool m_delivering = false;            // loop's thread only
 
     QMutex m_lock;  // guards everything below
     QWaitCondition m_taskDone;
     std::function<bool()> m_task;
-    bool m_bTaskDone = false;
-    bool m_bTaskResult = false;
-    bool m_bStopping = false;
-    bool m_bEnded = false;  // Run has finished
+    bool m_taskFinished = false;
+    bool m_taskResult = false;
+    bool m_stopping = false;
+    bool m_ended = false;   // Run has finished
     int m_fd = -1;          // where writes go; -1 before opening and once closing has begun
-    int m_nWriteTimeoutPerByte = 0;
+    int m_writeTimeoutPerByte = 0;
 
     // A write the line did not take at once, with what of it has gone out and when the rest is
     // discarded.
@@ -112,5 +112,5 @@ private:
         Clock::time_point deadline;
     };
     std::deque<HeldWrite> m_held;  // oldest first
-    qsizetype m_nHeldBytes = 0;    // not yet written, over all of m_held
+    qsizetype m_heldBytes = 0;     // not yet written, over all of m_held
 };

@@ -17,7 +17,7 @@ public:
     void Push(const char* data, int length, int flag = 0, qint64 stamp = 0);
     // Moves waiting entries into the room a pop has made.
     void Refill();
-    int Waiting() const { return int(m_nWaiting); }
+    int Waiting() const { return int(m_waiting); }
 
 private:
     struct Entry
@@ -32,6 +32,6 @@ private:
 
     CPriorityQueue& m_queue;
     std::vector<Entry> m_ring;
-    size_t m_nFirst = 0;    // ring index of the oldest waiting entry
-    size_t m_nWaiting = 0;
+    size_t m_first = 0;     // ring index of the oldest waiting entry
+    size_t m_waiting = 0;
 };

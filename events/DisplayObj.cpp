@@ -80,7 +80,7 @@ CDisplayObj::CDisplayObj(SystemEventTag, QByteArrayView message, int channel)
     const int length = int(message.size());
     const char* time = TimeText();
     const int timeLength = int(std::strlen(time));
-    char* line = m_text.Resize(timeLength + 1 + length);
+    char* line = m_strText.Resize(timeLength + 1 + length);
     std::memcpy(line, time, size_t(timeLength));
     line[timeLength] = ' ';
     if (length > 0)
@@ -95,7 +95,7 @@ CDisplayObj CDisplayObj::SystemEvent(QByteArrayView message, int channel)
 void CDisplayObj::Reset()
 {
     m_pData.Resize(0);
-    m_text.Resize(0);
+    m_strText.Resize(0);
     m_nLength = 3;
     m_crText = kBlack;
     m_crStatus = kBlack;
@@ -110,11 +110,11 @@ void CDisplayObj::FormatText(const char* format, ...)
     va_list args, again;
     va_start(args, format);
     va_copy(again, args);
-    qsizetype length = FormatBytesInto(m_text.Resize(kMaxLineBytes), kMaxLineBytes, format, args);
+    qsizetype length = FormatBytesInto(m_strText.Resize(kMaxLineBytes), kMaxLineBytes, format, args);
     // A line longer than a record holds in itself is made again in a buffer of its size.
     if (length > kMaxLineBytes)
-        length = FormatBytesInto(m_text.Resize(int(length)), length, format, again);
-    m_text.Resize(int(length));
+        length = FormatBytesInto(m_strText.Resize(int(length)), length, format, again);
+    m_strText.Resize(int(length));
     va_end(again);
     va_end(args);
 }
@@ -164,7 +164,7 @@ void CDisplayObj::FormatTextMessage()
     m_crStatus = kWhite;
     const char* time = TimeText();
     m_nKind = KIND_OTHER;
-    m_text.Resize(0);
+    m_strText.Resize(0);
     // Shorter than 2 bytes there is no type; such a message gives an empty line of kind 3.
     if (m_nLength < 2)
         return;
@@ -233,7 +233,7 @@ void CDisplayObj::Serialize(StoringArchive& ar) const
     ar.WriteInt32(m_nKind);
     ar.WriteInt32(m_bFault);
     ar.WriteInt32(m_nLength);
-    ar.WriteString(m_text.Data(), m_text.Size());
+    ar.WriteString(m_strText.Data(), m_strText.Size());
     ar.WriteInt32(m_bTextMessage);
 }
 
@@ -252,13 +252,13 @@ LoadingArchive::Status CDisplayObj::Serialize(LoadingArchive& ar)
     if ((status = ar.ReadInt32(length)) != LoadingArchive::Ok)
         return status;
     m_nLength = length;
-    m_text.Resize(0);
+    m_strText.Resize(0);
     quint32 textLength = 0;
     bool wide = false;
     if ((status = ar.ReadStringLength(textLength, wide)) != LoadingArchive::Ok)
         return status;
-    if ((status = ar.ReadStringBytes(m_text.Resize(int(textLength)), textLength, wide)) != LoadingArchive::Ok) {
-        m_text.Resize(0);
+    if ((status = ar.ReadStringBytes(m_strText.Resize(int(textLength)), textLength, wide)) != LoadingArchive::Ok) {
+        m_strText.Resize(0);
         return status;
     }
     if ((status = ar.ReadInt32(textMessage)) != LoadingArchive::Ok)

@@ -62,9 +62,9 @@ public:
     // The same test for a record of the given kind.
     static int KindPassesFilter(int kind, int call, int fault, int normal, int system);
 
-    QByteArray GetText() const { return QByteArray(m_text.Data(), m_text.Size()); }
-    QByteArrayView TextView() const { return {m_text.Data(), m_text.Size()}; }  // no copy, for output
-    QString GetDisplayText() const { return QString::fromLatin1(m_text.Data(), m_text.Size()); }  // for drawing
+    QByteArray GetText() const { return QByteArray(m_strText.Data(), m_strText.Size()); }
+    QByteArrayView TextView() const { return {m_strText.Data(), m_strText.Size()}; }  // no copy, for output
+    QString GetDisplayText() const { return QString::fromLatin1(m_strText.Data(), m_strText.Size()); }  // for drawing
     quint32 GetTextColor() const { return m_crText; }
     quint32 GetStatusColor() const { return m_crStatus; }
     int IsFault() const { return m_bFault; }
@@ -87,7 +87,7 @@ private:
 
     // The message bytes; none for a record read back from an archive (nothing reads them).
     InlineBytes<kMaxMessageBytes> m_pData;
-    InlineBytes<kMaxLineBytes> m_text;  // the display line
+    InlineBytes<kMaxLineBytes> m_strText;  // the display line
     int m_nLength = 3;
     quint32 m_crText = kBlack;
     quint32 m_crStatus = kBlack;

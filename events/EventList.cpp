@@ -35,8 +35,8 @@ ListedEvent EventList::At(int index) const
     event.m_text = m_textTable.Get(int(entry.block)) + entry.offset;
     event.m_length = qsizetype(entry.length);
     event.m_textColor = entry.colorAndFlags & 0x00FFFFFF;
-    event.m_nKind = int((entry.colorAndFlags >> 24) & 3);
-    event.m_bFault = int((entry.colorAndFlags >> 26) & 1);
+    event.m_kind = int((entry.colorAndFlags >> 24) & 3);
+    event.m_fault = int((entry.colorAndFlags >> 26) & 1);
     return event;
 }
 

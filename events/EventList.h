@@ -21,16 +21,16 @@ public:
     QByteArray GetText() const { return QByteArray(m_text, m_length); }
     QString GetDisplayText() const { return QString::fromLatin1(m_text, m_length); }  // for drawing
     quint32 GetTextColor() const { return m_textColor; }
-    int IsFault() const { return m_bFault; }
-    int GetKind() const { return m_nKind; }
+    int IsFault() const { return m_fault; }
+    int GetKind() const { return m_kind; }
 
 private:
     friend class EventList;
     const char* m_text = nullptr;
     qsizetype m_length = 0;
     quint32 m_textColor = 0;
-    int m_nKind = 0;
-    int m_bFault = 0;
+    int m_kind = 0;
+    int m_fault = 0;
 };
 
 // The records of one list: appended by one thread (the logging thread, for a live channel) while

@@ -11,7 +11,7 @@
 CChannelDialog::CChannelDialog(int channel, std::function<QString(int index)> storedName, QWidget* parent)
     : CPropertyPage(QString::fromLatin1(Str::kChannelNamePage), parent)
     , m_nChannel(channel)
-    , m_storedName(std::move(storedName))
+    , m_pfnStoredName(std::move(storedName))
     , m_pEdit(new QLineEdit)
 {
     auto* label = new QLabel(QString::fromLatin1(Str::kChannelNameLabel));
@@ -66,7 +66,7 @@ bool CChannelDialog::CheckDuplicateNames()
     // Nor do blanks before or after it make a name another one.
     const QString upper = typed.trimmed().toUpper();
     for (int index = 0; index < 16; ++index) {
-        if (index + 1 != m_nChannel && m_storedName(index).trimmed().toUpper() == upper)
+        if (index + 1 != m_nChannel && m_pfnStoredName(index).trimmed().toUpper() == upper)
             return Refuse(QString::fromLatin1(Str::kNameDuplicated).arg(upper), true);
     }
     return true;

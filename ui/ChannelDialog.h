@@ -28,6 +28,6 @@ private:
     bool CheckDuplicateNames();
 
     int m_nChannel;
-    std::function<QString(int index)> m_storedName;
+    std::function<QString(int index)> m_pfnStoredName;
     QLineEdit* m_pEdit;
 };

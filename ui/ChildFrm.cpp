@@ -13,8 +13,8 @@
 CChildFrame::CChildFrame(CQuorvelDoc* document, ChannelNameSource channelNames, QWidget* parent)
     : QMdiSubWindow(parent)
     , m_pDocument(document)
-    , m_channelNames(std::move(channelNames))
-    , m_pView(new CQuorvelView(document, m_channelNames))
+    , m_pfnChannelNames(std::move(channelNames))
+    , m_pView(new CQuorvelView(document, m_pfnChannelNames))
 {
     // No close box, and the system menu's Close greyed: a child window closes by Close Archive.
     setStyle(NoCloseBoxStyle::Instance());
@@ -49,7 +49,7 @@ void CChildFrame::OnProperties()
 bool CChildFrame::IsChannelName(const QString& title) const
 {
     QString name;
-    for (int index = 0; m_channelNames && m_channelNames(index, name); ++index) {
+    for (int index = 0; m_pfnChannelNames && m_pfnChannelNames(index, name); ++index) {
         if (name == title)
             return true;
     }

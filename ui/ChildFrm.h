@@ -36,7 +36,7 @@ private:
     bool IsChannelName(const QString& title) const;
 
     QPointer<CQuorvelDoc> m_pDocument;
-    ChannelNameSource m_channelNames;
+    ChannelNameSource m_pfnChannelNames;
     CQuorvelView* m_pView;
     int m_nChannel = 0;
     bool m_bFlashHighlighted = false;

@@ -53,9 +53,9 @@ DesktopNotifier::~DesktopNotifier()
 
 void DesktopNotifier::Start()
 {
-    if (m_bStarted)
+    if (m_started)
         return;
-    m_bStarted = true;
+    m_started = true;
     if (!SessionBusKnown()) {
         SetAvailable(false);
         return;

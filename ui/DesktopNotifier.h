@@ -57,7 +57,7 @@ private:
 
     int m_intervalMs;
     State m_state = State::Unknown;
-    bool m_bStarted = false;
+    bool m_started = false;
     std::array<Channel, kChannels> m_channels;
     // Whom the thread that connects the bus tells, while there is someone.
     struct ConnectorTarget

@@ -34,18 +34,18 @@
 CMainFrame::CMainFrame(ChannelNameSource channelNames, QWidget* parent)
     : QMainWindow(parent)
     , m_channelNames(std::move(channelNames))
-    , m_pMdiArea(new QMdiArea(this))
+    , m_mdiArea(new QMdiArea(this))
 {
-    setCentralWidget(m_pMdiArea);
+    setCentralWidget(m_mdiArea);
     setAcceptDrops(true);
     ConnectCommands();
     m_childMenus = m_commands.BuildMenus(ChildMenus(), this);
     m_frameMenus = m_commands.BuildMenus(FrameMenus(), this);
     for (QMenu* menu : m_childMenus) {
         if (menu->title() == QLatin1String(Str::kMenuWindow))
-            m_pWindowMenu = menu;
+            m_windowMenu = menu;
     }
-    connect(m_pWindowMenu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
     for (const Accelerator& accelerator : Accelerators()) {
         auto* shortcut = new QShortcut(accelerator.keys, this);
         const int id = accelerator.id;
@@ -53,10 +53,10 @@ CMainFrame::CMainFrame(ChannelNameSource channelNames, QWidget* parent)
     }
     CreateStatusBar();
     SetRecentFiles({});
-    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        if (window && window != m_pActive) {
-            m_pActiveBefore = m_pActive;
-            m_pActive = window;
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (window && window != m_active) {
+            m_activeBefore = m_active;
+            m_active = window;
         }
         UpdateMenus();
         UpdateTitle();
@@ -68,22 +68,22 @@ CMainFrame::CMainFrame(ChannelNameSource channelNames, QWidget* parent)
 CMainFrame::~CMainFrame()
 {
     // The child windows go after the menu bar and status bar; their last activations change nothing.
-    m_pMdiArea->disconnect(this);
-    for (QMdiSubWindow* window : m_pMdiArea->subWindowList())
+    m_mdiArea->disconnect(this);
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList())
         window->disconnect(this);
 }
 
 void CMainFrame::ConnectCommands()
 {
     // The frame's windows.
-    m_commands.SetHandler(ID_WINDOW_CASCADE, [this] { m_pMdiArea->cascadeSubWindows(); });
+    m_commands.SetHandler(ID_WINDOW_CASCADE, [this] { m_mdiArea->cascadeSubWindows(); });
     m_commands.SetHandler(ID_WINDOW_TILE_HORZ, [this] { MDITile(Qt::Horizontal); });
     m_commands.SetHandler(ID_WINDOW_TILE_VERT, [this] { MDITile(Qt::Vertical); });
     m_commands.SetHandler(ID_WINDOW_ARRANGE, [this] { ArrangeIcons(); });
     m_commands.SetHandler(ID_RESTORE_WINDOWS, [this] { RestoreChannelWindows(); });
     // Windows are made from channel 16 down to 1, so the next channel's window is the one made before.
-    m_commands.SetHandler(ID_NEXT_PANE, [this] { m_pMdiArea->activatePreviousSubWindow(); });
-    m_commands.SetHandler(ID_PREV_PANE, [this] { m_pMdiArea->activateNextSubWindow(); });
+    m_commands.SetHandler(ID_NEXT_PANE, [this] { m_mdiArea->activatePreviousSubWindow(); });
+    m_commands.SetHandler(ID_PREV_PANE, [this] { m_mdiArea->activateNextSubWindow(); });
     m_commands.SetHandler(ID_CLOSE_ARCHIVE, [this] {
         if (CChildFrame* frame = ActiveChildFrame())
             CloseChild(frame);
@@ -134,10 +134,10 @@ void CMainFrame::CreateStatusBar()
 {
     // The ready text is a normal pane, so a menu item's prompt covers it while the menu is open.
     statusBar()->addWidget(new QLabel(QString::fromLatin1(Str::kReady)), 1);
-    m_pDatePane = new QLabel(QString::fromLatin1(Str::kDatePaneInitial));
-    m_pDatePane->setObjectName(QStringLiteral("datePane"));
-    m_pDatePane->setTextFormat(Qt::PlainText);
-    statusBar()->addPermanentWidget(m_pDatePane);
+    m_datePane = new QLabel(QString::fromLatin1(Str::kDatePaneInitial));
+    m_datePane->setObjectName(QStringLiteral("datePane"));
+    m_datePane->setTextFormat(Qt::PlainText);
+    statusBar()->addPermanentWidget(m_datePane);
     QAction* toggle = Commands::Find(m_frameMenus, ID_VIEW_STATUS_BAR);
     toggle->setCheckable(true);
     toggle->setChecked(true);
@@ -151,16 +151,16 @@ void CMainFrame::OnUpdateDate()
 {
     const QString date = QLocale::c().toString(Clock::Now().date(), QLatin1String(Str::kDatePaneFormat));
     const QString text = QStringLiteral("  ") + date + QStringLiteral("  ");
-    if (m_pDatePane->text() == text)
+    if (m_datePane->text() == text)
         return;
-    m_pDatePane->setMinimumWidth(6 * int(date.size()));
-    m_pDatePane->setText(text);
+    m_datePane->setMinimumWidth(6 * int(date.size()));
+    m_datePane->setText(text);
 }
 
 CChildFrame* CMainFrame::CreateChannelWindow(CQuorvelDoc* document)
 {
     auto* frame = new CChildFrame(document, m_channelNames);
-    m_pMdiArea->addSubWindow(frame);
+    m_mdiArea->addSubWindow(frame);
     connect(frame, &QWidget::windowTitleChanged, this, &CMainFrame::UpdateTitle);
     connect(frame, &CChildFrame::openChannelProperties, this, &CMainFrame::openChannelProperties);
     frame->show();
@@ -170,13 +170,13 @@ CChildFrame* CMainFrame::CreateChannelWindow(CQuorvelDoc* document)
 
 CChildFrame* CMainFrame::ActiveChildFrame() const
 {
-    return qobject_cast<CChildFrame*>(m_pMdiArea->activeSubWindow());
+    return qobject_cast<CChildFrame*>(m_mdiArea->activeSubWindow());
 }
 
 QList<CChildFrame*> CMainFrame::ChildFrames() const
 {
     QList<CChildFrame*> frames;
-    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList()) {
         if (auto* frame = qobject_cast<CChildFrame*>(window))
             frames.append(frame);
     }
@@ -186,12 +186,12 @@ QList<CChildFrame*> CMainFrame::ChildFrames() const
 void CMainFrame::MDITile(Qt::Orientation orientation)
 {
     QList<QMdiSubWindow*> windows;
-    const QList<QMdiSubWindow*> stacked = m_pMdiArea->subWindowList(QMdiArea::StackingOrder);
+    const QList<QMdiSubWindow*> stacked = m_mdiArea->subWindowList(QMdiArea::StackingOrder);
     for (auto it = stacked.rbegin(); it != stacked.rend(); ++it) {
         if ((*it)->isVisible() && !(*it)->isMinimized())
             windows.append(*it);
     }
-    const QList<QRect> tiles = TileRects(m_pMdiArea->viewport()->rect(), int(windows.size()), orientation);
+    const QList<QRect> tiles = TileRects(m_mdiArea->viewport()->rect(), int(windows.size()), orientation);
     for (int i = 0; i < windows.size(); ++i) {
         if (windows[i]->isMaximized())
             windows[i]->showNormal();
@@ -201,7 +201,7 @@ void CMainFrame::MDITile(Qt::Orientation orientation)
 
 void CMainFrame::RestoreChannelWindows()
 {
-    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList()) {
         if (window->isMinimized())
             window->showNormal();
     }
@@ -210,36 +210,36 @@ void CMainFrame::RestoreChannelWindows()
 void CMainFrame::ArrangeIcons()
 {
     QList<QWidget*> icons;
-    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList()) {
         if (window->isMinimized())
             icons.append(window);
     }
-    const QList<QRect> places = IconRects(m_pMdiArea->viewport()->rect(), icons);
+    const QList<QRect> places = IconRects(m_mdiArea->viewport()->rect(), icons);
     for (int i = 0; i < icons.size(); ++i)
         icons[i]->move(places[i].topLeft());
 }
 
 void CMainFrame::SetBackupAvailable(bool available)
 {
-    m_bBackupAvailable = available;
+    m_backupAvailable = available;
     UpdateMenus();
 }
 
 QAction* CMainFrame::CommandAction(int id) const
 {
-    return Commands::Find(m_bChildMenusShown ? m_childMenus : m_frameMenus, id);
+    return Commands::Find(m_childMenusShown ? m_childMenus : m_frameMenus, id);
 }
 
 void CMainFrame::UpdateMenus()
 {
     const bool child = ActiveChildFrame() != nullptr;
-    if (child != m_bChildMenusShown || menuBar()->actions().isEmpty()) {
+    if (child != m_childMenusShown || menuBar()->actions().isEmpty()) {
         menuBar()->clear();
         for (QMenu* menu : child ? m_childMenus : m_frameMenus)
             menuBar()->addMenu(menu);
-        m_bChildMenusShown = child;
+        m_childMenusShown = child;
     }
-    Commands::Find(m_childMenus, ID_BACKUP_ARCHIVES)->setEnabled(m_bBackupAvailable);
+    Commands::Find(m_childMenus, ID_BACKUP_ARCHIVES)->setEnabled(m_backupAvailable);
     Commands::Find(m_childMenus, ID_FILE_SEND_MAIL)->setEnabled(!FindSendProgram().isEmpty());
 }
 
@@ -291,10 +291,10 @@ void CMainFrame::UpdateChannelTitles()
 
 void CMainFrame::CloseChild(CChildFrame* frame)
 {
-    const QPointer<QMdiSubWindow> before = frame == m_pActive ? m_pActiveBefore : QPointer<QMdiSubWindow>();
+    const QPointer<QMdiSubWindow> before = frame == m_active ? m_activeBefore : QPointer<QMdiSubWindow>();
     if (!frame->close() || !before)
         return;
-    m_pMdiArea->setActiveSubWindow(before);
+    m_mdiArea->setActiveSubWindow(before);
 }
 
 void CMainFrame::changeEvent(QEvent* event)
@@ -302,7 +302,7 @@ void CMainFrame::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     // Back from a box or a dialog (or from another program), the keyboard goes to the active
     // window's view, which stops its flashing as a click would.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_bClosing) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_closing) {
         if (CChildFrame* frame = ActiveChildFrame(); frame && frame->View())
             frame->View()->setFocus(Qt::ActiveWindowFocusReason);
     }
@@ -312,7 +312,7 @@ void CMainFrame::FillWindowMenu()
 {
     qDeleteAll(m_windowList);
     m_windowList.clear();
-    QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+    QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList();
     if (windows.isEmpty())
         return;
     // The channels in their order, then the archive windows as they were opened.
@@ -323,17 +323,17 @@ void CMainFrame::FillWindowMenu()
     };
     std::stable_sort(windows.begin(), windows.end(),
                      [&](QMdiSubWindow* a, QMdiSubWindow* b) { return channelOf(a) < channelOf(b); });
-    m_windowList.append(m_pWindowMenu->addSeparator());
+    m_windowList.append(m_windowMenu->addSeparator());
     for (int i = 0; i < windows.size(); ++i) {
         QMdiSubWindow* window = windows[i];
         const CChildFrame* frame = qobject_cast<CChildFrame*>(window);
         const QString title = frame && frame->GetDocument() ? frame->GetDocument()->GetTitle() : window->windowTitle();
         // Only 1 to 9 can be typed as one key; later entries are chosen by arrow or mouse.
         const char* format = i < kWindowMnemonics ? Str::kWindowListEntry : Str::kWindowListEntryPlain;
-        QAction* entry = m_pWindowMenu->addAction(QString::fromLatin1(format).arg(i + 1).arg(title));
+        QAction* entry = m_windowMenu->addAction(QString::fromLatin1(format).arg(i + 1).arg(title));
         entry->setCheckable(true);
-        entry->setChecked(window == m_pMdiArea->activeSubWindow());
-        connect(entry, &QAction::triggered, this, [this, window] { m_pMdiArea->setActiveSubWindow(window); });
+        entry->setChecked(window == m_mdiArea->activeSubWindow());
+        connect(entry, &QAction::triggered, this, [this, window] { m_mdiArea->setActiveSubWindow(window); });
         m_windowList.append(entry);
     }
 }
@@ -359,14 +359,14 @@ void CMainFrame::OnFileOpen()
 
 QPrinter& CMainFrame::Printer()
 {
-    if (!m_pPrinter)
-        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *m_pPrinter;
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (!m_bClosing) {
+    if (!m_closing) {
         UserMessages().MessageBeep(IUserMessages::Beep::Question);
         const int answer = UserMessages().MessageBox(QString::fromLatin1(Str::kQuitQuestion),
                                                      IUserMessages::Buttons::YesNo, IUserMessages::Icon::Question);
@@ -375,11 +375,11 @@ void CMainFrame::closeEvent(QCloseEvent* event)
             return;
         }
         emit closeChannelPorts();
-        m_bClosing = true;
+        m_closing = true;
     }
     for (CChildFrame* frame : ChildFrames())
         frame->SetProgramEnding();
-    m_pMdiArea->closeAllSubWindows();
+    m_mdiArea->closeAllSubWindows();
     event->accept();
 }
 

@@ -47,7 +47,7 @@ public:
     // "Recent File" item stands in while there are none.
     void SetRecentFiles(const QStringList& files);
 
-    QMdiArea* MdiArea() const { return m_pMdiArea; }
+    QMdiArea* MdiArea() const { return m_mdiArea; }
     CChildFrame* ActiveChildFrame() const;
     QList<CChildFrame*> ChildFrames() const;
     // The item of the menus now shown with that command (named after its id); nullptr when they
@@ -91,23 +91,23 @@ private:
     void FillRecentFiles(const QList<QMenu*>& menus, QList<QAction*>& entries);
 
     ChannelNameSource m_channelNames;
-    QMdiArea* m_pMdiArea;
+    QMdiArea* m_mdiArea;
     QList<QMenu*> m_childMenus;   // menu 129
     QList<QMenu*> m_frameMenus;   // menu 128
     Commands m_commands;
-    QMenu* m_pWindowMenu = nullptr;
+    QMenu* m_windowMenu = nullptr;
     QList<QAction*> m_windowList;
     QStringList m_recentFiles;
     QList<QAction*> m_childRecentEntries;
     QList<QAction*> m_frameRecentEntries;
-    bool m_bChildMenusShown = false;
-    QLabel* m_pDatePane = nullptr;
+    bool m_childMenusShown = false;
+    QLabel* m_datePane = nullptr;
     QString m_title;
     QTimer m_dateTimer;
-    bool m_bBackupAvailable = false;
-    bool m_bClosing = false;
+    bool m_backupAvailable = false;
+    bool m_closing = false;
     std::function<QStringList()> m_availablePorts;
-    std::unique_ptr<QPrinter> m_pPrinter;
-    QPointer<QMdiSubWindow> m_pActive;          // the active child window
-    QPointer<QMdiSubWindow> m_pActiveBefore;    // the one active before it
+    std::unique_ptr<QPrinter> m_printer;
+    QPointer<QMdiSubWindow> m_active;           // the active child window
+    QPointer<QMdiSubWindow> m_activeBefore;     // the one active before it
 };

@@ -52,8 +52,8 @@ void PagePrinter::OnBeginPrinting(QPainter& painter)
     m_nLinesPerPage = h > 0 ? qMax(1, (linesTop - linesBottom) / h) : 1;
     // The lines' left edge: the width of "Wj" in the printer's pixels, taken as 0.1 mm.
     m_nPrintLeft = painter.fontMetrics().horizontalAdvance(QStringLiteral("Wj"));
-    m_events = m_pDocument ? m_pDocument->Events() : nullptr;
-    m_nEventCount = m_events ? m_events->Count() : 0;
+    m_pEvents = m_pDocument ? m_pDocument->Events() : nullptr;
+    m_nEventCount = m_pEvents ? m_pEvents->Count() : 0;
     m_nMaxPage = m_nEventCount / m_nLinesPerPage + 1;
 }
 
@@ -83,12 +83,12 @@ void PagePrinter::PrintPageHeader(QPainter& painter)
 
 void PagePrinter::DrawEventLines(QPainter& painter)
 {
-    if (!m_events)
+    if (!m_pEvents)
         return;
     const LoMetric map(*painter.device());
     for (int i = m_nPrintPage * m_nLinesPerPage, j = 0; i < m_nEventCount && j < m_nLinesPerPage; ++i, ++j) {
         m_nLineHeight = ExtentHeight(painter, map);
-        DrawText(painter, map, m_nPrintLeft, m_nPrintTop - j * m_nLineHeight, m_events->At(i).GetDisplayText());
+        DrawText(painter, map, m_nPrintLeft, m_nPrintTop - j * m_nLineHeight, m_pEvents->At(i).GetDisplayText());
     }
 }
 

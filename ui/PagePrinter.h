@@ -34,7 +34,7 @@ private:
     void DrawEventLines(QPainter& painter);
 
     QPointer<CQuorvelDoc> m_pDocument;
-    std::shared_ptr<const EventList> m_events;  // the list as printing began
+    std::shared_ptr<const EventList> m_pEvents;  // the list as printing began
     int m_nEventCount = 0;
     QRect m_rectDraw;          // the printable area in 0.1 mm: top-left (0, 0), bottom negative
     int m_nLineHeight = 0;

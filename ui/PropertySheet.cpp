@@ -10,31 +10,31 @@
 
 PropertySheet::PropertySheet(const QString& caption, QWidget* parent)
     : QDialog(parent)
-    , m_pTabs(new QTabBar)
-    , m_pStack(new QStackedWidget)
-    , m_pButtons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel))
+    , m_tabs(new QTabBar)
+    , m_stack(new QStackedWidget)
+    , m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel))
 {
     setWindowTitle(caption);
-    m_pTabs->setDrawBase(false);
-    m_pTabs->setExpanding(false);
-    m_pStack->setFrameShape(QFrame::StyledPanel);
+    m_tabs->setDrawBase(false);
+    m_tabs->setExpanding(false);
+    m_stack->setFrameShape(QFrame::StyledPanel);
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(0);
-    layout->addWidget(m_pTabs);
-    layout->addWidget(m_pStack, 1);
+    layout->addWidget(m_tabs);
+    layout->addWidget(m_stack, 1);
     layout->addSpacing(10);
-    layout->addWidget(m_pButtons);
-    connect(m_pTabs, &QTabBar::currentChanged, this, &PropertySheet::OnTabChanged);
-    connect(m_pButtons, &QDialogButtonBox::accepted, this, &PropertySheet::accept);
-    connect(m_pButtons, &QDialogButtonBox::rejected, this, &PropertySheet::reject);
+    layout->addWidget(m_buttons);
+    connect(m_tabs, &QTabBar::currentChanged, this, &PropertySheet::OnTabChanged);
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &PropertySheet::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &PropertySheet::reject);
 }
 
 void PropertySheet::AddPage(CPropertyPage* page)
 {
     m_pages.append(page);
-    m_pStack->addWidget(page);
-    const QSignalBlocker blocker(m_pTabs);
-    m_pTabs->addTab(page->Caption());
+    m_stack->addWidget(page);
+    const QSignalBlocker blocker(m_tabs);
+    m_tabs->addTab(page->Caption());
 }
 
 int PropertySheet::DoModal()
@@ -46,33 +46,33 @@ int PropertySheet::DoModal()
 
 void PropertySheet::OnTabChanged(int index)
 {
-    if (index == m_nActive)
+    if (index == m_active)
         return;
     {
         // The tab shows the page left until that page lets go.
-        const QSignalBlocker blocker(m_pTabs);
-        m_pTabs->setCurrentIndex(m_nActive);
+        const QSignalBlocker blocker(m_tabs);
+        m_tabs->setCurrentIndex(m_active);
     }
-    if (m_nActive >= 0 && !m_pages[m_nActive]->OnKillActive())
+    if (m_active >= 0 && !m_pages[m_active]->OnKillActive())
         return;
     SetActivePage(index);
 }
 
 void PropertySheet::SetActivePage(int index)
 {
-    m_nActive = index;
+    m_active = index;
     {
-        const QSignalBlocker blocker(m_pTabs);
-        m_pTabs->setCurrentIndex(index);
+        const QSignalBlocker blocker(m_tabs);
+        m_tabs->setCurrentIndex(index);
     }
     CPropertyPage* page = m_pages[index];
     page->Initialise();
-    m_pStack->setCurrentWidget(page);
+    m_stack->setCurrentWidget(page);
 }
 
 void PropertySheet::accept()
 {
-    if (m_nActive >= 0 && !m_pages[m_nActive]->OnKillActive())
+    if (m_active >= 0 && !m_pages[m_active]->OnKillActive())
         return;
     for (CPropertyPage* page : std::as_const(m_pages)) {
         if (page->IsInitialised())

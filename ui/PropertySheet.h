@@ -26,9 +26,9 @@ private:
     void OnTabChanged(int index);
     void SetActivePage(int index);
 
-    QTabBar* m_pTabs;
-    QStackedWidget* m_pStack;
-    QDialogButtonBox* m_pButtons;
+    QTabBar* m_tabs;
+    QStackedWidget* m_stack;
+    QDialogButtonBox* m_buttons;
     QList<CPropertyPage*> m_pages;
-    int m_nActive = -1;
+    int m_active = -1;
 };

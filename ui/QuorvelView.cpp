@@ -47,7 +47,7 @@ QTimer& SharedBeat()
 CQuorvelView::CQuorvelView(CQuorvelDoc* document, ChannelNameSource channelNames, QWidget* parent)
     : QAbstractScrollArea(parent)
     , m_pDocument(document)
-    , m_channelNames(std::move(channelNames))
+    , m_pfnChannelNames(std::move(channelNames))
 {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
@@ -314,7 +314,7 @@ void CQuorvelView::focusInEvent(QFocusEvent* event)
     QAbstractScrollArea::focusInEvent(event);
     const int channel = m_pDocument ? m_pDocument->GetChannel() : 0;
     QString name;
-    if (channel > 0 && m_channelNames && m_channelNames(channel - 1, name)) {
+    if (channel > 0 && m_pfnChannelNames && m_pfnChannelNames(channel - 1, name)) {
         m_pDocument->SetTitle(name);
         emit documentTitleChanged();
     }

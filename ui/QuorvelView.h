@@ -88,7 +88,7 @@ private:
     void StopFlash();
 
     QPointer<CQuorvelDoc> m_pDocument;
-    ChannelNameSource m_channelNames;
+    ChannelNameSource m_pfnChannelNames;
     int m_nLineHeight = 0;     // of the line last drawn, in 0.1 mm
     int m_nVisibleLines = 0;
     int m_nFirstLine = 0;

@@ -55,8 +55,8 @@ int WindowMessages::MessageBox(const QString& text, Buttons buttons, Icon icon)
 {
     for (const Box& open : m_open) {
         if (open.text == text) {
-            ++m_nNotShown;
-            qCWarning(lcUi) << "box already open, not shown again (" << m_nNotShown << "so far):" << text;
+            ++m_notShown;
+            qCWarning(lcUi) << "box already open, not shown again (" << m_notShown << "so far):" << text;
             return DefaultAnswer(open.buttons);
         }
     }

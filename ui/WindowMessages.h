@@ -21,7 +21,7 @@ public:
 
     int OpenBoxes() const { return int(m_open.size()); }
     int WaitingBoxes() const { return int(m_waiting.size()); }
-    int NotShownCount() const { return m_nNotShown; }  // repeats of a text already open
+    int NotShownCount() const { return m_notShown; }   // repeats of a text already open
 
 private:
     struct Box
@@ -36,5 +36,5 @@ private:
 
     QList<Box> m_open;      // innermost last
     QList<Box> m_waiting;
-    int m_nNotShown = 0;
+    int m_notShown = 0;
 };

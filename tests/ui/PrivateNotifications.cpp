@@ -44,10 +44,10 @@ PrivateNotifications::~PrivateNotifications()
 
 bool PrivateNotifications::Serve(bool serving)
 {
-    if (!IsRunning() || serving == m_bServing)
+    if (!IsRunning() || serving == m_serving)
         return IsRunning();
     QDBusConnection bus(kConnection);
-    m_bServing = serving;
+    m_serving = serving;
     if (!serving) {
         bus.unregisterService(kService);
         bus.unregisterObject(kPath);

@@ -44,5 +44,5 @@ public slots:
 private:
     QProcess m_daemon;
     QString m_address;
-    bool m_bServing = false;
+    bool m_serving = false;
 };

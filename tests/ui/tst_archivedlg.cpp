@@ -73,7 +73,7 @@ public:
         m_timer.start(10);
     }
     int StepsLeft() const { return int(m_steps.size()); }
-    bool RanOut() const { return m_bRanOut; }
+    bool RanOut() const { return m_ranOut; }
     QStringList firstList;  // the list as first shown
 
 private:
@@ -82,13 +82,13 @@ private:
         auto* dialog = qobject_cast<CArchiveDlg*>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible() || dialog->IsCopying())
             return;
-        if (!m_bShown) {
-            m_bShown = true;
+        if (!m_shown) {
+            m_shown = true;
             for (int row = 0; row < dialog->List()->count(); ++row)
                 firstList.append(dialog->List()->item(row)->text());
         }
         if (m_steps.isEmpty()) {
-            m_bRanOut = true;
+            m_ranOut = true;
             dialog->reject();
             return;
         }
@@ -97,8 +97,8 @@ private:
 
     QList<Step> m_steps;
     QTimer m_timer;
-    bool m_bShown = false;
-    bool m_bRanOut = false;
+    bool m_shown = false;
+    bool m_ranOut = false;
 };
 
 QPushButton* Button(CArchiveDlg& dialog, const char* text)
@@ -203,18 +203,18 @@ public:
             return;
         __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
         lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
-        m_bSet = ::syscall(SYS_capset, &m_header, lowered) == 0;
+        m_set = ::syscall(SYS_capset, &m_header, lowered) == 0;
     }
     ~WithoutPermissionOverride()
     {
-        if (m_bSet)
+        if (m_set)
             ::syscall(SYS_capset, &m_header, m_saved);
     }
 
 private:
     __user_cap_header_struct m_header{};
     __user_cap_data_struct m_saved[2]{};
-    bool m_bSet = false;
+    bool m_set = false;
 };
 
 // Whether this process may mount file systems of its own (root with the right to, in a mount
@@ -232,14 +232,14 @@ public:
     ScratchMount(const QString& folder, const char* options)
         : m_folder(QFile::encodeName(folder))
     {
-        m_bMounted = ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, options) == 0;
+        m_mounted = ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, options) == 0;
     }
     ~ScratchMount()
     {
-        if (m_bMounted)
+        if (m_mounted)
             ::umount2(m_folder.constData(), MNT_DETACH);
     }
-    bool IsMounted() const { return m_bMounted; }
+    bool IsMounted() const { return m_mounted; }
     bool Remount(unsigned long flags)
     {
         return ::mount(nullptr, m_folder.constData(), nullptr, MS_REMOUNT | flags, nullptr) == 0;
@@ -247,7 +247,7 @@ public:
 
 private:
     QByteArray m_folder;
-    bool m_bMounted = false;
+    bool m_mounted = false;
 };
 
 } // namespace
