@@ -20,6 +20,9 @@ Channel::Channel(int number, int port, IChannelViews& views)
     , m_views(views)
 {
     m_document = std::make_unique<CQuorvelDoc>(Name());
+    // Both before the line opens: its first message may reach the logging thread at once.
+    m_document->SetConnection(0, m_number);
+    m_document->SetReloadDue();
     m_views.CreateView(m_number, *m_document);
     m_interpreter = std::make_unique<CMessageInterpreter>(3, 3, 3, m_document.get());
     m_document->SetInterpreter(m_interpreter.get());
