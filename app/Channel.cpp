@@ -94,8 +94,10 @@ void Channel::OnPortLost()
 {
     StationHealth::Channel(m_number).up = false;
     m_lost = true;
-    // The archive explains its own gap.
-    PostSystemEvent(Str::kPortNotConnected);
+    // The archive explains its own gap, after the messages the line delivered before it went:
+    // those still wait on this thread to be handed on.
+    QMetaObject::invokeMethod(
+        m_interpreter.get(), [this] { PostSystemEvent(Str::kPortNotConnected); }, Qt::QueuedConnection);
     PostConnection(false, true);
 }
 
