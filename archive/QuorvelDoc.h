@@ -131,7 +131,9 @@ private:
     void ReplaceEvents(std::shared_ptr<EventList> events);
 
     std::shared_ptr<EventList> m_events;
-    int m_nChannel = -1;
+    // Set before a live document moves to the logging thread; the user-interface thread's later
+    // SetConnection writes the same number while the logging thread reads it.
+    std::atomic<int> m_nChannel{-1};
     CMessageInterpreter* m_pInterpreter = nullptr;
     IDocView* m_pView = nullptr;
     QString m_strTitle;
