@@ -20,6 +20,9 @@ Channel::Channel(int number, int port, IChannelViews& views)
     , m_views(views)
 {
     m_document = std::make_unique<CQuorvelDoc>(Name());
+    // Both before the line opens: its first message may reach the logging thread at once.
+    m_document->SetConnection(0, m_number);
+    m_document->SetReloadDue();
     m_views.CreateView(m_number, *m_document);
     m_interpreter = std::make_unique<CMessageInterpreter>(3, 3, 3, m_document.get());
     m_document->SetInterpreter(m_interpreter.get());
@@ -91,8 +94,10 @@ void Channel::OnPortLost()
 {
     StationHealth::Channel(m_number).up = false;
     m_lost = true;
-    // The archive explains its own gap.
-    PostSystemEvent(Str::kPortNotConnected);
+    // The archive explains its own gap, after the messages the line delivered before it went:
+    // those still wait on this thread to be handed on.
+    QMetaObject::invokeMethod(
+        m_interpreter.get(), [this] { PostSystemEvent(Str::kPortNotConnected); }, Qt::QueuedConnection);
     PostConnection(false, true);
 }
 

@@ -48,8 +48,9 @@ void CMessageInterpreter::OnRxMessage(int, CPriorityQueue* queue)
 
 void CMessageInterpreter::PostSystemEvent(const QByteArray& text)
 {
+    // Stamped with when it happened, as a message is with when its frame came.
     if (m_pDocument)
-        HandOver(MessageHandOver::Kind::SystemEvent, text.constData(), int(text.size()), 0);
+        HandOver(MessageHandOver::Kind::SystemEvent, text.constData(), int(text.size()), Clock::NowMsecs());
 }
 
 void CMessageInterpreter::HandOver(MessageHandOver::Kind kind, const char* data, int length, qint64 arrival)
@@ -62,10 +63,12 @@ void CMessageInterpreter::HandOver(MessageHandOver::Kind kind, const char* data,
         document,
         [document, handOver = m_pHandOver] {
             handOver->Deliver([document](MessageHandOver::Kind kind, const char* data, int length, qint64 arrival) {
-                if (kind == MessageHandOver::Kind::SystemEvent)
+                if (kind == MessageHandOver::Kind::SystemEvent) {
+                    const Clock::ArrivalScope happened(arrival);
                     document->RecordSystemEvent(QByteArray(data, length));
-                else
+                } else {
                     Interpret(document, data, length, arrival);
+                }
             });
         },
         Qt::QueuedConnection);

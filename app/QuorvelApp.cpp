@@ -274,7 +274,10 @@ void CQuorvelApp::OnFileNew()
     // recorded after the day's earlier records.
     for (const auto& channel : m_channels) {
         CQuorvelDoc* document = channel->Document();
-        CallOnThread(document, [document] { document->ReloadToday(); });
+        CallOnThread(document, [document] {
+            if (document->ReloadDue())
+                document->ReloadToday();
+        });
     }
 
     // The monitor is there before its port opens, so every message forwarded is numbered and its

@@ -123,6 +123,8 @@ void CQuorvelDoc::ClearEvents()
 template <typename Build>
 int CQuorvelDoc::Record(const Build& build)
 {
+    if (m_bReloadDue)
+        ReloadToday();
     const QString key = TodayKey();
     if (!m_day.IsOpenFor(key) && !SwitchDay(key, Clock::Now()))
         return 0;

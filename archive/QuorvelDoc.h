@@ -80,6 +80,11 @@ public:
     QString BuildArchivePath(int wildcard) const;
     // Loads today's records at start-up; 1 when today's file was read.
     int ReloadToday();
+    // A live document's lines open before start-up reloads today's records: until it has, the
+    // first record has them reloaded ahead of it, so the list keeps the day's order. Set before
+    // the document moves to its thread; ReloadDue() on that thread.
+    void SetReloadDue() { m_bReloadDue = true; }
+    bool ReloadDue() const { return m_bReloadDue; }
     // Reads a whole archive from its first byte; 1 when the header matched and the records were read.
     int ReadArchive(LoadingArchive& ar);
     // Opens an earlier day's archive for viewing; 1 when it was read. In three steps when the
@@ -119,13 +124,16 @@ private:
     ArchiveReading::KeepRecord AddingEvents();
 
     int m_bConnected = 0;
+    bool m_bReloadDue = false;
     QString m_strArchivePath;
     void SetArchivePath(const QString& path);
     // A new list for the day (or the archive read) in place of the one there is.
     void ReplaceEvents(std::shared_ptr<EventList> events);
 
     std::shared_ptr<EventList> m_events;
-    int m_nChannel = -1;
+    // Set before a live document moves to the logging thread; the user-interface thread's later
+    // SetConnection writes the same number while the logging thread reads it.
+    std::atomic<int> m_nChannel{-1};
     CMessageInterpreter* m_pInterpreter = nullptr;
     IDocView* m_pView = nullptr;
     QString m_strTitle;

@@ -68,6 +68,7 @@ int CQuorvelDoc::ReportReadOutcome(const ArchiveReading::Outcome& outcome)
 
 int CQuorvelDoc::ReloadToday()
 {
+    m_bReloadDue = false;
     QString key;
     GetTodayKey(key);
     SetArchivePath(m_day.PathFor(key));

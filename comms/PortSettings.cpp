@@ -39,12 +39,12 @@ PortSettingsRecord ReadRecord(int port, QSettings* store)
     const QString section = SectionFor(port);
     PortSettingsRecord record;
     // "Port" only names the port in the set-up message; an unreadable one reads as missing.
-    record.port = ReadValue(store, section, "Port");
-    record.line.baud = ReadSetting(store, section, "Baud");
-    record.line.dataBits = ReadSetting(store, section, "Data");
-    record.line.stopBits = ReadSetting(store, section, "Stop");
-    record.line.parity = ReadSetting(store, section, "Parity");
-    record.line.shake = ReadSetting(store, section, "Shake");
+    record.port = ReadValue(store, section, Str::kPortValuePort);
+    record.line.baud = ReadSetting(store, section, Str::kPortValueBaud);
+    record.line.dataBits = ReadSetting(store, section, Str::kPortValueData);
+    record.line.stopBits = ReadSetting(store, section, Str::kPortValueStop);
+    record.line.parity = ReadSetting(store, section, Str::kPortValueParity);
+    record.line.shake = ReadSetting(store, section, Str::kPortValueShake);
     return record;
 }
 
@@ -92,12 +92,12 @@ namespace {
 void WriteRecord(int port, const PortSettingsRecord& record, bool keepUnchosen)
 {
     const QString section = SectionFor(port);
-    WriteProfileInt(section, QStringLiteral("Port"), record.port);
-    const std::pair<const char*, int> values[] = {{"Baud", record.line.baud},
-                                                  {"Data", record.line.dataBits},
-                                                  {"Stop", record.line.stopBits},
-                                                  {"Parity", record.line.parity},
-                                                  {"Shake", record.line.shake}};
+    WriteProfileInt(section, QString::fromLatin1(Str::kPortValuePort), record.port);
+    const std::pair<const char*, int> values[] = {{Str::kPortValueBaud, record.line.baud},
+                                                  {Str::kPortValueData, record.line.dataBits},
+                                                  {Str::kPortValueStop, record.line.stopBits},
+                                                  {Str::kPortValueParity, record.line.parity},
+                                                  {Str::kPortValueShake, record.line.shake}};
     for (const auto& [key, value] : values) {
         if (value >= 0 || keepUnchosen)
             WriteProfileInt(section, QString::fromLatin1(key), value);

@@ -31,6 +31,13 @@ inline constexpr char kSectionSettings[] = "Settings";                          
 inline constexpr char kSectionChannels[] = "Channels";                                                 // 32774
 inline constexpr char kSectionLines[] = "Lines";                                                       // 32818
 inline constexpr char kPortSettingsSection[] = "COM%1 Settings";
+// The values of a port's record: the port it names, then its line settings as table indexes.
+inline constexpr char kPortValuePort[] = "Port";
+inline constexpr char kPortValueBaud[] = "Baud";
+inline constexpr char kPortValueData[] = "Data";
+inline constexpr char kPortValueStop[] = "Stop";
+inline constexpr char kPortValueParity[] = "Parity";
+inline constexpr char kPortValueShake[] = "Shake";
 inline constexpr char kSectionBackup[] = "Backup";
 inline constexpr char kBackupDrives[] = "Drives";  // folders to back up to, separated by semicolons
 inline constexpr char kSectionRecentFiles[] = "Recent File List";

@@ -120,22 +120,3 @@ qsizetype FormatBytesInto(char* out, qsizetype room, const char* format, va_list
     va_end(again);
     return length;
 }
-
-QByteArray FormatBytes(const char* format, ...)
-{
-    va_list args, again;
-    va_start(args, format);
-    va_copy(again, args);
-    char small[256];
-    QByteArray result;
-    const qsizetype length = FormatBytesInto(small, sizeof small, format, args);
-    if (length <= qsizetype(sizeof small)) {
-        result = QByteArray(small, length);
-    } else {
-        result.resize(length);
-        FormatBytesInto(result.data(), length, format, again);
-    }
-    va_end(again);
-    va_end(args);
-    return result;
-}

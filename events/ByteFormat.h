@@ -3,11 +3,8 @@
 
 #include <cstdarg>
 
-// printf into bytes: event lines are built from bytes of the alarm file and of messages,
-// which are not text in any particular encoding.
-QByteArray FormatBytes(const char* format, ...) Q_ATTRIBUTE_FORMAT_PRINTF(1, 2);
-
-// The same into `room` bytes at `out`, with no terminating zero and no allocation for the
-// conversions event lines are made of. Returns the length of the whole line; the line was written
+// printf into `room` bytes at `out`: event lines are built from bytes of the alarm file and of
+// messages, which are not text in any particular encoding. No terminating zero and no allocation
+// for the conversions event lines are made of. Returns the length of the whole line; the line was written
 // only when that is at most `room` (else `out` holds some of it).
 qsizetype FormatBytesInto(char* out, qsizetype room, const char* format, va_list args);

@@ -45,8 +45,8 @@ void CCommsDialog::OnInitDialog()
 {
     if (!HasPort())
         return;
-    // Any handshake bit but XON/XOFF alone is shown as Hardware. A value that could not be read
-    // is no handshake at all and selects nothing.
+    // Handshake bits without XON/XOFF (1 to 3) are shown as Hardware, any other value as Xon / Xoff.
+    // A value that could not be read is no handshake at all and selects nothing.
     const int shake = m_stored.shake;
     const int flow = shake < 0 ? -1 : shake == 0 ? kFlowNone : shake <= 3 ? kFlowHardware : kFlowXonXoff;
     m_pLists->Select({m_stored.baud, m_stored.dataBits, m_stored.parity, m_stored.stopBits, flow});

@@ -1,6 +1,7 @@
 #include "app/MessageInterpreter.h"
 #include "archive/DiskSpace.h"
 #include "archive/QuorvelDoc.h"
+#include "core/Clock.h"
 #include "core/SettingsKeys.h"
 #include "core/Strings.h"
 #include "core/SettingsStore.h"
@@ -32,11 +33,15 @@ private slots:
     void emptyQueueDoesNothing();
     void commsErrorLeavesTheQueue();
     void lineEventsKeepTheirPlaceAcrossThreads();
+    void lineEventStampedWhenItHappened();
 
 private:
     // Feeds one message in a block-check frame and lets the stack work through it.
     void Feed(const QByteArray& message);
     QByteArrayList Listed() const;
+    // The document records on `logging`, which waits until `held` is released; system lines are
+    // listed too.
+    void HoldDocumentOnThread(QThread& logging, QSemaphore& held);
 
     std::unique_ptr<TestStation> m_station;
     std::unique_ptr<ScriptedMessages> m_messages;
@@ -86,6 +91,14 @@ QByteArrayList TestMessageInterpreter::Listed() const
     for (int i = 0; i < m_doc->GetEventCount(); ++i)
         lines.append(m_doc->GetEvent(i).GetText());
     return lines;
+}
+
+void TestMessageInterpreter::HoldDocumentOnThread(QThread& logging, QSemaphore& held)
+{
+    WriteProfileInt(QString::fromLatin1(Str::kSectionSettings), QString::fromLatin1(Str::kFlagSystem), 1);
+    logging.start();
+    m_doc->moveToThread(&logging);
+    QMetaObject::invokeMethod(m_doc.get(), [&held] { held.acquire(); }, Qt::QueuedConnection);
 }
 
 void TestMessageInterpreter::deliversEachMessageToTheDocument()
@@ -166,13 +179,9 @@ void TestMessageInterpreter::commsErrorLeavesTheQueue()
 // the station says about the line between two of them must still come between them.
 void TestMessageInterpreter::lineEventsKeepTheirPlaceAcrossThreads()
 {
-    // System lines listed too.
-    WriteProfileInt(QString::fromLatin1(Str::kSectionSettings), QString::fromLatin1(Str::kFlagSystem), 1);
     QThread logging;
-    logging.start();
-    m_doc->moveToThread(&logging);
     QSemaphore held;
-    QMetaObject::invokeMethod(m_doc.get(), [&held] { held.acquire(); }, Qt::QueuedConnection);
+    HoldDocumentOnThread(logging, held);
 
     Feed(QByteArray::fromHex("010707"));
     m_interpreter->PostSystemEvent("Port COM4 not connected.");
@@ -186,6 +195,23 @@ void TestMessageInterpreter::lineEventsKeepTheirPlaceAcrossThreads()
     QVERIFY(lines[0].endsWith(" R A Event 007: Door open "));
     QVERIFY(lines[1].endsWith(" Port COM4 not connected."));
     QVERIFY(lines[2].endsWith(" Alarm Clear: Tamper cleared"));
+}
+
+void TestMessageInterpreter::lineEventStampedWhenItHappened()
+{
+    QThread logging;
+    QSemaphore held;
+    HoldDocumentOnThread(logging, held);
+
+    Clock::SetNow(QDateTime(QDate(2024, 5, 6), QTime(10, 0)));
+    m_interpreter->PostSystemEvent("Port COM4 not connected.");
+    // The logging thread gets to it seconds later, as behind a slow disk.
+    Clock::SetNow(QDateTime(QDate(2024, 5, 6), QTime(10, 0, 5)));
+    held.release();
+    QTRY_COMPARE(m_doc->GetEventCount(), 1);
+    logging.quit();
+    logging.wait();
+    QCOMPARE(Listed(), QByteArrayList{"10:00:00 Port COM4 not connected."});
 }
 
 QTEST_GUILESS_MAIN(TestMessageInterpreter)
