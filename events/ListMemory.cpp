@@ -1,46 +1,56 @@
 #include "events/ListMemory.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 #include <sys/mman.h>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 ListMemory::~ListMemory()
 {
-    m_chunks.clear();
-    // Chunks lie among the allocations made beside them while the list was read, where the
-    // allocator keeps freed pages for itself: a closed archive of a few gigabytes would leave its
-    // memory taken. Handing the free pages back costs a pass over the heap, worth it for a large
-    // list only.
-#ifdef __GLIBC__
-    if (m_total >= kTrimFrom)
-        ::malloc_trim(0);
-#endif
+    for (const Chunk& chunk : m_chunks)
+        ::munmap(chunk.memory, chunk.size);
+}
+
+// A chunk of its own mapping, its pages made at once (a fault per page costs more than the page).
+// One of a huge page's size is aligned to one and handed to the kernel untouched, to be backed by
+// a huge page.
+ListMemory::Chunk ListMemory::Map(std::size_t size)
+{
+    const bool huge = size % kHugeChunk == 0;
+    const std::size_t span = huge ? size + kHugeChunk : size;
+    void* mapped = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | (huge ? 0 : MAP_POPULATE),
+                          -1, 0);
+    if (mapped == MAP_FAILED)
+        throw std::bad_alloc();
+    char* const start = static_cast<char*>(mapped);
+    if (!huge)
+        return {start, size};
+    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(start);
+    char* const aligned = start + ((kHugeChunk - address % kHugeChunk) % kHugeChunk);
+    if (aligned > start)
+        ::munmap(start, std::size_t(aligned - start));
+    char* const end = aligned + size;
+    if (end < start + span)
+        ::munmap(end, std::size_t(start + span - end));
+    ::madvise(aligned, size, MADV_HUGEPAGE);
+    // Older kernels do not know this: their pages come at first touch.
+    ::madvise(aligned, size, MADV_POPULATE_WRITE);
+    return {aligned, size};
 }
 
 char* ListMemory::Carve(std::size_t size)
 {
     const std::size_t at = (m_used + kAlignment - 1) & ~(kAlignment - 1);
-    if (m_chunks.empty() || at > m_size || m_size - at < size) {
+    const std::size_t last = m_chunks.empty() ? 0 : m_chunks.back().size;
+    if (m_chunks.empty() || at > last || last - at < size) {
         // Each chunk twice the last, up to the huge page; a piece larger than that has its own.
-        const std::size_t next = m_chunks.empty() ? kFirstChunk : std::min(m_size * 2, kHugeChunk);
+        const std::size_t next = m_chunks.empty() ? kFirstChunk : std::min(last * 2, kHugeChunk);
         const std::size_t chunkSize = std::max(next, (size + kAlignment - 1) & ~(kAlignment - 1));
-        const bool huge = chunkSize % kHugeChunk == 0;
-        void* chunk = std::aligned_alloc(huge ? kHugeChunk : kAlignment, chunkSize);
-        if (!chunk)
-            throw std::bad_alloc();
-        if (huge)
-            ::madvise(chunk, chunkSize, MADV_HUGEPAGE);
-        m_chunks.emplace_back(static_cast<char*>(chunk));
-        m_size = chunkSize;
+        m_chunks.push_back(Map(chunkSize));
         m_used = 0;
-        m_total += chunkSize;
         return Carve(size);
     }
     m_used = at + size;
-    return m_chunks.back().get() + at;
+    return m_chunks.back().memory + at;
 }
