@@ -75,8 +75,13 @@ int CQuorvelDoc::ReloadToday()
     // A file of its own: the day switch never shares the day's append file with this reader.
     QFile file(m_strArchivePath);
     QString error;
-    if (!OpenArchiveFile(file, QIODevice::ReadOnly, LOCK_EX, error))
+    if (!OpenArchiveFile(file, QIODevice::ReadOnly, LOCK_EX, error)) {
+        // No file yet is the usual case; one that is there and cannot be read leaves the window
+        // without the day's earlier records, which the log says why.
+        if (QFileInfo::exists(m_strArchivePath))
+            qCWarning(lcArchive) << "today's records not reloaded from" << m_strArchivePath << error;
         return 0;
+    }
     const QByteArray header = file.read(kArchiveHeaderSize);
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();

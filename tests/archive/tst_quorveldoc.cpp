@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QSemaphore>
@@ -25,6 +26,8 @@
 #include <QTimer>
 #include <QEventLoop>
 #include <QTest>
+
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <csignal>
@@ -130,6 +133,7 @@ private slots:
     void freeSpace();
     void clockGuard();
     void messageDuringReloadBox();
+    void unreadableArchiveAtReloadIsLogged();
     void tornLastRecordIsCutAtReload_data();
     void tornLastRecordIsCutAtReload();
     void bufferReachesFileWhenIdle();
@@ -195,6 +199,21 @@ void TestQuorvelDoc::dayArchiveAcrossMidnight()
     QCOMPARE(doc->GetEvent(0).GetText(), QByteArray("00:00:01 Operator's Line 5 Clear Down"));
     doc.reset();
     QCOMPARE(FileBytes(Archive(QStringLiteral("North Gate 20240507.krv"))), ArchiveHeader() + StoredRecords({kLineClear}));
+    QVERIFY(m_messages->texts.isEmpty());
+}
+
+// Today's archive is there but is no file that can be read: the reload says nothing on the screen,
+// as when there is no file yet, but the log says why the window lacks the day's records.
+void TestQuorvelDoc::unreadableArchiveAtReloadIsLogged()
+{
+    const QString today = Archive(QStringLiteral("North Gate 20240506.krv"));
+    QCOMPARE(::mkfifo(QFile::encodeName(today).constData(), 0600), 0);
+    auto doc = LiveDoc();
+    QLoggingCategory::setFilterRules(QStringLiteral("quorvel.archive.warning=true"));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral("today's records not reloaded from .*North Gate 20240506")));
+    QCOMPARE(doc->ReloadToday(), 0);
+    QLoggingCategory::setFilterRules({});
     QVERIFY(m_messages->texts.isEmpty());
 }
 
