@@ -259,9 +259,9 @@ void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
         row = 1;
     }
 
-    // Pixels take glyphs put together from shaped words; a device that keeps text (a recording, a
-    // document) is given the text, which glyphs alone do not carry.
-    const bool glyphs = painter.paintEngine()->type() == QPaintEngine::Raster;
+    // Pixels take pictures of words; a device that keeps text (a recording, a document) is given
+    // the text, which pictures do not carry.
+    const bool pictures = painter.paintEngine()->type() == QPaintEngine::Raster;
     const std::shared_ptr<const EventList> events = m_pDocument->Events();
     const int count = events->Count();
     for (int i = m_nFirstLine, j = 0; i < count && j < m_nVisibleLines; ++i, ++j, ++row) {
@@ -269,19 +269,16 @@ void CQuorvelView::OnDraw(QPainter& painter, const QRect& exposed)
         m_nLineHeight = map.ToLogicalY(textHeight);
         const int top = rowTop(row);
         if (exposes(top)) {
-            painter.setPen(FromColorRef(record.GetTextColor()));
-            if (glyphs) {
-                for (const QGlyphRun& run : m_lineTexts.Glyphs(events, i, record, m_nFirstColumn, painter.font(),
-                                                                      painter.device()->width()))
-                    painter.drawGlyphRun(QPointF(0, top), run);
-            } else {
-                painter.drawText(QPoint(0, top + ascent), record.GetDisplayText().mid(m_nFirstColumn));
+            const QColor colour = FromColorRef(record.GetTextColor());
+            const QString text = record.GetDisplayText().mid(m_nFirstColumn);
+            if (!pictures || !m_words->DrawLine(painter, QPoint(0, top), text, colour)) {
+                painter.setPen(colour);
+                painter.drawText(QPoint(0, top + ascent), text);
             }
         }
         if (record.IsFault() && i >= m_nFaultsFrom)
             m_bFlash = 1;
     }
-    m_lineTexts.KeepOnly(m_nFirstLine, m_nVisibleLines);
     if (!wasFlash && m_bFlash)
         StartFlash();
 }

@@ -2,7 +2,7 @@
 #include "archive/IDocView.h"
 #include "archive/QuorvelDoc.h"
 #include "ui/ChannelNameSource.h"
-#include "ui/LineTextCache.h"
+#include "ui/WordImages.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -10,6 +10,7 @@
 #include <QPointer>
 
 #include <atomic>
+#include <memory>
 
 class QPainter;
 
@@ -93,7 +94,7 @@ private:
     int m_nVisibleLines = 0;
     int m_nFirstLine = 0;
     int m_nFirstColumn = 0;
-    LineTextCache m_lineTexts;  // the lines on screen, put together once
+    std::shared_ptr<WordImages> m_words = WordImages::Shared();
     int m_bFlash = 0;          // a fault line was drawn since the flash was last stopped or reset
     int m_nPort = 0;           // the channel's COM number, from ShowConnection
     int m_nFaultsFrom = 0;     // fault lines before this index were seen by the user
