@@ -4,6 +4,7 @@
 #include "archive/QuorvelDoc.h"
 #include "core/JournalStream.h"
 #include "core/Strings.h"
+#include "events/ByteFormat.h"
 #include "events/DisplayObj.h"
 
 #include <algorithm>
@@ -14,10 +15,9 @@ namespace {
 
 OutputQueue* g_output = nullptr;
 
-bool IsControlByte(char c)
+bool IsControl(char c)
 {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || (byte >= 0x7F && byte < 0xA0);
+    return IsControlByte(static_cast<unsigned char>(c));
 }
 
 } // namespace
@@ -44,7 +44,7 @@ void HeadlessConsole::ScrollBy(int, int lines)
         // control bytes, which a message may carry, are made visible so one record stays one line.
         QByteArrayView text = m_document.GetEvent(i).TextView();
         QByteArray printable;
-        if (std::any_of(text.begin(), text.end(), IsControlByte)) {
+        if (std::any_of(text.begin(), text.end(), IsControl)) {
             printable = PrintableText(text);
             text = printable;
         }
@@ -55,7 +55,7 @@ void HeadlessConsole::ScrollBy(int, int lines)
 QByteArray HeadlessConsole::PrintableText(QByteArrayView text)
 {
     QByteArray printable = text.toByteArray();
-    std::replace_if(printable.begin(), printable.end(), IsControlByte, '?');
+    std::replace_if(printable.begin(), printable.end(), IsControl, '?');
     return printable;
 }
 

@@ -1,5 +1,7 @@
 #include "ui/WordImages.h"
 
+#include "events/ByteFormat.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -8,9 +10,10 @@
 
 namespace {
 
+// Display lines are Latin-1.
 bool IsControl(QChar c)
 {
-    return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0);
+    return c.unicode() < 0x100 && IsControlByte(static_cast<unsigned char>(c.unicode()));
 }
 
 } // namespace

@@ -1,13 +1,6 @@
 #include "Latin1Text.h"
 
-namespace {
-
-bool IsControl(unsigned char c)
-{
-    return c < 0x20 || (c >= 0x7F && c < 0xA0);
-}
-
-} // namespace
+#include "events/ByteFormat.h"
 
 void AppendLatin1AsUtf8(QByteArray& out, QByteArrayView text, bool controlsVisible)
 {
@@ -17,7 +10,7 @@ void AppendLatin1AsUtf8(QByteArray& out, QByteArrayView text, bool controlsVisib
     char* to = out.data() + start;
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
-        if (controlsVisible && IsControl(c)) {
+        if (controlsVisible && IsControlByte(c)) {
             *to++ = '?';
         } else if (c < 0x80) {
             *to++ = char(c);
